@@ -1,0 +1,70 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// A 24-bit raster: three bytes a pixel in the order blue, green, red; row 0 at the top;
+// rows padded to four bytes as in a BMP file. It wraps a QImage of Format_BGR888 so
+// that painters can draw on it, and hands out raw rows for raster-wide passes.
+
+#include "platform/Colour.h"
+
+#include <QImage>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+namespace platform {
+
+class QtCanvas;
+
+class Bitmap24 {
+public:
+    Bitmap24();
+    // Allocates width × height pixels, contents undefined (no pass over the memory).
+    Bitmap24(int width, int height);
+    ~Bitmap24();
+    Bitmap24(Bitmap24&& other) noexcept;
+    Bitmap24& operator=(Bitmap24&& other) noexcept;
+    Bitmap24(const Bitmap24&) = delete;
+    Bitmap24& operator=(const Bitmap24&) = delete;
+
+    // Largest side accepted from any file or command, and the largest pixel count.
+    static constexpr int MaxSide = 100000;
+    static constexpr std::int64_t MaxPixels = std::int64_t(1) << 31;
+    static bool SizeAcceptable(std::int64_t width, std::int64_t height);
+
+    int Width() const { return image_.width(); }
+    int Height() const { return image_.height(); }
+    bool IsEmpty() const { return image_.isNull(); }
+    std::size_t BytesPerLine() const { return std::size_t(image_.bytesPerLine()); }
+    std::size_t SizeInBytes() const { return std::size_t(image_.sizeInBytes()); }
+
+    std::uint8_t* ScanLine(int y) { return base_ + std::size_t(y) * BytesPerLine(); }
+    const std::uint8_t* ScanLine(int y) const { return base_ + std::size_t(y) * BytesPerLine(); }
+
+    Colour Pixel(int x, int y) const;
+    void SetPixel(int x, int y, Colour c);
+    void Fill(Colour c);
+
+    // Resizes keeping the overlapping top-left part; new pixels get the fill colour.
+    void SetSize(int width, int height, Colour fill);
+
+    // The image itself, for painters and stretched copies. Do not change its format.
+    const QImage& Image() const { return image_; }
+    QImage& Image();
+
+    // A canvas on this bitmap; ended automatically before the raster is resized or moved.
+    QtCanvas& GetCanvas();
+    // Ends painting so that rows may be written directly.
+    void EndPainting();
+
+    void Swap(Bitmap24& other) noexcept;
+
+private:
+    void Adopt(QImage image);
+
+    QImage image_;
+    std::uint8_t* base_ = nullptr; // cached bits of image_ (detached, owned)
+    std::unique_ptr<QtCanvas> canvas_;
+};
+
+} // namespace platform
