@@ -1,0 +1,112 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/Bitmap24.h"
+
+#include "platform/QtCanvas.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+namespace platform {
+
+Bitmap24::Bitmap24() = default;
+
+Bitmap24::Bitmap24(int width, int height) {
+    if (!SizeAcceptable(width, height) || width == 0 || height == 0) return;
+    QImage image(width, height, QImage::Format_BGR888);
+    if (image.isNull()) throw std::bad_alloc();
+    Adopt(std::move(image));
+}
+
+Bitmap24::~Bitmap24() = default;
+
+Bitmap24::Bitmap24(Bitmap24&& other) noexcept { Swap(other); }
+
+Bitmap24& Bitmap24::operator=(Bitmap24&& other) noexcept {
+    if (this != &other) {
+        Bitmap24 gone;
+        gone.Swap(other);
+        Swap(gone);
+    }
+    return *this;
+}
+
+bool Bitmap24::SizeAcceptable(std::int64_t width, std::int64_t height) {
+    return width >= 0 && height >= 0 && width <= MaxSide && height <= MaxSide &&
+           width * height <= MaxPixels;
+}
+
+void Bitmap24::Adopt(QImage image) {
+    if (canvas_) canvas_->End();
+    image_ = std::move(image);
+    // bits() detaches once here; afterwards the cached pointer stays valid because
+    // nobody else shares the image data (painters draw on this same QImage).
+    base_ = image_.isNull() ? nullptr : image_.bits();
+    if (canvas_) canvas_->Retarget(&image_);
+}
+
+QImage& Bitmap24::Image() {
+    EndPainting();
+    return image_;
+}
+
+Colour Bitmap24::Pixel(int x, int y) const {
+    if (x < 0 || y < 0 || x >= Width() || y >= Height()) return 0;
+    const std::uint8_t* p = ScanLine(y) + 3 * std::size_t(x);
+    return MakeColour(p[2], p[1], p[0]);
+}
+
+void Bitmap24::SetPixel(int x, int y, Colour c) {
+    if (x < 0 || y < 0 || x >= Width() || y >= Height()) return;
+    EndPainting();
+    std::uint8_t* p = ScanLine(y) + 3 * std::size_t(x);
+    p[0] = BlueOf(c);
+    p[1] = GreenOf(c);
+    p[2] = RedOf(c);
+}
+
+void Bitmap24::Fill(Colour c) {
+    if (IsEmpty()) return;
+    EndPainting();
+    const std::size_t rowBytes = 3 * std::size_t(Width());
+    std::uint8_t* first = ScanLine(0);
+    for (std::size_t i = 0; i < rowBytes; i += 3) {
+        first[i] = BlueOf(c);
+        first[i + 1] = GreenOf(c);
+        first[i + 2] = RedOf(c);
+    }
+    for (int y = 1; y < Height(); ++y) std::memcpy(ScanLine(y), first, rowBytes);
+}
+
+void Bitmap24::SetSize(int width, int height, Colour fill) {
+    if (width == Width() && height == Height()) return;
+    Bitmap24 next(width, height);
+    next.Fill(fill);
+    const int w = std::min(width, Width());
+    const int h = std::min(height, Height());
+    for (int y = 0; y < h; ++y) std::memcpy(next.ScanLine(y), ScanLine(y), 3 * std::size_t(w));
+    QImage image = std::move(next.image_);
+    next.base_ = nullptr;
+    Adopt(std::move(image));
+}
+
+QtCanvas& Bitmap24::GetCanvas() {
+    if (!canvas_) canvas_ = std::make_unique<QtCanvas>(&image_);
+    return *canvas_;
+}
+
+void Bitmap24::EndPainting() {
+    if (canvas_) canvas_->End();
+}
+
+void Bitmap24::Swap(Bitmap24& other) noexcept {
+    if (canvas_) canvas_->End();
+    if (other.canvas_) other.canvas_->End();
+    std::swap(image_, other.image_);
+    std::swap(base_, other.base_);
+    // Each canvas keeps drawing on its own bitmap's image object.
+    if (canvas_) canvas_->Retarget(&image_);
+    if (other.canvas_) other.canvas_->Retarget(&other.image_);
+}
+
+} // namespace platform

@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// Raster file readers and writers. Readers treat the file as untrusted: sizes are checked
+// against the bytes really present and against Bitmap24's limits before anything is
+// allocated; any problem throws platform::FileError naming the file, and the bitmap passed
+// in is left untouched (the result is returned, not written in place).
+
+#include "platform/Bitmap24.h"
+
+#include <string>
+
+namespace platform {
+
+// Windows bitmap: 24-bit uncompressed files take a fast path straight into the rows;
+// other depths (1, 4, 8, 16, 32 bits, RLE) are decoded and converted to 24 bits.
+Bitmap24 LoadBmp(const std::string& fileName);
+// Writes an uncompressed 24-bit bottom-up bitmap, the bytes as they are.
+void SaveBmp(const std::string& fileName, const Bitmap24& bitmap);
+
+// JPEG through libjpeg-turbo, decoded straight into the 24-bit rows.
+Bitmap24 LoadJpeg(const std::string& fileName);
+void SaveJpeg(const std::string& fileName, const Bitmap24& bitmap, int quality = 90);
+
+} // namespace platform

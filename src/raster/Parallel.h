@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// Splits [0, count) into one contiguous band per hardware thread and runs
+// work(begin, end) on each; returns when all are done. Small jobs run inline.
+
+#include <algorithm>
+#include <thread>
+#include <vector>
+
+namespace raster {
+
+template <class Work> void ParallelBands(int count, int minimumPerBand, Work&& work) {
+    const int threads = int(std::max(1u, std::thread::hardware_concurrency()));
+    const int bands = std::clamp(count / std::max(1, minimumPerBand), 1, threads);
+    if (bands <= 1) {
+        work(0, count);
+        return;
+    }
+    std::vector<std::thread> helpers;
+    helpers.reserve(std::size_t(bands - 1));
+    for (int b = 1; b < bands; ++b)
+        helpers.emplace_back([&, b] { work(int(std::int64_t(count) * b / bands), int(std::int64_t(count) * (b + 1) / bands)); });
+    work(0, int(std::int64_t(count) / bands));
+    for (auto& t : helpers) t.join();
+}
+
+} // namespace raster

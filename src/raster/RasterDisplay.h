@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// Scaled display of the raster for the map canvas's image layer.
+//
+// Method: a pyramid of reduced copies (factors 4, 16, 64, ...) whose pixels are the
+// per-channel minimum of the 4 × 4 block below, so dark line work survives every
+// reduction (what a black-on-white stretch keeps). Rendering a view picks the level whose
+// factor is the largest not above the view's reduction and takes, for each surface
+// pixel, the minimum over the level pixels it covers (at most 4 × 4). Zoomed in, it is
+// nearest-neighbour sampling. The cost of Render therefore grows with the surface, not
+// the raster; the pyramid costs 1/15 of the raster's memory and one pass to build.
+//
+// Coordinates: source rectangles are raster pixels (row 0 at the top) and may reach
+// outside the raster, which shows the background colour there.
+
+#include "platform/Bitmap24.h"
+
+#include <QImage>
+#include <QRect>
+#include <cstdint>
+#include <vector>
+
+namespace raster {
+
+class RasterDisplay {
+public:
+    // Builds every level from the raster.
+    void Rebuild(const platform::Bitmap24& raster);
+    // Rebuilds the blocks of every level that cover a changed raster rectangle.
+    void Update(const platform::Bitmap24& raster, QRect changed);
+    void Clear() { levels_.clear(); }
+
+    // Draws source (raster pixels) stretched over the whole target (Format_RGB32).
+    void Render(const platform::Bitmap24& raster, QRect source, QImage& target,
+                QRgb background) const;
+
+    int LevelCount() const { return int(levels_.size()); }
+    std::size_t MemoryBytes() const;
+
+private:
+    struct Level {
+        int width = 0, height = 0, factor = 1;
+        std::size_t stride = 0;
+        std::vector<std::uint8_t> bytes;
+        const std::uint8_t* Row(int y) const { return bytes.data() + std::size_t(y) * stride; }
+        std::uint8_t* Row(int y) { return bytes.data() + std::size_t(y) * stride; }
+    };
+    struct Plane { // a raster or a level, seen the same way by the reducer and renderer
+        const std::uint8_t* base;
+        std::size_t stride;
+        int width, height;
+        const std::uint8_t* Row(int y) const { return base + std::size_t(y) * stride; }
+    };
+
+    static void Reduce(const Plane& from, Level& to, int firstRow, int endRow);
+    Plane PlaneOf(const platform::Bitmap24& raster, int level) const;
+
+    std::vector<Level> levels_; // levels_[0] has factor 4
+};
+
+} // namespace raster
