@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The map canvas's mouse events as the main window interprets them.
+
+#include "app/Tmainform.h"
+#include "canvas/TGISPanel.h"
+#include "raster/MapView.h"
+
+#include <QLabel>
+
+namespace app {
+
+void Tmainform::GISPanel1MouseMove(QObject*, canvas::ShiftState, int x, int y) {
+    double wx = 0, wy = 0;
+    GISPanel1->ScreenToWorld({x, y}, wx, wy);
+    Label2->setText(QString::fromStdString("X= " + raster::FormatFixed8_3(wx) + "   Y= " +
+                                           raster::FormatFixed8_3(wy)));
+    MouseX = x;
+    MouseY = y;
+}
+
+} // namespace app

@@ -1,0 +1,63 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/Tmainform.h"
+
+#include "canvas/TGISPanel.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QEvent>
+#include <QVBoxLayout>
+
+namespace app {
+
+Tmainform::Tmainform(QWidget* parent) : QMainWindow(parent) {
+    setObjectName("mainform");
+    setWindowTitle("Penwright");
+    resize(798, 319);
+    auto* central = new QWidget(this);
+    central->setObjectName("ClientArea");
+    setCentralWidget(central);
+
+    BuildToolBar();
+    BuildGroups();
+    BuildOptionPanels();
+    BuildInfoBar();
+    BuildMenu();
+
+    GISPanel1 = new canvas::TGISPanel(central);
+    GISPanel1->setObjectName("GISPanel1");
+    GISPanel1->ZoomFactor = 1.2;
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(Panel13);
+    layout->addWidget(GISPanel1, 1);
+    layout->addWidget(Panelinfo);
+    Panel3->raise();
+    Panel13->installEventFilter(this);
+    Panelinfo->installEventFilter(this);
+
+    ConnectCommands();
+    ConnectAttributeControls();
+    connect(GISPanel1, &canvas::TGISPanel::MouseMoveEvent, this, &Tmainform::GISPanel1MouseMove);
+}
+
+Tmainform::~Tmainform() = default;
+
+void Tmainform::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    if (shown_) return;
+    FormShow();
+    shown_ = true;
+}
+
+bool Tmainform::eventFilter(QObject* watched, QEvent* e) {
+    // Panel18 and Panel19 keep to the right ends of their bars.
+    if (e->type() == QEvent::Resize) {
+        if (watched == Panel13) Panel18->move(Panel13->width() - Panel18->width(), 0);
+        if (watched == Panelinfo) Panel19->move(Panelinfo->width() - Panel19->width(), 0);
+    }
+    return QMainWindow::eventFilter(watched, e);
+}
+
+} // namespace app

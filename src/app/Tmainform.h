@@ -1,0 +1,171 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// The main window: tool bar with the current tool group and its option panels, the
+// drop-down of all six groups, the menu, the map canvas and the information bar. It
+// holds the drawing attributes that new entities and raster tools use and the current
+// tool state. Its members are defined across several files by concern:
+//   MainWindowLayout.cpp  building the components
+//   ToolGroups.cpp        groups, option panels, tool buttons, info bar buttons
+//   Attributes.cpp        attribute controls and ApplyAttributes
+//   FileCommands.cpp      open, save, exit
+//   MapMouse.cpp          the map canvas's mouse events
+
+#include "canvas/ShiftState.h"
+#include "platform/Colour.h"
+
+#include <QMainWindow>
+#include <QPoint>
+#include <array>
+#include <string>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QFileDialog;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+class QSpinBox;
+class QToolButton;
+class QWidget;
+
+namespace canvas {
+class TGISPanel;
+}
+
+namespace app {
+
+class ColourSquare;
+
+struct Point3D {
+    double x = 0, y = 0, z = 0;
+};
+
+class Tmainform : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit Tmainform(QWidget* parent = nullptr);
+    ~Tmainform() override;
+
+    // Tool state.
+    enum ToolModes : std::uint8_t {
+        tmNone = 0, tmEditPoints = 1, tmPick = 2, tmLine = 3, tmRectangle = 4, tmCircle = 5,
+        tmScale = 6, tmMove = 7, tmRotate = 8, tmPolyline = 9, tmText = 10, tmPencil = 11,
+        tmEraser = 12, tmFillBox = 13
+    };
+    enum WorkModes : int {
+        wmNone = 0, wmRaster = 2, wmConvert = 3, wmDraw = 4, wmVector = 6, wmSelected = 10, wmVisible = 11
+    };
+    std::uint8_t ToolMode = tmNone;
+    int WorkMode = wmNone;
+
+    // Map extent in world units.
+    Point3D ExtentMin{1e10, 1e10, 1e10};
+    Point3D ExtentMax{-1e10, -1e10, -1e10};
+
+    // Drawing attributes of new entities and raster tools.
+    platform::Colour ForeColor = 0;
+    int LineWidth = 1;
+    std::uint8_t LineStyle = 0;
+    platform::Colour BackColor = 0xFEFEFE;
+    std::uint8_t BrushStyle = 0;
+    std::uint8_t ClosePolylines = 0;
+    std::string FontName = "Times New Roman";
+    int FontSize = 12;
+    platform::Colour FontColor = 0;
+    std::uint8_t FontStyle = 0; // bit 0 bold, 1 italic, 2 underline
+    int FontAngle = 0;          // tenths of a degree
+    int BoxSize = 6;            // canvas pixels
+    std::string TextString;
+    std::string LayerName = "Penwright";
+    int MouseX = 0, MouseY = 0;
+
+    canvas::TGISPanel* GISPanel1 = nullptr;
+
+    void ApplyAttributes();
+    void SetUpMap(Point3D min, Point3D max);
+    void ShowGroup(int group);
+    void ShowOptionPanel(int optionGroup);
+
+    // File commands. OpenFile/SaveFile do the work of the dialogs' commands for one name
+    // and filter index (1 bitmap, 2 JPEG, 3 RTV, 4 metafile, 5 DXF).
+    void OpenFile(const QString& fileName, int filterIndex);
+    QString SaveFile(const QString& fileName, int filterIndex); // returns the name used
+    // Opens a raster named on the command line, by its content.
+    void OpenStartupFile(const QString& fileName);
+    static QString MendExtension(const QString& fileName, int filterIndex);
+
+    static constexpr const char* OpenFilter =
+        "BMP file (*.bmp)|*.bmp|JPEG file  (*.jpg)|*.jpg|RTV file (*.rtv)|*.rtv|WMF file  "
+        "(*.wmf)|*.wmf|DXF file (*.dxf)|*.dxf";
+    static constexpr const char* SaveFilter =
+        "BMP file (*.bmp)|*.bmp|JPEG file (*.jpg)|*.jpg|RTV file (*.rtv)|*.rtv|WMF file "
+        "(*.wmf)|*.wmf|DXF file (*.dxf)|*.dxf";
+
+    // Handlers named after their components.
+    void SB1of1Click();
+    void SB2of1Click();
+    void Exit2Click();
+    void GISPanel1MouseMove(QObject* sender, canvas::ShiftState shift, int x, int y);
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    // MainWindowLayout.cpp
+    void BuildToolBar();
+    void BuildGroups();
+    void BuildOptionPanels();
+    void BuildInfoBar();
+    void BuildMenu();
+    QToolButton* SpeedButton(QWidget* parent, const char* name, const QString& hint, QRect geometry);
+    QWidget* Panel(QWidget* parent, const char* name, QRect geometry);
+
+    // ToolGroups.cpp
+    void ConnectCommands();
+    void FormShow();
+    void ResetViewButtons();
+    void CheckRB1();
+    void SetPaintBoxCursorArrowUnlessSpecial();
+    void SB4of7Click();
+    void ChangeMouse1Click();
+
+    // Attributes.cpp
+    void ConnectAttributeControls();
+    void PickColour(ColourSquare* square, platform::Colour& attribute);
+    void ToggleFontStyle(QToolButton* button, std::uint8_t bit);
+
+public:
+    // Components, by their names; tests and later commands find them here as well.
+    QWidget* Panel13 = nullptr; // tool bar
+    QWidget* Panel3 = nullptr;  // drop-down of the groups
+    QWidget* Panel18 = nullptr;
+    QWidget* Panelinfo = nullptr;
+    QWidget* Panel19 = nullptr;
+    QToolButton* SpeedButton1 = nullptr;
+    ColourSquare* Shape1 = nullptr;
+    ColourSquare* Shape2 = nullptr;
+    ColourSquare* Shape3 = nullptr;
+    std::array<QWidget*, 9> GroupPanels{};   // indexed by group number (1, 3, 4, 5, 6, 8)
+    std::array<QToolButton*, 9> Overlays{};  // overlay buttons by group number
+    QWidget *Panel7 = nullptr, *Panel8 = nullptr, *Panel9 = nullptr, *Panel10 = nullptr,
+            *Panel11 = nullptr, *Panel12 = nullptr;
+    QSpinBox *SpinEdit1 = nullptr, *SpinEdit2 = nullptr, *SpinEdit3 = nullptr, *SpinEdit4 = nullptr,
+             *SpinEdit5 = nullptr, *SpinEdit6 = nullptr, *SpinEdit7 = nullptr;
+    QComboBox *ComboBox1 = nullptr, *ComboBox2 = nullptr, *ComboBox3 = nullptr, *ComboBox4 = nullptr;
+    QLineEdit* Edit2 = nullptr;
+    QToolButton *SpeedButton3 = nullptr, *SpeedButton4 = nullptr, *SpeedButton5 = nullptr,
+                *SpeedButton13 = nullptr;
+    QCheckBox *vectbox = nullptr, *draw_vertices = nullptr;
+    QRadioButton *RadioButton1 = nullptr, *RadioButton2 = nullptr, *RB1 = nullptr, *RB2 = nullptr;
+    QLabel *Labelinfo = nullptr, *Label1 = nullptr, *Label2 = nullptr;
+    QFileDialog* OpenDialog1 = nullptr;
+    QFileDialog* SaveDialog1 = nullptr;
+
+private:
+    bool shown_ = false;
+};
+
+} // namespace app

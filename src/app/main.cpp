@@ -1,0 +1,18 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/Tmainform.h"
+#include "platform/ui/Application.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+int main(int argc, char** argv) {
+    platform::Application application(argc, argv);
+    app::Tmainform window;
+    // Without a window manager a maximise request may be ignored; start at the screen's
+    // size so that the map gets the room either way.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) window.setGeometry(screen->availableGeometry());
+    window.showMaximized();
+    const QStringList args = application.arguments();
+    if (args.size() > 1) window.OpenStartupFile(args.at(1));
+    return application.exec();
+}

@@ -1,0 +1,291 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "canvas/TGISPanel.h"
+
+#include "platform/RasterFiles.h"
+#include "raster/Marks.h"
+
+#include <QMouseEvent>
+#include <QPalette>
+#include <QScrollBar>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+namespace canvas {
+
+namespace {
+
+constexpr int StripSize = 6;
+
+QWidget* BlackPanel(QWidget* parent, const char* name) {
+    auto* w = new QWidget(parent);
+    w->setObjectName(name);
+    w->setAutoFillBackground(true);
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Window, Qt::black);
+    w->setPalette(pal);
+    return w;
+}
+
+QScrollBar* HiddenScrollBar(Qt::Orientation orientation, QWidget* strip, const char* name) {
+    auto* bar = new QScrollBar(orientation, strip);
+    bar->setObjectName(name);
+    bar->setRange(0, raster::ViewTransform::ScrollRange);
+    bar->setValue(raster::ViewTransform::ScrollRange / 2);
+    bar->setPageStep(100);
+    bar->setSingleStep(25);
+    bar->setEnabled(false);
+    return bar;
+}
+
+} // namespace
+
+TGISPanel::TGISPanel(QWidget* parent) : QWidget(parent) {
+    clientPanel_ = BlackPanel(this, "ClientPanel");
+    vScrollPanel_ = BlackPanel(clientPanel_, "VScrollPanel");
+    hScrollPanel_ = BlackPanel(clientPanel_, "HScrollPanel");
+    vScrollBar_ = HiddenScrollBar(Qt::Vertical, vScrollPanel_, "VScrollBar");
+    hScrollBar_ = HiddenScrollBar(Qt::Horizontal, hScrollPanel_, "HScrollBar");
+    vScrollPanel_->hide();
+    hScrollPanel_->hide();
+    connect(vScrollBar_, &QScrollBar::valueChanged, this, [this](int v) { ScrollBarScroll(vScrollBar_, v); });
+    connect(hScrollBar_, &QScrollBar::valueChanged, this, [this](int v) { ScrollBarScroll(hScrollBar_, v); });
+
+    paintBox_ = new TPaintBox(clientPanel_);
+    paintBox_->onPress = [this](QMouseEvent* e) { PaintBoxMouseDown(e); };
+    paintBox_->onMove = [this](QMouseEvent* e) { PaintBoxMouseMove(e); };
+    paintBox_->onRelease = [this](QMouseEvent* e) { PaintBoxMouseUp(e); };
+    paintBox_->onDoubleClick = [this](QMouseEvent* e) { PaintBoxDblClick(e); };
+    paintBox_->onResized = [this] { SurfaceResized(); };
+}
+
+TGISPanel::~TGISPanel() = default;
+
+void TGISPanel::resizeEvent(QResizeEvent*) {
+    clientPanel_->setGeometry(rect());
+    vScrollPanel_->setGeometry(width() - StripSize, 0, StripSize, height());
+    hScrollPanel_->setGeometry(0, height() - StripSize, width(), StripSize);
+    vScrollBar_->setGeometry(0, 0, StripSize, height());
+    hScrollBar_->setGeometry(0, 0, width(), StripSize);
+    paintBox_->setGeometry(clientPanel_->rect());
+}
+
+void TGISPanel::SurfaceResized() {
+    crossX_ = crossY_ = 0;
+    view_.Resize(paintBox_->width(), paintBox_->height());
+    if (view_.ViewReady()) UpdateView();
+}
+
+// ---- view -----------------------------------------------------------------------------
+
+void TGISPanel::SetExtent(int margin1, int margin2, double xMin, double xMax, double yMin, double yMax) {
+    view_.SetSurfaceSize(paintBox_->width(), paintBox_->height());
+    view_.SetExtent(margin1, margin2, xMin, xMax, yMin, yMax);
+    hScrollBar_->setEnabled(false);
+    vScrollBar_->setEnabled(false);
+    UpdateView();
+}
+
+void TGISPanel::Zoom(double factor) {
+    if (view_.Zoom(factor)) UpdateView();
+}
+
+void TGISPanel::ZoomToRect(double xMin, double xMax, double yMin, double yMax) {
+    crossX_ = crossY_ = 0;
+    view_.ZoomToRect(xMin, xMax, yMin, yMax);
+    UpdateView();
+}
+
+void TGISPanel::ResetView() {
+    view_.ResetView();
+    if (view_.ViewReady()) UpdateView();
+}
+
+void TGISPanel::UndoView() {
+    if (view_.UndoView()) UpdateView();
+}
+
+void TGISPanel::UpdateView() {
+    crossX_ = crossY_ = 0;
+    if (view_.UpdateView()) {
+        sourceRect_ = view_.SourceRect();
+        imageDirty_ = true;
+    }
+    // Keep the (hidden) scroll bars in step without treating it as a user scroll.
+    hScrollLast_ = view_.HScrollPosition();
+    vScrollLast_ = view_.VScrollPosition();
+    for (QScrollBar* bar : {hScrollBar_, vScrollBar_}) {
+        const QSignalBlocker quiet(bar);
+        bar->setValue(bar == hScrollBar_ ? hScrollLast_ : vScrollLast_);
+        bar->setPageStep(std::max(1, view_.LargeStep()));
+        bar->setSingleStep(std::max(1, view_.SmallStep()));
+    }
+    ShowRaster();
+    Redraw();
+}
+
+void TGISPanel::ShowRaster() {
+    if (!imageDirty_ || raster_.IsEmpty() || !Image.Visible) return;
+    const QSize size = paintBox_->size();
+    if (Image.Picture.size() != size) Image.Picture = QImage(size, QImage::Format_RGB32);
+    display_.Render(raster_, sourceRect_, Image.Picture, BackgroundColour);
+    imageDirty_ = false;
+}
+
+void TGISPanel::Redraw() {
+    paintBox_->Canvas().End();
+    QImage& surface = paintBox_->Surface();
+    if (Image.Visible && Image.Picture.size() == surface.size())
+        std::memcpy(surface.bits(), Image.Picture.constBits(), std::size_t(surface.sizeInBytes()));
+    else
+        surface.fill(BackgroundColour);
+    crossX_ = crossY_ = 0; // the fresh surface has no cross-hair
+    emit Paint(this);
+    paintBox_->Show();
+}
+
+// ---- raster ---------------------------------------------------------------------------
+
+void TGISPanel::LoadRaster(const std::string& fileName) {
+    AdoptRaster(platform::LoadBmp(fileName));
+    SetExtent(0, 0, 0, raster_.Width(), 0, raster_.Height());
+}
+
+void TGISPanel::SaveRaster(const std::string& fileName) { platform::SaveBmp(fileName, raster_); }
+
+void TGISPanel::AdoptRaster(platform::Bitmap24&& bitmap) {
+    raster_.Swap(bitmap);
+    bitmap = platform::Bitmap24(); // free the old raster before building the display
+    raster::ClearMarks(raster_);
+    RasterReplaced();
+}
+
+void TGISPanel::ClearMarks() { raster::ClearMarks(raster_); }
+
+void TGISPanel::RasterReplaced() {
+    display_.Rebuild(raster_);
+    imageDirty_ = true;
+    ShowRaster();
+}
+
+void TGISPanel::RasterChanged(QRect changed) {
+    display_.Update(raster_, changed);
+    imageDirty_ = true;
+}
+
+void TGISPanel::RasterChanged() { RasterReplaced(); }
+
+// ---- mouse ----------------------------------------------------------------------------
+
+void TGISPanel::DrawBand(platform::Colour colour) {
+    platform::Canvas& c = paintBox_->Canvas();
+    const platform::Pen saved = c.GetPen();
+    const platform::Brush savedBrush = c.GetBrush();
+    c.SetPen({colour, 1, platform::PenStyle::DashDotDot, platform::PenMode::Not});
+    c.BrushRef().Style = platform::BrushStyle::Clear;
+    c.Rectangle(std::min(bandX1_, bandX2_), std::min(bandY1_, bandY2_),
+                std::max(bandX1_, bandX2_) + 1, std::max(bandY1_, bandY2_) + 1);
+    c.SetPen(saved);
+    c.SetBrush(savedBrush);
+    paintBox_->Show();
+}
+
+void TGISPanel::DrawCross() {
+    platform::Canvas& c = paintBox_->Canvas();
+    const platform::Pen saved = c.GetPen();
+    c.SetPen({0xFFFFFF, 1, platform::PenStyle::Solid, platform::PenMode::Xor});
+    c.MoveTo(0, crossY_);
+    c.LineTo(paintBox_->width(), crossY_);
+    c.MoveTo(crossX_, 0);
+    c.LineTo(crossX_, paintBox_->height());
+    c.SetPen(saved);
+    paintBox_->Show();
+}
+
+void TGISPanel::PaintBoxMouseDown(QMouseEvent* e) {
+    const QPoint p = e->position().toPoint();
+    emit MouseDownEvent(paintBox_, e->button(), MakeShiftState(e->modifiers(), e->buttons()), p.x(), p.y());
+    if (e->button() != Qt::LeftButton) return;
+    dragX_ = p.x();
+    dragY_ = p.y();
+    bandX1_ = bandX2_ = p.x();
+    bandY1_ = bandY2_ = p.y();
+    if (MouseMode == mmZoomBox) {
+        bandActive_ = true;
+        DrawBand(0x0000FF);
+    }
+}
+
+void TGISPanel::PaintBoxMouseMove(QMouseEvent* e) {
+    if (!view_.ViewReady()) return;
+    const QPoint p = e->position().toPoint();
+    const int x = p.x(), y = p.y();
+    const ShiftState shift = MakeShiftState(e->modifiers(), e->buttons());
+
+    if (paintBox_->cursor().shape() == Qt::BlankCursor) {
+        if (crossX_ != 0 || crossY_ != 0) DrawCross(); // erase the old pair
+        crossX_ = x;
+        crossY_ = y;
+        DrawCross();
+    } else if (crossX_ != 0 || crossY_ != 0) {
+        Redraw();
+        crossX_ = crossY_ = 0;
+    }
+
+    if (shift == ssLeft) {
+        if (MouseMode == mmZoomBox) {
+            if (bandActive_) {
+                DrawBand(0x0000FF);
+                bandX2_ = x;
+                bandY2_ = y;
+                DrawBand(0x0000FF);
+            }
+            bandX2_ = x;
+            bandY2_ = y;
+        } else if (MouseMode == mmPan && (std::abs(x - dragX_) >= 3 || std::abs(y - dragY_) >= 3)) {
+            const raster::TMapView& h = view_.HomeView();
+            const double dx = (x - dragX_) * (h.XMax - h.XMin) * 0.001;
+            const double dy = (y - dragY_) * (h.YMax - h.YMin) * 0.001;
+            view_.Shift(-dx, dy);
+            UpdateView();
+            dragX_ = x;
+            dragY_ = y;
+            return;
+        }
+    }
+    emit MouseMoveEvent(paintBox_, shift, x, y);
+}
+
+void TGISPanel::PaintBoxMouseUp(QMouseEvent* e) {
+    const QPoint p = e->position().toPoint();
+    if (MouseMode == mmZoomBox && e->button() == Qt::LeftButton && bandActive_) {
+        bandActive_ = false;
+        DrawBand(0);
+        if (std::abs(bandX1_ - bandX2_) > 2 && std::abs(bandY1_ - bandY2_) > 2) {
+            double x1, y1, x2, y2;
+            view_.ScreenToWorld({std::min(bandX1_, bandX2_), std::min(bandY1_, bandY2_)}, x1, y1);
+            view_.ScreenToWorld({std::max(bandX1_, bandX2_), std::max(bandY1_, bandY2_)}, x2, y2);
+            ZoomToRect(x1, x2, y2, y1);
+        }
+    }
+    emit MouseUpEvent(paintBox_, e->button(), MakeShiftState(e->modifiers(), e->buttons()), p.x(), p.y());
+}
+
+void TGISPanel::PaintBoxDblClick(QMouseEvent*) {
+    if (view_.ViewReady()) emit DoubleClicked(this);
+}
+
+void TGISPanel::ScrollBarScroll(QScrollBar* bar, int position) {
+    if (!view_.ViewReady()) return;
+    int& last = bar == hScrollBar_ ? hScrollLast_ : vScrollLast_;
+    if (position == last) return;
+    const raster::TMapView& h = view_.HomeView();
+    const int moved = position - last;
+    if (bar == hScrollBar_)
+        view_.Shift(moved * (h.XMax - h.XMin) * 0.001, 0);
+    else
+        view_.Shift(0, -moved * (h.YMax - h.YMin) * 0.001);
+    UpdateView();
+}
+
+} // namespace canvas

@@ -1,0 +1,131 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// The map canvas: owns the raster being digitised, shows the visible part of it scaled
+// into the window, keeps the view transform (zoom, zoom box, pan, reset, one-step view
+// undo) and converts points between world, screen and raster coordinates. The owner draws
+// the vectors on the paint surface whenever the canvas emits Paint.
+//
+// Layers, bottom to top: the image layer (the scaled raster, remade only after a view
+// change), the owner's vectors, then cross-hair and zoom band drawn with inverting pens.
+
+#include "canvas/PaintBox.h"
+#include "canvas/ShiftState.h"
+#include "platform/Bitmap24.h"
+#include "raster/MapView.h"
+#include "raster/RasterDisplay.h"
+
+#include <QImage>
+#include <QWidget>
+#include <string>
+
+class QScrollBar;
+
+namespace canvas {
+
+// The scaled copy of the visible raster part; hidden by the owner's "Background" command.
+struct ImageLayer {
+    bool Visible = true;
+    QImage Picture;
+};
+
+class TGISPanel : public QWidget {
+    Q_OBJECT
+public:
+    explicit TGISPanel(QWidget* parent = nullptr);
+    ~TGISPanel() override;
+
+    // Mouse interpretation by the canvas itself.
+    enum MouseModes { mmNone = 0, mmPan = 1, mmZoomBox = 2, mmDetectEdge = 3 };
+    int MouseMode = mmNone;
+    double ZoomFactor = 1.25; // kept for the owner; the zoom commands pass their own factors
+
+    // Settings of tracing and vectorization.
+    int VectorTolerance = 3;     // raster pixels
+    int ColorRange = 60;         // summed channel difference accepted by the colour test
+    bool UseColorRange = true;   // false: only the exact colour matches
+    std::uint8_t StrictDiagonals = 1;
+
+    // View.
+    void SetExtent(int margin1, int margin2, double xMin, double xMax, double yMin, double yMax);
+    void Zoom(double factor);
+    void ZoomToRect(double xMin, double xMax, double yMin, double yMax);
+    void ResetView();
+    void UndoView();
+    void UpdateView();
+    void ShowRaster();
+    // Remakes the paint surface (raster copy plus the owner's vectors) and shows it.
+    void Redraw();
+
+    const raster::ViewTransform& Transform() const { return view_; }
+    bool ViewReady() const { return view_.ViewReady(); }
+    double ViewScale() const { return view_.ViewScale(); }
+    const std::string& ScaleText() const { return view_.ScaleText(); }
+
+    // Conversions (screen = paint-surface pixels).
+    void ScreenToWorld(QPoint p, double& x, double& y) const { view_.ScreenToWorld(p, x, y); }
+    QPoint WorldToScreen(double x, double y) const { return view_.WorldToScreen(x, y); }
+    QPoint WorldToRaster(double x, double y, double = 0) const { return view_.WorldToRaster(x, y); }
+
+    // Raster. Loading builds the new raster aside and replaces the old one only when it is
+    // complete, so a bad file leaves raster, extent and view as they were.
+    platform::Bitmap24& Raster() { return raster_; }
+    void LoadRaster(const std::string& fileName);
+    void SaveRaster(const std::string& fileName);
+    // Takes a raster read elsewhere (a JPEG file, a scanner) in place of the current one.
+    void AdoptRaster(platform::Bitmap24&& bitmap);
+    void ClearMarks();
+    // Keeps the scaled display in step after pixels of the raster changed.
+    void RasterChanged(QRect changed);
+    void RasterChanged();
+
+    ImageLayer Image;
+    TPaintBox* PaintBox() const { return paintBox_; }
+    const QRect& SourceRect() const { return sourceRect_; }
+    bool BandActive() const { return bandActive_; }
+    QPoint CrossPosition() const { return {crossX_, crossY_}; }
+
+    static constexpr QRgb BackgroundColour = 0xFF000000;
+
+signals:
+    void Paint(QObject* sender);
+    void MouseDownEvent(QObject* sender, Qt::MouseButton button, canvas::ShiftState shift, int x, int y);
+    void MouseMoveEvent(QObject* sender, canvas::ShiftState shift, int x, int y);
+    void MouseUpEvent(QObject* sender, Qt::MouseButton button, canvas::ShiftState shift, int x, int y);
+    void DoubleClicked(QObject* sender);
+
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    void PaintBoxMouseDown(QMouseEvent* e);
+    void PaintBoxMouseMove(QMouseEvent* e);
+    void PaintBoxMouseUp(QMouseEvent* e);
+    void PaintBoxDblClick(QMouseEvent* e);
+    void ScrollBarScroll(QScrollBar* bar, int position);
+    void SurfaceResized();
+    void DrawBand(platform::Colour colour);
+    void DrawCross();
+    void RasterReplaced();
+
+    QWidget* clientPanel_ = nullptr;
+    QWidget* vScrollPanel_ = nullptr;
+    QWidget* hScrollPanel_ = nullptr;
+    QScrollBar* vScrollBar_ = nullptr;
+    QScrollBar* hScrollBar_ = nullptr;
+    TPaintBox* paintBox_ = nullptr;
+
+    raster::ViewTransform view_;
+    raster::RasterDisplay display_;
+    platform::Bitmap24 raster_;
+    QRect sourceRect_;
+    bool imageDirty_ = false;
+    bool bandActive_ = false;
+    int bandX1_ = 0, bandY1_ = 0, bandX2_ = 0, bandY2_ = 0;
+    int crossX_ = 0, crossY_ = 0;
+    double dragX_ = 0, dragY_ = 0;
+    int hScrollLast_ = raster::ViewTransform::ScrollRange / 2;
+    int vScrollLast_ = raster::ViewTransform::ScrollRange / 2;
+};
+
+} // namespace canvas

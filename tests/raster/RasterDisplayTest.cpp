@@ -1,0 +1,85 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "raster/Marks.h"
+#include "raster/RasterDisplay.h"
+
+#include <cstring>
+#include <gtest/gtest.h>
+
+using platform::Bitmap24;
+
+namespace {
+
+Bitmap24 White(int w, int h) {
+    Bitmap24 b(w, h);
+    b.Fill(0xFEFEFE);
+    return b;
+}
+
+int DarkPixels(const QImage& img) {
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) n += qGray(img.pixel(x, y)) < 64;
+    return n;
+}
+
+} // namespace
+
+TEST(ClearMarks, EveryChannelBecomesEvenAndNothingElseChanges) {
+    Bitmap24 b(37, 11); // odd width: rows carry padding
+    for (int y = 0; y < b.Height(); ++y)
+        for (int x = 0; x < b.Width(); ++x) b.SetPixel(x, y, platform::MakeColour(std::uint8_t(x * 7), std::uint8_t(y * 13 + 1), std::uint8_t(x + y)));
+    Bitmap24 before(37, 11);
+    for (int y = 0; y < 11; ++y) std::memcpy(before.ScanLine(y), b.ScanLine(y), 3 * 37);
+    raster::ClearMarks(b);
+    for (int y = 0; y < b.Height(); ++y)
+        for (int x = 0; x < b.Width(); ++x) EXPECT_EQ(b.Pixel(x, y), before.Pixel(x, y) & 0xFEFEFE);
+}
+
+TEST(RasterDisplay, ThinDarkLinesSurviveEveryZoomOut) {
+    // A one-pixel line every 37 pixels both ways, on white.
+    Bitmap24 b = White(3000, 2000);
+    for (int y = 0; y < 2000; ++y)
+        for (int x = 0; x < 3000; ++x)
+            if (x % 37 == 5 || y % 37 == 5) b.SetPixel(x, y, 0);
+    raster::RasterDisplay display;
+    display.Rebuild(b);
+    EXPECT_GE(display.LevelCount(), 3);
+    EXPECT_LT(display.MemoryBytes(), b.SizeInBytes() / 14);
+    for (int target : {2000, 900, 450, 220, 100}) {
+        QImage out(target, target * 2 / 3, QImage::Format_RGB32);
+        display.Render(b, QRect(0, 0, 3000, 2000), out, 0xFF000000);
+        // Every column and every row that holds a line shows dark somewhere: count lines.
+        int darkColumns = 0;
+        for (int x = 0; x < out.width(); ++x) darkColumns += qGray(out.pixel(x, out.height() / 2 + 1)) < 64;
+        const int lines = (3000 - 5 + 36) / 37; // columns 5, 42, ... 2965
+        EXPECT_GE(darkColumns, std::min(lines, out.width() / 2)) << "target width " << target;
+        EXPECT_GT(DarkPixels(out), 0);
+    }
+}
+
+TEST(RasterDisplay, ZoomedInIsNearestNeighbourAndOutsideIsBackground) {
+    Bitmap24 b = White(4, 4);
+    b.SetPixel(1, 2, platform::MakeColour(200, 0, 0));
+    raster::RasterDisplay display;
+    display.Rebuild(b);
+    QImage out(80, 80, QImage::Format_RGB32);
+    display.Render(b, QRect(-2, -2, 8, 8), out, qRgb(1, 2, 3)); // 10 screen pixels a raster pixel
+    EXPECT_EQ(out.pixel(5, 5), qRgb(1, 2, 3));              // left of the raster
+    EXPECT_EQ(out.pixel(35, 45), qRgb(200, 0, 0));          // raster pixel (1, 2)
+    EXPECT_EQ(out.pixel(25, 25), qRgb(254, 254, 254));
+    EXPECT_EQ(out.pixel(75, 75), qRgb(1, 2, 3));
+}
+
+TEST(RasterDisplay, UpdateRefreshesTheReducedLevels) {
+    Bitmap24 b = White(1024, 1024);
+    raster::RasterDisplay display;
+    display.Rebuild(b);
+    QImage out(64, 64, QImage::Format_RGB32);
+    display.Render(b, QRect(0, 0, 1024, 1024), out, 0);
+    EXPECT_EQ(DarkPixels(out), 0);
+    b.SetPixel(700, 300, 0);
+    display.Update(b, QRect(700, 300, 1, 1));
+    display.Render(b, QRect(0, 0, 1024, 1024), out, 0);
+    EXPECT_EQ(DarkPixels(out), 1);
+    EXPECT_LT(qGray(out.pixel(700 / 16, 300 / 16)), 64);
+}
