@@ -28,7 +28,7 @@ public:
     // Puts the entity into the list of its class, creating that list on first use. A
     // black entity (Color 0, or 256) takes the layer's colour. Throws DXF_exception
     // "Entity list ID mismatch" when ListNames and Lists have got out of step; the entity
-    // then stays with the caller.
+    // then stays in the caller's std::unique_ptr<DXF_Entity>.
     bool AddEntity(std::unique_ptr<DXF_Entity>&& entity);
     // The list of that class name (letter case ignored), or null.
     Entity_List* FindList(const std::string& className) const;

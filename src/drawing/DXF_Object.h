@@ -34,7 +34,8 @@ public:
     DXF_Layer* CreateLayer(const std::string& name, bool reuse);
     DXF_Layer* FindLayer(const std::string& name) const;
     // Throws DXF_exception "Attempted to add to unnamed layer" when no layer has that
-    // name; the entity then stays with the caller.
+    // name; the entity then stays in the caller's pointer (when that is a
+    // std::unique_ptr<DXF_Entity>, so that no converted temporary takes it).
     bool AddEntityToLayer(std::unique_ptr<DXF_Entity>&& entity, const std::string& layerName);
     // Drops empty entity lists, then layers without lists. A layer whose list names and
     // lists are out of step is reported through report (the internal-error text).
