@@ -35,14 +35,15 @@ public:
     DXF_Entity(const DXF_Entity&) = delete;
     DXF_Entity& operator=(const DXF_Entity&) = delete;
 
-    platform::Colour Color = 0; // pen colour; a text's colour
-    std::int16_t PenWidth = 0;  // pixels
-    std::uint8_t PenStyle = 0;
-    platform::Colour FillColor = 0;
-    std::uint8_t BrushStyle = 0;
-    std::int32_t ColorIndex = 0;        // palette index, written to DXF
+    // Ordered for size, not by meaning: picking walks a million of these.
     std::unique_ptr<Matrix4> OCSMatrix; // only when OCSAxis is not (0, 0, 1)
     Point3 OCSAxis;
+    platform::Colour Color = 0; // pen colour; a text's colour
+    platform::Colour FillColor = 0;
+    std::int32_t ColorIndex = 0; // palette index, written to DXF
+    std::int16_t PenWidth = 0;   // pixels
+    std::uint8_t PenStyle = 0;
+    std::uint8_t BrushStyle = 0;
 
     virtual EntityKind Kind() const = 0;
     const char* ClassName() const { return ClassNameOf(Kind()); }
