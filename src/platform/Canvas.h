@@ -8,10 +8,14 @@
 // Coordinates are device pixels (32-bit), y down. Shapes follow the classic
 // conventions: Rectangle/Ellipse bounds exclude the right and bottom edge, LineTo does
 // not paint its end pixel, Arc runs counter-clockwise (as seen on the device) from the
-// radial through the start point to the radial through the end point.
+// radial through the start point to the radial through the end point. Pens wider than
+// one pixel are drawn solid (unless clear) with round ends. A solid brush makes the
+// background opaque in the brush colour: the gaps of styled pens and the cell behind
+// text are filled with it; with any other brush they stay transparent, and hatches are
+// drawn in the brush colour over what is there.
 //
-// Canvas keeps the state and hands drawing to a backend: QtCanvas paints through a
-// QPainter onto any QPaintDevice; the metafile writer records the calls instead.
+// Canvas keeps the state and hands drawing to a backend: QtCanvas paints onto a
+// QImage; the metafile writer records the calls instead.
 
 #include "platform/Colour.h"
 
@@ -25,7 +29,14 @@ class QImage;
 
 namespace platform {
 
-enum class PenStyle : std::uint8_t { Solid = 0, Dash = 1, Dot = 2, DashDot = 3, DashDotDot = 4, Clear = 5 };
+enum class PenStyle : std::uint8_t {
+    Solid = 0,
+    Dash = 1,
+    Dot = 2,
+    DashDot = 3,
+    DashDotDot = 4,
+    Clear = 5
+};
 enum class BrushStyle : std::uint8_t {
     Solid = 0,
     Clear = 1,
@@ -39,7 +50,12 @@ enum class BrushStyle : std::uint8_t {
 enum class PenMode : std::uint8_t { Copy, Xor, NotXor, Not };
 
 // Font style bits as stored in drawings.
-enum FontStyleBit : std::uint8_t { FontBold = 1, FontItalic = 2, FontUnderline = 4, FontStrikeOut = 8 };
+enum FontStyleBit : std::uint8_t {
+    FontBold = 1,
+    FontItalic = 2,
+    FontUnderline = 4,
+    FontStrikeOut = 8
+};
 
 // Text alignment flags of the device context (the classic TA_ values).
 enum TextAlignFlag : unsigned {
@@ -67,8 +83,8 @@ struct Brush {
 
 // The 60-byte logical-font record, field by field.
 struct LogFont {
-    std::int32_t Height = 0; // character cell height in pixels
-    std::int32_t Width = 0;  // average character width; 0 = natural
+    std::int32_t Height = 0;      // pixels: > 0 cell height, < 0 em height, 0 default
+    std::int32_t Width = 0;       // average character width; 0 = natural
     std::int32_t Escapement = 0;  // tenths of a degree, counter-clockwise
     std::int32_t Orientation = 0; // tenths of a degree
     std::int32_t Weight = 0;      // 0 default, 400 normal, 700 bold
@@ -77,14 +93,14 @@ struct LogFont {
     std::array<char, 32> FaceName{}; // zero-terminated unless all 32 used
     bool operator==(const LogFont&) const = default;
 
-    std::string Face() const;          // FaceName up to its zero, at most 31 characters
+    std::string Face() const;              // FaceName up to its zero, at most 31 characters
     void SetFace(const std::string& name); // cut to 31 characters and zero-filled
 };
 
 struct Font {
     std::string Name = "Times New Roman";
-    int Size = 12;   // points; used when Height is 0
-    int Height = 0;  // pixels; set from a LogFont or explicitly, takes precedence over Size
+    int Size = 12;  // points; used when Height is 0
+    int Height = 0; // pixels, as in a LogFont: > 0 cell height, < 0 em height; 0 = use Size
     Colour Color = 0;
     std::uint8_t Style = 0; // FontStyleBit set
     int Escapement = 0;     // tenths of a degree, from a LogFont
@@ -116,13 +132,16 @@ public:
     void LineTo(int x, int y);
 
     virtual void Rectangle(int x1, int y1, int x2, int y2) = 0; // pen outline, brush fill
-    virtual void FillRect(const QRect& r) = 0;                  // brush only, no outline
+    // Brush only, no outline, over r.width() × r.height() pixels; ignores the pen mode.
+    virtual void FillRect(const QRect& r) = 0;
     virtual void Ellipse(int x1, int y1, int x2, int y2) = 0;
     virtual void Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) = 0;
     virtual void Polygon(const QPoint* points, int count) = 0;
     virtual void Polyline(const QPoint* points, int count) = 0;
-    virtual void SetPixel(int x, int y, Colour c) = 0;
-    virtual Colour Pixel(int x, int y) const = 0; // 0 outside the surface
+    virtual void SetPixel(int x, int y, Colour c) = 0; // ignores the pen mode
+    virtual Colour Pixel(int x, int y) const = 0;      // 0 outside the surface
+    // Text in the font colour at the reference point given by the alignment flags; the
+    // bytes are read as UTF-8 when they form valid UTF-8, else as Latin-1.
     virtual void TextOut(int x, int y, const std::string& text) = 0;
     // Copies srcRect of an image stretched onto dest (pen mode copy).
     virtual void StretchDraw(const QRect& dest, const QImage& src, const QRect& srcRect) = 0;
