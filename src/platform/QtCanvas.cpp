@@ -1,0 +1,471 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/QtCanvas.h"
+
+#include "platform/PixelRaster.h"
+
+#include <QByteArrayView>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QList>
+#include <QString>
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace platform {
+
+namespace {
+
+// Point sizes become pixels at the classic screen resolution, whatever the device says,
+// so that a drawing looks the same on every machine.
+constexpr double ScreenDpi = 96.0;
+// Larger text is no longer legible on any surface we draw on and only costs time.
+constexpr int MaxFontPixels = 100000;
+
+QPainter::CompositionMode CompositionFor(PenMode mode) {
+    switch (mode) {
+    case PenMode::Xor:
+        return QPainter::RasterOp_SourceXorDestination;
+    case PenMode::NotXor:
+        return QPainter::RasterOp_NotSourceXorDestination;
+    case PenMode::Not:
+        return QPainter::RasterOp_NotDestination;
+    case PenMode::Copy:
+        break;
+    }
+    // Colours are opaque, so source-over is a plain copy; it also keeps the gaps of
+    // hatch brushes transparent.
+    return QPainter::CompositionMode_SourceOver;
+}
+
+bool Styled(PenStyle style) {
+    return style == PenStyle::Dash || style == PenStyle::Dot || style == PenStyle::DashDot ||
+           style == PenStyle::DashDotDot;
+}
+
+// Dash patterns of one-pixel styled pens, in pixels, as a classic display draws them.
+const QList<qreal>& DashPattern(PenStyle style) {
+    static const QList<qreal> dash{18, 6};
+    static const QList<qreal> dot{3, 3};
+    static const QList<qreal> dashDot{9, 6, 3, 6};
+    static const QList<qreal> dashDotDot{9, 3, 3, 3, 3, 3};
+    switch (style) {
+    case PenStyle::Dash:
+        return dash;
+    case PenStyle::Dot:
+        return dot;
+    case PenStyle::DashDot:
+        return dashDot;
+    default:
+        return dashDotDot;
+    }
+}
+
+QPen MakePen(const Pen& pen) {
+    if (pen.Style == PenStyle::Clear) return QPen(Qt::NoPen);
+    const QBrush colour(ToQColor(pen.Color));
+    if (pen.Width > 1) return QPen(colour, pen.Width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    // A cosmetic one-pixel pen, for styled ellipses and arcs and for images PixelRaster
+    // does not draw on. With a flat cap Qt leaves out the last pixel along the major
+    // axis, which is the end pixel only for lines running right or down.
+    QPen qpen(colour, 0, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+    if (Styled(pen.Style)) qpen.setDashPattern(DashPattern(pen.Style));
+    return qpen;
+}
+
+QBrush MakeBrush(const Brush& brush) {
+    Qt::BrushStyle style = Qt::SolidPattern; // also for any unknown style
+    switch (brush.Style) {
+    case BrushStyle::Clear:
+        style = Qt::NoBrush;
+        break;
+    case BrushStyle::Horizontal:
+        style = Qt::HorPattern;
+        break;
+    case BrushStyle::Vertical:
+        style = Qt::VerPattern;
+        break;
+    case BrushStyle::FDiagonal: // "\": top left to bottom right
+        style = Qt::FDiagPattern;
+        break;
+    case BrushStyle::BDiagonal: // "/"
+        style = Qt::BDiagPattern;
+        break;
+    case BrushStyle::Cross:
+        style = Qt::CrossPattern;
+        break;
+    case BrushStyle::DiagCross:
+        style = Qt::DiagCrossPattern;
+        break;
+    case BrushStyle::Solid:
+        break;
+    }
+    return QBrush(ToQColor(brush.Color), style);
+}
+
+bool Direct(const QImage* image) {
+    return image != nullptr && PixelRaster::Supports(*image);
+}
+
+PixelRaster::Stroke StrokeOf(const Pen& pen, const Brush& brush) {
+    PixelRaster::Stroke stroke{{pen.Color, pen.Mode}, PixelRaster::PatternFor(pen.Style)};
+    if (brush.Style == BrushStyle::Solid) { // opaque background, as with QPainter below
+        stroke.opaqueGaps = true;
+        stroke.gap = {brush.Color, pen.Mode};
+    }
+    return stroke;
+}
+
+PixelRaster::Fill FillOf(const Brush& brush, PenMode mode) {
+    return {{brush.Color, mode}, brush.Style};
+}
+
+bool SameTypeface(const Font& a, const Font& b) {
+    return a.Name == b.Name && a.Size == b.Size && a.Height == b.Height && a.Style == b.Style &&
+           a.Width == b.Width;
+}
+
+// Average character width the way a logical font's width is measured: the lowercase
+// letters and the space weighted by their frequency in English text (the weights of
+// the original TrueType OS/2 table, in thousandths).
+double AverageCharWidth(const QFontMetricsF& metrics) {
+    static constexpr int weights[26] = {64, 14, 27, 35, 100, 20, 14, 42, 63, 3,  6, 35, 20,
+                                        56, 56, 17, 4,  49,  56, 71, 31, 10, 18, 3, 18, 2};
+    double sum = 166 * metrics.horizontalAdvance(QLatin1Char(' '));
+    for (int i = 0; i < 26; ++i)
+        sum += weights[i] * metrics.horizontalAdvance(QLatin1Char('a' + i));
+    return sum / 1000.0;
+}
+
+// The shape inside x1..x2-1, y1..y2-1 in the form QPainter strokes: a one-pixel
+// outline of QRect(x, y, w, h) covers w + 1 by h + 1 pixels. Invalid when empty.
+QRect ShapeBox(int x1, int y1, int x2, int y2) {
+    if (x1 > x2) std::swap(x1, x2);
+    if (y1 > y2) std::swap(y1, y2);
+    if (x2 - x1 < 1 || y2 - y1 < 1) return QRect();
+    return QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1);
+}
+
+} // namespace
+
+QtCanvas::QtCanvas(QImage* image)
+    : image_(image), builtPen_(pen_), qpen_(MakePen(pen_)), builtBrush_(brush_),
+      qbrush_(MakeBrush(brush_)), textPen_(QBrush(Qt::black), 0) {}
+
+QtCanvas::~QtCanvas() {
+    End();
+}
+
+void QtCanvas::End() {
+    if (painter_.isActive()) painter_.end();
+}
+
+void QtCanvas::Retarget(QImage* image) {
+    End();
+    image_ = image;
+}
+
+QPainter* QtCanvas::Painter() {
+    if (!painter_.isActive()) {
+        if (image_ == nullptr || image_->isNull() || !painter_.begin(image_)) return nullptr;
+        painter_.setRenderHint(QPainter::Antialiasing, false);
+        painter_.setRenderHint(QPainter::TextAntialiasing, false);
+        painter_.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        heldPen_ = HeldPen::Unknown;
+        brushInPainter_ = fontInPainter_ = false;
+        modeInPainter_ = painter_.compositionMode();
+    }
+    ApplyBrush(painter_);
+    SetMode(painter_, CompositionFor(pen_.Mode));
+    return &painter_;
+}
+
+void QtCanvas::ApplyPen(QPainter& p) {
+    // The mode is not part of the QPen; changing it alone keeps the pen.
+    if (pen_.Color != builtPen_.Color || pen_.Width != builtPen_.Width ||
+        pen_.Style != builtPen_.Style) {
+        qpen_ = MakePen(pen_);
+        heldPen_ = HeldPen::Unknown;
+    }
+    builtPen_ = pen_;
+    if (heldPen_ != HeldPen::Shape) {
+        p.setPen(qpen_);
+        heldPen_ = HeldPen::Shape;
+    }
+}
+
+void QtCanvas::ApplyBrush(QPainter& p) {
+    if (brush_ != builtBrush_) {
+        qbrush_ = MakeBrush(brush_);
+        builtBrush_ = brush_;
+        brushInPainter_ = false;
+    }
+    if (brushInPainter_) return;
+    p.setBrush(qbrush_);
+    // The background follows the brush, as on a classic device context.
+    if (brush_.Style == BrushStyle::Solid) {
+        p.setBackground(qbrush_);
+        p.setBackgroundMode(Qt::OpaqueMode);
+    } else {
+        p.setBackgroundMode(Qt::TransparentMode);
+    }
+    brushInPainter_ = true;
+}
+
+void QtCanvas::SetMode(QPainter& p, QPainter::CompositionMode mode) {
+    if (mode == modeInPainter_) return;
+    p.setCompositionMode(mode);
+    modeInPainter_ = mode;
+}
+
+void QtCanvas::BuildFont() {
+    auto font = std::make_unique<QFont>(QString::fromStdString(font_.Name));
+    font->setStyleStrategy(QFont::NoAntialias);
+    font->setBold(font_.Style & FontBold);
+    font->setItalic(font_.Style & FontItalic);
+    font->setUnderline(font_.Style & FontUnderline);
+    font->setStrikeOut(font_.Style & FontStrikeOut);
+    if (font_.Height > 0) {
+        // A positive height is the whole cell (ascent + descent); Qt sizes the em.
+        const int cell = std::min(font_.Height, MaxFontPixels);
+        font->setPixelSize(cell);
+        const QFontMetricsF m(*font);
+        const double natural = m.ascent() + m.descent();
+        if (natural > 0)
+            font->setPixelSize(std::max(1, int(std::lround(double(cell) * cell / natural))));
+    } else if (font_.Height < 0) {
+        font->setPixelSize(-std::max(font_.Height, -MaxFontPixels));
+    } else {
+        const double pixels = std::abs(font_.Size) * ScreenDpi / 72.0;
+        font->setPixelSize(std::clamp(int(std::lround(pixels)), 1, MaxFontPixels));
+    }
+    if (font_.Width > 0) {
+        const double natural = AverageCharWidth(QFontMetricsF(*font));
+        if (natural > 0)
+            font->setStretch(std::clamp(int(std::lround(100.0 * font_.Width / natural)), 1, 4000));
+    }
+    metrics_ = std::make_unique<QFontMetrics>(*font);
+    qfont_ = std::move(font);
+    builtFont_ = font_;
+}
+
+void QtCanvas::ApplyFont(QPainter& p) {
+    if (!qfont_ || !SameTypeface(font_, builtFont_)) {
+        BuildFont();
+        fontInPainter_ = false;
+    }
+    if (!fontInPainter_) {
+        p.setFont(*qfont_);
+        fontInPainter_ = true;
+    }
+    // Text is drawn with a pen of the font colour.
+    if (FromQColor(textPen_.color()) != (font_.Color & 0xFFFFFFu)) {
+        textPen_.setColor(ToQColor(font_.Color));
+        heldPen_ = HeldPen::Unknown;
+    }
+    if (heldPen_ != HeldPen::Text) {
+        p.setPen(textPen_);
+        heldPen_ = HeldPen::Text;
+    }
+}
+
+// One-pixel pens and their fills go straight into the image (PixelRaster keeps the
+// device's end-pixel and bounds rules and is several times faster than QPainter for the
+// short figures of a drawing); wide pens, styled ellipses, text and images go through
+// QPainter, as does every figure on an image format PixelRaster does not know.
+
+void QtCanvas::DrawLine(QPoint from, QPoint to) {
+    if (pen_.Style == PenStyle::Clear) return;
+    if (pen_.Width <= 1 && Direct(image_)) {
+        int phase = 0;
+        PixelRaster(*image_).Line(from, to, StrokeOf(pen_, brush_), phase);
+    } else if (QPainter* p = Painter()) {
+        ApplyPen(*p);
+        p->drawLine(from, to);
+    }
+}
+
+void QtCanvas::Rectangle(int x1, int y1, int x2, int y2) {
+    if ((pen_.Width <= 1 || pen_.Style == PenStyle::Clear) && Direct(image_)) {
+        const PixelRaster::Stroke stroke = StrokeOf(pen_, brush_);
+        PixelRaster(*image_).Rectangle(x1, y1, x2, y2,
+                                       pen_.Style == PenStyle::Clear ? nullptr : &stroke,
+                                       FillOf(brush_, pen_.Mode));
+        return;
+    }
+    const QRect box = ShapeBox(x1, y1, x2, y2);
+    if (!box.isValid()) return;
+    QPainter* p = Painter();
+    if (p == nullptr) return;
+    ApplyPen(*p);
+    if (box.width() == 0 && box.height() == 0)
+        p->drawPoint(box.topLeft()); // Qt strokes nothing for an empty rectangle
+    else
+        p->drawRect(box);
+}
+
+void QtCanvas::FillRect(const QRect& r) {
+    const QRect area = r.normalized();
+    if (area.isEmpty()) return;
+    if (Direct(image_)) {
+        PixelRaster(*image_).FillRect(area, FillOf(brush_, PenMode::Copy));
+        return;
+    }
+    QPainter* p = Painter();
+    if (p == nullptr) return;
+    SetMode(*p, QPainter::CompositionMode_SourceOver);
+    p->fillRect(area, qbrush_);
+}
+
+void QtCanvas::Ellipse(int x1, int y1, int x2, int y2) {
+    const bool clear = pen_.Style == PenStyle::Clear;
+    if ((clear || (pen_.Width <= 1 && !Styled(pen_.Style))) && Direct(image_)) {
+        const PixelRaster::Ink ink{pen_.Color, pen_.Mode};
+        PixelRaster(*image_).Ellipse(x1, y1, x2, y2, clear ? nullptr : &ink,
+                                     FillOf(brush_, pen_.Mode));
+        return;
+    }
+    const QRect box = ShapeBox(x1, y1, x2, y2);
+    if (!box.isValid()) return;
+    if (QPainter* p = Painter()) {
+        ApplyPen(*p);
+        p->drawEllipse(box);
+    }
+}
+
+void QtCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+    if (pen_.Style == PenStyle::Clear) return;
+    if (pen_.Width <= 1 && !Styled(pen_.Style) && Direct(image_)) {
+        PixelRaster(*image_).Arc(x1, y1, x2, y2, {x3, y3}, {x4, y4}, {pen_.Color, pen_.Mode});
+        return;
+    }
+    const QRect box = ShapeBox(x1, y1, x2, y2);
+    if (!box.isValid()) return;
+    QPainter* p = Painter();
+    if (p == nullptr) return;
+    ApplyPen(*p);
+    // Qt measures arc angles on the circle the ellipse is stretched from; the radial
+    // through (x, y) meets the ellipse at the parametric angle atan2(dy / b, dx / a),
+    // written here without the divisions so that a flat box cannot divide by zero.
+    const double cx = box.x() + box.width() / 2.0;
+    const double cy = box.y() + box.height() / 2.0;
+    const double a = box.width() / 2.0;
+    const double b = box.height() / 2.0;
+    const auto angle = [&](int x, int y) {
+        return std::atan2((cy - y) * a, (x - cx) * b) * 180.0 / std::numbers::pi;
+    };
+    const double start = angle(x3, y3);
+    double span = angle(x4, y4) - start;
+    if (span <= 0) span += 360.0; // equal radials draw the whole ellipse
+    p->drawArc(box, int(std::lround(start * 16)), int(std::lround(span * 16)));
+}
+
+void QtCanvas::Polygon(const QPoint* points, int count) {
+    if (count < 2) return;
+    const bool clear = pen_.Style == PenStyle::Clear;
+    if (!((clear || pen_.Width <= 1) && Direct(image_))) {
+        if (QPainter* p = Painter()) {
+            ApplyPen(*p);
+            p->drawPolygon(points, count, Qt::OddEvenFill);
+        }
+        return;
+    }
+    if (brush_.Style != BrushStyle::Clear) {
+        if (QPainter* p = Painter()) {
+            if (heldPen_ != HeldPen::None) p->setPen(Qt::NoPen);
+            heldPen_ = HeldPen::None;
+            p->drawPolygon(points, count, Qt::OddEvenFill);
+        }
+    }
+    if (!clear) PixelRaster(*image_).Polyline(points, count, true, StrokeOf(pen_, brush_));
+}
+
+void QtCanvas::Polyline(const QPoint* points, int count) {
+    if (count < 2 || pen_.Style == PenStyle::Clear) return;
+    if (pen_.Width <= 1 && Direct(image_))
+        PixelRaster(*image_).Polyline(points, count, false, StrokeOf(pen_, brush_));
+    else if (QPainter* p = Painter()) {
+        ApplyPen(*p);
+        p->drawPolyline(points, count);
+    }
+}
+
+// Pixels are read and written in the image's memory, which the raster paint engine
+// draws into directly, so the painter can stay active.
+void QtCanvas::SetPixel(int x, int y, Colour c) {
+    if (image_ == nullptr || !image_->valid(x, y)) return;
+    switch (image_->format()) {
+    case QImage::Format_RGB32:
+    case QImage::Format_ARGB32:
+    case QImage::Format_ARGB32_Premultiplied:
+        reinterpret_cast<QRgb*>(image_->scanLine(y))[x] = qRgb(RedOf(c), GreenOf(c), BlueOf(c));
+        break;
+    case QImage::Format_BGR888: {
+        std::uint8_t* pixel = image_->scanLine(y) + 3 * x;
+        pixel[0] = BlueOf(c);
+        pixel[1] = GreenOf(c);
+        pixel[2] = RedOf(c);
+        break;
+    }
+    default:
+        image_->setPixelColor(x, y, ToQColor(c));
+        break;
+    }
+}
+
+Colour QtCanvas::Pixel(int x, int y) const {
+    if (image_ == nullptr || !image_->valid(x, y)) return 0;
+    switch (image_->format()) {
+    case QImage::Format_RGB32:
+    case QImage::Format_ARGB32: {
+        const QRgb v = reinterpret_cast<const QRgb*>(image_->constScanLine(y))[x];
+        return MakeColour(qRed(v), qGreen(v), qBlue(v));
+    }
+    case QImage::Format_BGR888: {
+        const std::uint8_t* pixel = image_->constScanLine(y) + 3 * x;
+        return MakeColour(pixel[2], pixel[1], pixel[0]);
+    }
+    default:
+        return FromQColor(image_->pixelColor(x, y));
+    }
+}
+
+void QtCanvas::TextOut(int x, int y, const std::string& text) {
+    if (text.empty()) return;
+    QPainter* p = Painter();
+    if (p == nullptr) return;
+    ApplyFont(*p);
+    const QByteArrayView bytes(text.data(), qsizetype(text.size()));
+    const QString s = bytes.isValidUtf8() ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
+
+    // Offset from the reference point to the left end of the base line.
+    int dx = 0;
+    if ((textAlign_ & AlignCenter) == AlignCenter)
+        dx = -metrics_->horizontalAdvance(s) / 2;
+    else if ((textAlign_ & AlignCenter) == AlignRight)
+        dx = -metrics_->horizontalAdvance(s);
+    int dy = metrics_->ascent();
+    if ((textAlign_ & AlignBaseline) == AlignBaseline)
+        dy = 0;
+    else if ((textAlign_ & AlignBaseline) == AlignBottom)
+        dy = -metrics_->descent();
+
+    if (font_.Escapement % 3600 == 0) {
+        p->drawText(QPoint(x + dx, y + dy), s);
+        return;
+    }
+    p->translate(x, y);
+    p->rotate(-font_.Escapement / 10.0); // counter-clockwise on a y-down device
+    p->drawText(QPoint(dx, dy), s);
+    p->resetTransform();
+}
+
+void QtCanvas::StretchDraw(const QRect& dest, const QImage& src, const QRect& srcRect) {
+    if (src.isNull() || dest.isEmpty() || srcRect.isEmpty()) return;
+    QPainter* p = Painter();
+    if (p == nullptr) return;
+    SetMode(*p, QPainter::CompositionMode_Source);
+    p->drawImage(dest, src, srcRect); // nearest neighbour: smooth transforms are off
+}
+
+} // namespace platform

@@ -1,17 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// Canvas over a QPainter on any paint device (a QImage in practice). Antialiasing is
-// off; pen modes map to raster operations (xor, not-xor, not). The painter is begun on
-// the first drawing call and ended by End() or the destructor, so that the owner of the
-// device may touch its pixels directly in between.
+// Canvas on a QImage. Figures drawn with one-pixel pens, and all fills but polygons, go
+// straight into the image's memory on RGB32, ARGB32 and BGR888 images (PixelRaster);
+// the rest goes through a QPainter with antialiasing off and the pen modes mapped to
+// raster operations (xor, not-xor, not). The painter is begun on the first call that
+// needs it and ended by End(), Retarget() or the destructor, so that the owner of the
+// image may touch its pixels directly in between; Pixel() and SetPixel() work in either
+// state. Pen, brush and font reach the painter only when they changed.
 
 #include "platform/Canvas.h"
 
+#include <QFont>
+#include <QFontMetrics>
 #include <QPainter>
 #include <memory>
-
-class QPaintDevice;
 
 namespace platform {
 
@@ -42,12 +45,31 @@ protected:
     void DrawLine(QPoint from, QPoint to) override;
 
 private:
-    QPainter& Painter(); // begun, with pen, brush and mode applied
+    QPainter* Painter(); // begun, with brush and mode applied; null without a surface
     void ApplyPen(QPainter& p);
     void ApplyBrush(QPainter& p);
+    void SetMode(QPainter& p, QPainter::CompositionMode mode);
+    void ApplyFont(QPainter& p);
+    void BuildFont();
 
     QImage* image_;
     QPainter painter_;
+
+    // What the painter holds, so that unchanged state is never pushed again. The Qt
+    // objects are built only when the matching record changes.
+    enum class HeldPen : std::uint8_t { Unknown, Shape, None, Text };
+    HeldPen heldPen_ = HeldPen::Unknown;
+    Pen builtPen_;
+    QPen qpen_;
+    Brush builtBrush_;
+    QBrush qbrush_;
+    bool brushInPainter_ = false;
+    QPainter::CompositionMode modeInPainter_ = QPainter::CompositionMode_SourceOver;
+    Font builtFont_;
+    std::unique_ptr<QFont> qfont_; // created on first text output
+    std::unique_ptr<QFontMetrics> metrics_;
+    bool fontInPainter_ = false;
+    QPen textPen_;
 };
 
 } // namespace platform
