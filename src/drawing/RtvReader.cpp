@@ -24,6 +24,7 @@
 #include "drawing/selection_lists.h"
 #include "platform/FileError.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -47,7 +48,7 @@ public:
             Fail("not a regular file");
         }
         size_ = std::uint64_t(info.st_size);
-        buffer_.resize(1 << 20);
+        buffer_.resize(std::size_t(std::clamp<std::uint64_t>(size_, 1, 1 << 20)));
     }
     ~RtvInput() { std::fclose(file_); }
     RtvInput(const RtvInput&) = delete;
