@@ -137,31 +137,48 @@ void RasterDisplay::Render(const platform::Bitmap24& raster, QRect source, QImag
     spans(tw, source.left(), perPixelX, plane.width, x0, x1);
     spans(th, source.top(), perPixelY, plane.height, y0, y1);
 
+    // The plane columns any target pixel reads.
+    int xLow = plane.width, xHigh = 0;
+    for (int tx = 0; tx < tw; ++tx)
+        if (x0[std::size_t(tx)] < x1[std::size_t(tx)]) {
+            xLow = std::min(xLow, x0[std::size_t(tx)]);
+            xHigh = std::max(xHigh, x1[std::size_t(tx)]);
+        }
+
     ParallelBands(th, 32, [&](int rowBegin, int rowEnd) {
-        std::vector<std::uint8_t> acc(3 * std::size_t(tw));
+        // Per target row: the byte-wise minimum of its plane rows (vectorised), then the
+        // minimum over each target pixel's columns in that single work row.
+        std::vector<std::uint8_t> work(3 * std::size_t(std::max(0, xHigh - xLow)) + 3);
         for (int ty = rowBegin; ty < rowEnd; ++ty) {
             auto* out = reinterpret_cast<QRgb*>(target.scanLine(ty));
-            if (y0[std::size_t(ty)] >= y1[std::size_t(ty)]) {
+            const int r0 = y0[std::size_t(ty)], r1 = y1[std::size_t(ty)];
+            if (r0 >= r1 || xLow >= xHigh) {
                 std::fill(out, out + tw, background);
                 continue;
             }
-            std::fill(acc.begin(), acc.end(), std::uint8_t(255));
-            for (int sy = y0[std::size_t(ty)]; sy < y1[std::size_t(ty)]; ++sy) {
-                const std::uint8_t* row = plane.Row(sy);
-                std::uint8_t* a = acc.data();
-                for (int tx = 0; tx < tw; ++tx, a += 3) {
-                    const int e = x1[std::size_t(tx)];
-                    for (int sx = x0[std::size_t(tx)]; sx < e; ++sx) {
-                        const std::uint8_t* p = row + 3 * std::size_t(sx);
-                        a[0] = std::min(a[0], p[0]);
-                        a[1] = std::min(a[1], p[1]);
-                        a[2] = std::min(a[2], p[2]);
-                    }
-                }
+            const std::size_t bytes = 3 * std::size_t(xHigh - xLow);
+            std::memcpy(work.data(), plane.Row(r0) + 3 * std::size_t(xLow), bytes);
+            for (int sy = r0 + 1; sy < r1; ++sy) {
+                const std::uint8_t* src = plane.Row(sy) + 3 * std::size_t(xLow);
+                std::uint8_t* w = work.data();
+                for (std::size_t i = 0; i < bytes; ++i) w[i] = std::min(w[i], src[i]);
             }
-            const std::uint8_t* a = acc.data();
-            for (int tx = 0; tx < tw; ++tx, a += 3)
-                out[tx] = x0[std::size_t(tx)] < x1[std::size_t(tx)] ? qRgb(a[2], a[1], a[0]) : background;
+            for (int tx = 0; tx < tw; ++tx) {
+                const int a = x0[std::size_t(tx)], e = x1[std::size_t(tx)];
+                if (a >= e) {
+                    out[tx] = background;
+                    continue;
+                }
+                const std::uint8_t* p = work.data() + 3 * std::size_t(a - xLow);
+                std::uint8_t b = p[0], g = p[1], r = p[2];
+                for (int sx = a + 1; sx < e; ++sx) {
+                    p += 3;
+                    b = std::min(b, p[0]);
+                    g = std::min(g, p[1]);
+                    r = std::min(r, p[2]);
+                }
+                out[tx] = qRgb(r, g, b);
+            }
         }
     });
 }
