@@ -18,6 +18,7 @@ Tmainform::Tmainform(QWidget* parent) : QMainWindow(parent) {
     central->setObjectName("ClientArea");
     setCentralWidget(central);
 
+    Selection = std::make_unique<drawing::selection_lists>();
     BuildToolBar();
     BuildGroups();
     BuildOptionPanels();
@@ -43,6 +44,14 @@ Tmainform::Tmainform(QWidget* parent) : QMainWindow(parent) {
 }
 
 Tmainform::~Tmainform() = default;
+
+void Tmainform::NewDrawing(const std::string& name) {
+    if (!Drawing) {
+        Drawing = std::make_unique<drawing::DXF_Object>(name);
+        Drawing->CreateLayer("NewLayer", false);
+    }
+    DrawingOpen = true;
+}
 
 void Tmainform::showEvent(QShowEvent* e) {
     QMainWindow::showEvent(e);

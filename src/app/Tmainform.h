@@ -12,11 +12,14 @@
 //   MapMouse.cpp          the map canvas's mouse events
 
 #include "canvas/ShiftState.h"
+#include "drawing/DXF_Object.h"
+#include "drawing/selection_lists.h"
 #include "platform/Colour.h"
 
 #include <QMainWindow>
 #include <QPoint>
 #include <array>
+#include <memory>
 #include <string>
 
 class QAction;
@@ -82,6 +85,19 @@ public:
     int MouseX = 0, MouseY = 0;
 
     canvas::TGISPanel* GISPanel1 = nullptr;
+
+    // The one drawing of the run and the entity lists that painting, picking, group edits
+    // and saving act on. The picked and moved references point into the drawing.
+    std::unique_ptr<drawing::DXF_Object> Drawing;
+    bool DrawingOpen = false;
+    std::unique_ptr<drawing::selection_lists> Selection;
+    drawing::Entity_List* PickedList = nullptr;
+    drawing::DXF_Entity* PickedEntity = nullptr;
+    drawing::Point3 PickedVertex{};
+    drawing::DXF_Entity* MoveEntity = nullptr;
+    drawing::Point3 MoveFrom{};
+
+    void NewDrawing(const std::string& name);
 
     void ApplyAttributes();
     void SetUpMap(Point3D min, Point3D max);

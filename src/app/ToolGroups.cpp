@@ -4,6 +4,7 @@
 #include "app/ColourSquare.h"
 #include "app/Tmainform.h"
 #include "canvas/TGISPanel.h"
+#include "drawing/EntityStyle.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -236,6 +237,7 @@ void Tmainform::ConnectCommands() {
 
 void Tmainform::FormShow() {
     WorkMode = wmNone;
+    NewDrawing("Penwright");
     SetUpMap({0, 0, 0}, {800, 600, 0});
     ForeColor = 0;
     LineWidth = 1;
@@ -249,6 +251,7 @@ void Tmainform::FormShow() {
     TextString.clear();
     BoxSize = 6;
     ClosePolylines = 0;
+    drawing::StyleOverride = 0;
     ApplyAttributes();
     ShowGroup(1);
     // Choosing entries from code stores no attribute.

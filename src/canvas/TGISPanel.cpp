@@ -144,6 +144,35 @@ void TGISPanel::Redraw() {
     paintBox_->Show();
 }
 
+// ---- projections ---------------------------------------------------------------------
+
+QPoint TGISPanel::MapToScreen(const drawing::Point3& p, const drawing::Matrix4* m) const {
+    const drawing::Point3 q = m ? drawing::TransformPoint(*m, p) : p;
+    QPoint out;
+    if (view_.MapToScreen(q.x, q.y, out)) return lastMapped_ = out;
+    MappingFailed();
+    return lastMapped_;
+}
+
+QPoint TGISPanel::MapToRaster(const drawing::Point3& p, const drawing::Matrix4*) const {
+    if (!std::isfinite(p.x) || !std::isfinite(p.y)) {
+        MappingFailed();
+        return lastMapped_;
+    }
+    return lastMapped_ = view_.WorldToRaster(p.x, p.y);
+}
+
+// Going back to the previous view while entities are being drawn would repaint in the
+// middle of painting; the undo waits for the event loop.
+void TGISPanel::MappingFailed() const {
+    if (undoPending_) return;
+    undoPending_ = true;
+    QMetaObject::invokeMethod(const_cast<TGISPanel*>(this), [this] {
+        undoPending_ = false;
+        const_cast<TGISPanel*>(this)->UndoView();
+    }, Qt::QueuedConnection);
+}
+
 // ---- raster ---------------------------------------------------------------------------
 
 void TGISPanel::LoadRaster(const std::string& fileName) {

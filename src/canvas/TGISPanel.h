@@ -11,6 +11,7 @@
 
 #include "canvas/PaintBox.h"
 #include "canvas/ShiftState.h"
+#include "drawing/Projection.h"
 #include "platform/Bitmap24.h"
 #include "raster/MapView.h"
 #include "raster/RasterDisplay.h"
@@ -67,6 +68,15 @@ public:
     QPoint WorldToScreen(double x, double y) const { return view_.WorldToScreen(x, y); }
     QPoint WorldToRaster(double x, double y, double = 0) const { return view_.WorldToRaster(x, y); }
 
+    // Projections of map points for entity drawing: onto the paint surface (not clamped)
+    // and onto raster pixels (limited like WorldToRaster). A point that cannot be mapped
+    // (an overflowing coordinate) gives the previous result and returns the view to the
+    // one before the last change, once the current paint is over.
+    QPoint MapToScreen(const drawing::Point3& p, const drawing::Matrix4* m) const;
+    QPoint MapToRaster(const drawing::Point3& p, const drawing::Matrix4* m) const;
+    const drawing::Projection& ScreenProjection() const { return screenProjection_; }
+    const drawing::Projection& RasterProjection() const { return rasterProjection_; }
+
     // Raster. Loading builds the new raster aside and replaces the old one only when it is
     // complete, so a bad file leaves raster, extent and view as they were.
     platform::Bitmap24& Raster() { return raster_; }
@@ -107,6 +117,21 @@ private:
     void DrawBand(platform::Colour colour);
     void DrawCross();
     void RasterReplaced();
+
+    struct MapProjection : drawing::Projection {
+        const TGISPanel* panel;
+        bool toRaster;
+        MapProjection(const TGISPanel* p, bool r) : panel(p), toRaster(r) {}
+        QPoint Project(const drawing::Point3& p, const drawing::Matrix4* m) const override {
+            return toRaster ? panel->MapToRaster(p, m) : panel->MapToScreen(p, m);
+        }
+    };
+    void MappingFailed() const;
+
+    MapProjection screenProjection_{this, false};
+    MapProjection rasterProjection_{this, true};
+    mutable QPoint lastMapped_;
+    mutable bool undoPending_ = false;
 
     QWidget* clientPanel_ = nullptr;
     QWidget* vScrollPanel_ = nullptr;
