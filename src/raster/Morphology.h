@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// Mark-plane operations on point lists, and the peeling test of thinning.
+//
+// The band of an outline is every pixel within one pixel (8-neighbourhood) of an outline
+// pixel, marked in the band plane (bit 0 of green). Along a stroke up to four pixels wide
+// the bands of its two sides merge into one solid region; around a wider area the band
+// is a three-pixel ring. Thinning peels the band from its outer boundary with PeelPixel;
+// contracting and enlarging follow the band's inner or outer boundary.
+//
+// All coordinates are raster pixels. Points whose 3 × 3 neighbourhood leaves the raster
+// are clipped (never happens for followed points, which keep a frame of two pixels).
+// Cost: nine byte writes a point for the band, one for the outline; no allocation.
+// Every function widens `changed` to cover the pixels it wrote.
+
+#include "platform/Bitmap24.h"
+#include "raster/PointList.h"
+
+#include <QRect>
+#include <cstddef>
+
+namespace raster {
+
+constexpr int OutlinePlane = 0; // byte offset of blue in a pixel
+constexpr int BandPlane = 1;    // byte offset of green
+
+// Sets (or clears) the band mark on the 3 × 3 block around each of points[0 .. count).
+void MarkBand(platform::Bitmap24& raster, const PointList& points, std::size_t count, bool set,
+              QRect& changed);
+// Sets (or clears) the outline mark on each of points[0 .. count).
+void MarkOutline(platform::Bitmap24& raster, const PointList& points, std::size_t count, bool set,
+                 QRect& changed);
+
+// Clears the band mark of (x, y) when that keeps its band neighbours one group: at least
+// two neighbours set, at most one run of set neighbours around it (unset corner
+// neighbours do not split a run) and at most three side neighbours set. True when
+// removed. A pixel on the raster's outermost frame is never removed.
+bool PeelPixel(platform::Bitmap24& raster, int x, int y);
+
+} // namespace raster

@@ -1,0 +1,33 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// A growable list of raster points (column, row). Writing index i makes the list at least
+// i + 1 long; a point that was never written since the last Release() reads as (0, 0).
+// The list keeps no count of its own: its owner keeps one, which may lag behind or run
+// ahead of what is stored (reads past the stored points still give (0, 0)).
+
+#include <QPoint>
+#include <cstddef>
+#include <vector>
+
+namespace raster {
+
+class PointList {
+public:
+    void Put(std::size_t i, QPoint p) {
+        if (i == points_.size()) {
+            points_.push_back(p);
+            return;
+        }
+        if (i > points_.size()) points_.resize(i + 1);
+        points_[i] = p;
+    }
+    QPoint Get(std::size_t i) const { return i < points_.size() ? points_[i] : QPoint(0, 0); }
+    // Forgets every point; large storage goes back to the system.
+    void Release();
+
+private:
+    std::vector<QPoint> points_;
+};
+
+} // namespace raster

@@ -1,0 +1,169 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "raster/RasterWorkbench.h"
+
+#include "raster/ColourPick.h"
+#include "raster/EdgeFollower.h"
+#include "raster/Marks.h"
+#include "raster/Morphology.h"
+#include "raster/Vectorizer.h"
+
+namespace raster {
+
+namespace {
+
+void Widen(QRect& changed, QRect r) {
+    if (!r.isEmpty()) changed = changed.isEmpty() ? r : changed.united(r);
+}
+
+} // namespace
+
+bool RasterWorkbench::MatchesTarget(int x, int y) const {
+    if (!Ready()) return false;
+    return ColourTest(*raster_, TargetColor, UseColorRange, ColorRange, StrictDiagonals != 0)
+        .Matches(x, y);
+}
+
+bool RasterWorkbench::IsMarked(int x, int y, int plane) const {
+    return Ready() && MarkTest(*raster_, plane).Marked(x, y);
+}
+
+QPoint RasterWorkbench::ObjectStart(int index) const {
+    if (index < 0 || std::size_t(index) >= objectStarts_.size()) return {};
+    return objectStarts_[std::size_t(index)];
+}
+
+bool RasterWorkbench::DetectEdge(int x, int y) {
+    refusal_.clear();
+    if (!Ready()) return false;
+    platform::Bitmap24& raster = *raster_;
+    // A click off the raster cannot lead to a start pixel inside it.
+    if (x < 0 || y < 0 || x >= raster.Width() || y >= raster.Height()) return false;
+    if (objectCount_ == MaxObjects) {
+        refusal_ = "No more objects can be recorded: vectorize or undo some first";
+        return false;
+    }
+    raster.EndPainting();
+    const ColourTest test(raster, TargetColor, UseColorRange, ColorRange, StrictDiagonals != 0);
+    while (test.Matches(x, y)) {
+        --x;
+        --y;
+    }
+    const QPoint start(x + 1, y + 1);
+    if (objectStarts_.size() <= std::size_t(objectCount_))
+        objectStarts_.resize(std::size_t(objectCount_) + 1);
+    objectStarts_[std::size_t(objectCount_)] = start;
+    contourCount_ = 0;
+    contour_.Put(contourCount_++, start);
+    // The follower only ever moves onto matching pixels, so from a start that does not
+    // match (a click just outside a region) it could never close.
+    if (!test.Matches(start.x(), start.y())) return false;
+    const FollowResult result =
+        FollowBoundary(test, start, 1, [this](QPoint p) { contour_.Put(contourCount_++, p); });
+    if (result != FollowResult::Closed || contourCount_ < MinimumOutline) return false;
+    MarkOutline(raster, contour_, contourCount_, true, changed_);
+    ++objectCount_;
+    return true;
+}
+
+bool RasterWorkbench::TraceObject(int index, int plane, bool upLeft) {
+    if (!Ready() || index < 0 || index > objectCount_ || std::size_t(index) >= objectStarts_.size())
+        return false;
+    raster_->EndPainting();
+    const MarkTest test(*raster_, plane);
+    QPoint start = objectStarts_[std::size_t(index)];
+    if (!test.Marked(start.x(), start.y())) return false;
+    const QPoint diagonal = upLeft ? QPoint(-1, -1) : QPoint(1, 1);
+    do start += diagonal;
+    while (test.Marked(start.x(), start.y()));
+    start -= diagonal;
+    objectStarts_[std::size_t(index)] = start;
+    contourCount_ = 0;
+    contour_.Put(contourCount_++, start);
+    return FollowBoundary(test, start, upLeft ? 2 : 6, [this](QPoint p) {
+               contour_.Put(contourCount_++, p);
+           }) == FollowResult::Closed;
+}
+
+void RasterWorkbench::UnmarkContour() {
+    if (Ready()) MarkOutline(*raster_, contour_, contourCount_, false, changed_);
+}
+
+void RasterWorkbench::UndoObject() {
+    --objectCount_;
+    if (objectCount_ < 0) {
+        objectCount_ = 0;
+        if (Ready()) {
+            ClearMarks(*raster_);
+            Widen(changed_, QRect(0, 0, raster_->Width(), raster_->Height()));
+        }
+        return;
+    }
+    const int removed = objectCount_;
+    if (contour_.Get(0) == ObjectStart(removed) || TraceObject(removed, 0, true)) UnmarkContour();
+}
+
+void RasterWorkbench::ClearContour() {
+    contour_.Release();
+    saved_.Release();
+}
+
+void RasterWorkbench::AnimateOutlines(platform::Canvas& surface, const ViewTransform& view,
+                                      int imageWidth, int imageHeight) {
+    if (++antsPhase_ == 5) antsPhase_ = 0;
+    constexpr platform::Colour black = 0, white = 0xFFFFFF;
+    const int phase = antsPhase_;
+    int run = phase;
+    platform::Colour colour = black;
+    const TMapView& home = view.HomeView();
+    for (int i = 0; i < objectCount_; ++i) {
+        if (!TraceObject(i, 0, true)) continue;
+        for (std::size_t j = 0; j < contourCount_; ++j) {
+            const QPoint p = contour_.Get(j);
+            QPoint s;
+            if (!view.MapToScreen(p.x(), home.YMax - p.y() + home.YMin, s)) continue;
+            if (s.x() <= 0 || s.x() >= imageWidth || s.y() <= 0 || s.y() >= imageHeight) continue;
+            surface.SetPixel(s.x(), s.y(), colour);
+            ++run;
+            if (run == phase + 4 || run == phase + 12 || run == phase + 20) {
+                colour = white;
+            } else if (run == phase + 8 || run == phase + 16) {
+                colour = black;
+            } else if (run == phase + 24) {
+                colour = black;
+                run = 0;
+            }
+        }
+    }
+}
+
+bool RasterWorkbench::VectorizeObject(int index) {
+    if (!TraceObject(index, 0, true)) return false;
+    ReduceOutline(contour_, contourCount_, VectorTolerance, vectorPoints_);
+    return true;
+}
+
+void RasterWorkbench::SaveRasterUndo(QRect sourceRect) {
+    if (!Ready()) return;
+    raster_->EndPainting();
+    undo_.Save(*raster_, sourceRect);
+}
+
+QRect RasterWorkbench::RestoreRasterUndo() {
+    if (!Ready()) return {};
+    const QRect written = undo_.Restore(*raster_);
+    Widen(changed_, written);
+    return written;
+}
+
+platform::Colour RasterWorkbench::PickColor(int column, int row) const {
+    if (raster_ == nullptr) return 0xFEFEFE;
+    return raster::PickColor(*raster_, column, row);
+}
+
+QRect RasterWorkbench::TakeChangedRect() {
+    const QRect r = changed_;
+    changed_ = QRect();
+    return r;
+}
+
+} // namespace raster

@@ -1,0 +1,133 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// The raster workbench of the map canvas: recording outlines by edge detection, undoing
+// them, showing them as moving dashes, thinning, contracting and enlarging them, reducing
+// them to polyline vertices, the raster undo copy and the colour pick-up.
+//
+// It works on a raster owned by the map canvas widget (re-pointed with SetRaster when the
+// widget replaces it) and keeps its results in the raster's mark bits: bit 0 of blue
+// marks outline pixels, bit 0 of green is the band plane of the morphology. Between
+// operations the marks are the only record of an outline's shape; each recorded object
+// is re-found from its start pixel whenever it is needed. Nothing here allocates a
+// buffer of the raster's size.
+//
+// All coordinates are raster pixels (column, row; row 0 at the top) unless a parameter
+// says otherwise. Every operation that writes raster bytes widens a changed rectangle;
+// the widget takes it with TakeChangedRect() to refresh its scaled display.
+
+#include "platform/Bitmap24.h"
+#include "platform/Canvas.h"
+#include "platform/Colour.h"
+#include "raster/MapView.h"
+#include "raster/PointList.h"
+#include "raster/RasterUndo.h"
+
+#include <QPoint>
+#include <QRect>
+#include <climits>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace raster {
+
+class RasterWorkbench {
+public:
+    // An outline shorter than this is not recorded.
+    static constexpr std::size_t MinimumOutline = 30;
+    static constexpr int MaxObjects = INT_MAX;
+
+    explicit RasterWorkbench(platform::Bitmap24* raster = nullptr) : raster_(raster) {}
+
+    void SetRaster(platform::Bitmap24* raster) { raster_ = raster; }
+    platform::Bitmap24* Raster() const { return raster_; }
+    // Forgets the recorded objects (ObjectCount = 0); their marks stay in the raster.
+    void Forget() { objectCount_ = 0; }
+
+    // Settings, written by the owner's controls.
+    platform::Colour TargetColor = 0; // mark bits included: the clicked pixel as it is
+    int ColorRange = 60;              // sum of absolute channel differences allowed
+    bool UseColorRange = true;        // false: "Pure color", equal channel sums match
+    std::uint8_t StrictDiagonals = 1; // 1: a diagonal step needs a matching side pixel
+    int VectorTolerance = 3;          // raster pixels
+
+    // --- Edge detection ---
+    // Follows the boundary of the matching region through the up-left end of the
+    // diagonal from (x, y) and records it as an object when it closes with at least
+    // MinimumOutline points; marks its pixels. False when nothing was recorded (then
+    // Refusal() says why when a limit was reached, and is empty otherwise).
+    bool DetectEdge(int x, int y);
+    const std::string& Refusal() const { return refusal_; }
+    bool MatchesTarget(int x, int y) const;
+    bool IsMarked(int x, int y, int plane) const; // plane 0 outline, 1 band
+    // Follows the marked boundary of object index again into the contour list; the
+    // object's start moves to the end of the diagonal walk (up-left or down-right) from
+    // it. False when the start lost its mark or the boundary does not close.
+    bool TraceObject(int index, int plane, bool upLeft);
+    void UnmarkContour();
+    // Removes the last recorded object and its marks; with none left, clears every mark
+    // of the raster.
+    void UndoObject();
+    // Empties the contour and saved lists (their counts stay).
+    void ClearContour();
+
+    int ObjectCount() const { return objectCount_; }
+    QPoint ObjectStart(int index) const;
+    std::size_t ContourCount() const { return contourCount_; }
+    std::size_t SavedCount() const { return savedCount_; }
+    void PutContourPoint(std::size_t i, QPoint p) { contour_.Put(i, p); }
+    QPoint GetContourPoint(std::size_t i) const { return contour_.Get(i); }
+    void PutSavedPoint(std::size_t i, QPoint p) { saved_.Put(i, p); }
+    QPoint GetSavedPoint(std::size_t i) const { return saved_.Get(i); }
+
+    // --- Outline animation (one timer tick) ---
+    // Draws every recorded outline on the paint surface as black and white dashes that
+    // move with the phase, through the view's MapToScreen; only surface pixels strictly
+    // inside (0, 0)–(imageWidth, imageHeight) are drawn.
+    void AnimateOutlines(platform::Canvas& surface, const ViewTransform& view, int imageWidth,
+                         int imageHeight);
+    int AntsPhase() const { return antsPhase_; }
+
+    // --- Morphology ---
+    void ShiftOutline(int index, bool outward);
+    void ShiftOutlines(bool outward); // contract (false) or enlarge (true) every object
+    void ThinObjects();
+    bool PeelPixel(int x, int y);
+
+    // --- Vectorization ---
+    // Fills VectorPoints from object index; false (vertices unchanged) when its outline
+    // cannot be followed.
+    bool VectorizeObject(int index);
+    const std::vector<QPoint>& VectorPoints() const { return vectorPoints_; }
+    std::size_t VectorCount() const { return vectorPoints_.size(); }
+
+    // --- Raster undo copy and colour pick-up ---
+    // sourceRect: the raster rectangle on screen (the view's SourceRect).
+    void SaveRasterUndo(QRect sourceRect);
+    QRect RestoreRasterUndo(); // the raster rectangle written
+    bool UndoSaved() const { return undo_.UndoSaved(); }
+    QRect UndoRect() const { return undo_.UndoRect(); }
+    std::string UndoFileName() const { return undo_.FileName(); }
+    platform::Colour PickColor(int column, int row) const;
+
+    // The raster rectangle whose bytes changed since the last call (empty: none).
+    QRect TakeChangedRect();
+
+private:
+    bool Ready() const { return raster_ != nullptr && !raster_->IsEmpty(); }
+
+    platform::Bitmap24* raster_;
+    std::vector<QPoint> objectStarts_; // ObjectStarts; slots past ObjectCount keep values
+    int objectCount_ = 0;
+    PointList contour_, saved_;
+    std::size_t contourCount_ = 0, savedCount_ = 0;
+    std::vector<QPoint> vectorPoints_;
+    int antsPhase_ = 0;
+    RasterUndo undo_;
+    QRect changed_;
+    std::string refusal_;
+};
+
+} // namespace raster
