@@ -76,6 +76,14 @@ bool RasterWorkbench::TraceObject(int index, int plane, bool upLeft) {
     do start += diagonal;
     while (test.Marked(start.x(), start.y()));
     start -= diagonal;
+    // A start whose two side neighbours towards the walk are marked touches the unmarked
+    // side only across a corner: the follower would close at once round that corner, three
+    // points enclosing nothing. Starting from the side neighbour in the start direction
+    // follows the real edge.
+    const QPoint side(0, diagonal.y()), across(diagonal.x(), 0);
+    if (test.Marked(start.x() + side.x(), start.y() + side.y()) &&
+        test.Marked(start.x() + across.x(), start.y() + across.y()))
+        start += side;
     objectStarts_[std::size_t(index)] = start;
     contourCount_ = 0;
     contour_.Put(contourCount_++, start);
