@@ -16,6 +16,7 @@ void PaintPanel(QWidget* widget, const QColor& text) {
     pal.setColor(QPalette::Base, panel);
     pal.setColor(QPalette::WindowText, text);
     pal.setColor(QPalette::Text, text);
+    pal.setColor(QPalette::ButtonText, text);
     widget->setPalette(pal);
     widget->setAutoFillBackground(true);
 }

@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// The help window: ten pages of help text, chosen with a column of buttons or with the
+// tabs under the pages. Shown beside the main window, not modal.
+
+#include <QDialog>
+
+class QTabWidget;
+
+namespace dialogs {
+
+class THelpForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit THelpForm(QWidget* parent = nullptr);
+
+    // Makes the page of that objectName ("TabSheet1".."TabSheet12") the active one.
+    void ShowPage(const QString& pageName);
+
+private:
+    QTabWidget* PageControl1;
+};
+
+} // namespace dialogs
