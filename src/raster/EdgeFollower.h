@@ -34,6 +34,7 @@
 #include "platform/Colour.h"
 
 #include <QPoint>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
@@ -50,8 +51,15 @@ class InsideArea {
 public:
     explicit InsideArea(platform::Bitmap24& raster)
         : base_(raster.IsEmpty() ? nullptr : raster.ScanLine(0)), stride_(raster.BytesPerLine()),
-          maxX_(raster.Width() - 2), maxY_(raster.Height() - 2) {}
+          maxX_(raster.Width() - 2), maxY_(raster.Height() - 2) {
+        for (int d = 0; d < 9; ++d)
+            offset_[d] = std::ptrdiff_t(DirY[d]) * std::ptrdiff_t(stride_) + 3 * DirX[d];
+    }
     bool Inside(int x, int y) const { return x >= 2 && y >= 2 && x <= maxX_ && y <= maxY_; }
+    // All eight neighbours of (x, y) are inside.
+    bool Interior(int x, int y) const { return x >= 3 && y >= 3 && x < maxX_ && y < maxY_; }
+    // Byte distance from a pixel to its neighbour in direction d.
+    std::ptrdiff_t Offset(int d) const { return offset_[d]; }
     std::uint8_t* Pixel(int x, int y) const {
         return base_ + std::size_t(y) * stride_ + 3 * std::size_t(x);
     }
@@ -61,6 +69,7 @@ private:
     std::uint8_t* base_;
     std::size_t stride_;
     int maxX_, maxY_;
+    std::ptrdiff_t offset_[9];
 };
 
 class ColourTest {
@@ -71,10 +80,13 @@ public:
           tb_(platform::BlueOf(target)), sum_(tr_ + tg_ + tb_), range_(colorRange),
           useRange_(useColorRange), strict_(strictDiagonals) {}
 
+    const InsideArea& Area() const { return area_; }
     // MatchesTarget.
     bool Matches(int x, int y) const {
-        if (!area_.Inside(x, y)) return false;
-        const std::uint8_t* p = area_.Pixel(x, y);
+        return area_.Inside(x, y) && MatchesPixel(area_.Pixel(x, y));
+    }
+    // The colour test of an inside pixel.
+    bool MatchesPixel(const std::uint8_t* p) const {
         if (!useRange_) return p[0] + p[1] + p[2] == sum_;
         const std::uint8_t* q = p - area_.Stride(); // the row above
         const int b = (p[0] + p[-3] + q[0] + q[-3]) / 4;
@@ -89,6 +101,13 @@ public:
         const int before = d == 1 ? 8 : d - 1, after = d + 1;
         return Matches(x + DirX[before], y + DirY[before]) ||
                Matches(x + DirX[after], y + DirY[after]);
+    }
+    // The same for a pixel whose neighbours are all inside.
+    bool QualifiesAt(const std::uint8_t* p, int d) const {
+        if (!MatchesPixel(p + area_.Offset(d))) return false;
+        if (!strict_ || (d & 1) == 0) return true;
+        const int before = d == 1 ? 8 : d - 1, after = d + 1;
+        return MatchesPixel(p + area_.Offset(before)) || MatchesPixel(p + area_.Offset(after));
     }
 
 private:
@@ -106,6 +125,10 @@ public:
         return area_.Inside(x, y) && (area_.Pixel(x, y)[plane_] & 1) != 0;
     }
     bool operator()(int x, int y, int d) const { return Marked(x + DirX[d], y + DirY[d]); }
+    const InsideArea& Area() const { return area_; }
+    bool QualifiesAt(const std::uint8_t* p, int d) const {
+        return (p[area_.Offset(d) + plane_] & 1) != 0;
+    }
 
 private:
     InsideArea area_;
@@ -115,7 +138,19 @@ private:
 // One step: moves p to the first qualifying neighbour from direction d on and sets d to
 // the next search start; false (p and d unchanged) when no neighbour qualifies.
 template <class Qualifies> bool StepBoundary(const Qualifies& qualifies, QPoint& p, int& d) {
-    int x = p.x(), y = p.y();
+    const int x = p.x(), y = p.y();
+    if (qualifies.Area().Interior(x, y)) { // no bounds tests, offsets from one pointer
+        const std::uint8_t* centre = qualifies.Area().Pixel(x, y);
+        for (int k = 0; k < 8; ++k) {
+            if (qualifies.QualifiesAt(centre, d)) {
+                p = QPoint(x + DirX[d], y + DirY[d]);
+                d = NextStart(d);
+                return true;
+            }
+            d = d == 8 ? 1 : d + 1;
+        }
+        return false;
+    }
     for (int k = 0; k < 8; ++k) {
         if (qualifies(x, y, d)) {
             p = QPoint(x + DirX[d], y + DirY[d]);

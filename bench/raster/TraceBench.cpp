@@ -1,0 +1,220 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Edge detection, vectorization, thinning, contraction and enlargement of every ink
+// region of an A0 line-art scan at 300 dpi (10 000 × 14 000 pixels), and the raster undo
+// copy of a 1600 × 1000 view. The sheet is made in memory once. The clicks are found
+// once by a scan of the sheet: the first matching pixel of each run whose start pixel
+// (the end of the up-left diagonal walk) is not on an outline recorded already, which is
+// one click per region as a user would make them.
+//
+// Arguments: 1 = the defaults (colour range 60, "Polygon": strict diagonals, which sees
+// strokes wider than one pixel only), 0 = "Pure color" and "Polyline" (every 8-connected
+// ink region, as a line-art user sets it). Counters: objects, outline points, and ns per
+// outline point.
+
+#include "SyntheticScan.h"
+#include "raster/Marks.h"
+#include "raster/RasterWorkbench.h"
+
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <map>
+#include <vector>
+
+namespace {
+
+constexpr int Width = 10000, Height = 14000;
+
+platform::Bitmap24& Sheet() {
+    static platform::Bitmap24 sheet = [] {
+        platform::Bitmap24 b = synthetic::MakeLineArtScan(Width, Height, 42);
+        raster::ClearMarks(b);
+        return b;
+    }();
+    return sheet;
+}
+
+struct Session {
+    std::vector<QPoint> clicks;
+    int objects = 0;
+};
+
+void Configure(raster::RasterWorkbench& bench, bool colourRange) {
+    bench.UseColorRange = colourRange;
+    bench.ColorRange = 60;
+    bench.StrictDiagonals = colourRange ? 1 : 0;
+    bench.VectorTolerance = 3;
+}
+
+bool Click(raster::RasterWorkbench& bench, platform::Bitmap24& sheet, QPoint p) {
+    bench.ClearContour();
+    bench.TargetColor = sheet.Pixel(p.x(), p.y());
+    return bench.DetectEdge(p.x(), p.y());
+}
+
+const Session& Clicks(bool colourRange) {
+    static std::map<bool, Session> sessions;
+    auto found = sessions.find(colourRange);
+    if (found != sessions.end()) return found->second;
+    platform::Bitmap24& sheet = Sheet();
+    raster::RasterWorkbench bench(&sheet);
+    Configure(bench, colourRange);
+    bench.TargetColor = 0; // ink
+    Session session;
+    for (int y = 2; y <= Height - 2; ++y) {
+        bool inRun = false;
+        for (int x = 2; x <= Width - 2; ++x) {
+            bench.TargetColor = 0;
+            const bool ink = bench.MatchesTarget(x, y);
+            if (ink && !inRun) {
+                int sx = x, sy = y;
+                while (bench.MatchesTarget(sx, sy)) --sx, --sy;
+                if (!bench.IsMarked(sx + 1, sy + 1, 0)) {
+                    session.clicks.emplace_back(x, y);
+                    Click(bench, sheet, QPoint(x, y));
+                }
+            }
+            inRun = ink;
+        }
+    }
+    session.objects = bench.ObjectCount();
+    raster::ClearMarks(sheet);
+    return sessions.emplace(colourRange, std::move(session)).first->second;
+}
+
+// Records every region; returns the number of outline points followed.
+std::size_t RecordAll(raster::RasterWorkbench& bench, const Session& session) {
+    platform::Bitmap24& sheet = Sheet();
+    std::size_t points = 0;
+    for (QPoint p : session.clicks) {
+        Click(bench, sheet, p);
+        points += bench.ContourCount();
+    }
+    return points;
+}
+
+// The "V" command: every object to vertices, then the records and marks are dropped.
+std::size_t VectorizeAll(raster::RasterWorkbench& bench) {
+    std::size_t vertices = 0;
+    for (int i = 0; i < bench.ObjectCount(); ++i) {
+        bench.VectorizeObject(i);
+        vertices += bench.VectorCount();
+    }
+    bench.Forget();
+    bench.ClearContour();
+    bench.UndoObject();
+    return vertices;
+}
+
+using Clock = std::chrono::steady_clock;
+double Seconds(Clock::time_point a, Clock::time_point b) {
+    return std::chrono::duration<double>(b - a).count();
+}
+
+void BM_RecordEveryRegionThenV(benchmark::State& state) {
+    const bool colourRange = state.range(0) != 0;
+    const Session& session = Clicks(colourRange);
+    platform::Bitmap24& sheet = Sheet();
+    double detect = 0, vectorize = 0;
+    std::size_t points = 0, vertices = 0;
+    for (auto _ : state) {
+        raster::RasterWorkbench bench(&sheet);
+        Configure(bench, colourRange);
+        const auto t0 = Clock::now();
+        points = RecordAll(bench, session);
+        const auto t1 = Clock::now();
+        vertices = VectorizeAll(bench);
+        const auto t2 = Clock::now();
+        detect = Seconds(t0, t1);
+        vectorize = Seconds(t1, t2);
+    }
+    state.counters["clicks"] = double(session.clicks.size());
+    state.counters["objects"] = session.objects;
+    state.counters["outline_points"] = double(points);
+    state.counters["vertices"] = double(vertices);
+    state.counters["detect_s"] = detect;
+    state.counters["detect_ns_per_point"] = detect * 1e9 / double(points);
+    state.counters["v_s"] = vectorize;
+}
+
+// Records every region untimed, then times one morphology command over all of them.
+template <class Command> void Morphology(benchmark::State& state, Command command) {
+    const bool colourRange = state.range(0) != 0;
+    const Session& session = Clicks(colourRange);
+    platform::Bitmap24& sheet = Sheet();
+    std::size_t points = 0;
+    double seconds = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        raster::ClearMarks(sheet);
+        raster::RasterWorkbench bench(&sheet);
+        Configure(bench, colourRange);
+        points = RecordAll(bench, session);
+        state.ResumeTiming();
+        const auto t0 = Clock::now();
+        command(bench);
+        seconds = Seconds(t0, Clock::now());
+        state.PauseTiming();
+        raster::ClearMarks(sheet);
+        state.ResumeTiming();
+    }
+    state.counters["outline_points"] = double(points);
+    state.counters["ns_per_point"] = seconds * 1e9 / double(points);
+}
+
+void BM_ThinAll(benchmark::State& state) {
+    Morphology(state, [](raster::RasterWorkbench& b) {
+        b.StrictDiagonals = 0;
+        b.ThinObjects();
+    });
+}
+void BM_ContractAll(benchmark::State& state) {
+    Morphology(state, [](raster::RasterWorkbench& b) { b.ShiftOutlines(false); });
+}
+void BM_EnlargeAll(benchmark::State& state) {
+    Morphology(state, [](raster::RasterWorkbench& b) { b.ShiftOutlines(true); });
+}
+
+const QRect View(4200, 6500, 1600, 1000); // a 1600 × 1000 view at 1 : 1
+
+void BM_SaveRasterUndo(benchmark::State& state) {
+    raster::RasterWorkbench bench(&Sheet());
+    for (auto _ : state) bench.SaveRasterUndo(View);
+}
+
+void BM_RestoreRasterUndo(benchmark::State& state) {
+    raster::RasterWorkbench bench(&Sheet());
+    bench.SaveRasterUndo(View);
+    for (auto _ : state) benchmark::DoNotOptimize(bench.RestoreRasterUndo());
+}
+
+} // namespace
+
+BENCHMARK(BM_RecordEveryRegionThenV)
+    ->Arg(1)
+    ->Arg(0)
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_ThinAll)
+    ->Arg(1)
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_ContractAll)
+    ->Arg(1)
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_EnlargeAll)
+    ->Arg(1)
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_SaveRasterUndo)->Repetitions(5)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RestoreRasterUndo)->Repetitions(5)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+BENCHMARK_MAIN();
