@@ -2,6 +2,7 @@
 #include "app/Tmainform.h"
 
 #include "canvas/TGISPanel.h"
+#include "dialogs/TLayerForm.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -40,6 +41,7 @@ Tmainform::Tmainform(QWidget* parent) : QMainWindow(parent) {
 
     ConnectCommands();
     ConnectAttributeControls();
+    ConnectWindows();
     connect(GISPanel1, &canvas::TGISPanel::MouseMoveEvent, this, &Tmainform::GISPanel1MouseMove);
 }
 
@@ -51,6 +53,7 @@ void Tmainform::NewDrawing(const std::string& name) {
         Drawing->CreateLayer("NewLayer", false);
     }
     DrawingOpen = true;
+    LayerForm->Attach(Drawing.get(), Selection.get());
 }
 
 void Tmainform::showEvent(QShowEvent* e) {

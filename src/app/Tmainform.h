@@ -23,6 +23,8 @@
 #include <string>
 
 class QAction;
+class QMimeData;
+class QTimer;
 class QCheckBox;
 class QComboBox;
 class QFileDialog;
@@ -35,6 +37,19 @@ class QWidget;
 
 namespace canvas {
 class TGISPanel;
+}
+namespace dialogs {
+class TDisplayOptions;
+class THelpForm;
+class TLayerForm;
+class TTrackingForm;
+class Tinfoform;
+} // namespace dialogs
+namespace drawing {
+struct Projection;
+}
+namespace platform {
+class Canvas;
 }
 
 namespace app {
@@ -99,6 +114,25 @@ public:
 
     void NewDrawing(const std::string& name);
 
+    // The program's other windows, one each for the whole run.
+    dialogs::TTrackingForm* TrackingForm = nullptr;
+    dialogs::TDisplayOptions* DisplayOptions = nullptr;
+    dialogs::THelpForm* HelpForm = nullptr;
+    dialogs::TLayerForm* LayerForm = nullptr;
+    dialogs::Tinfoform* InfoForm = nullptr;
+
+    // Vector display (VectorDisplay.cpp). The sender picks the target: the menu items
+    // "Vector to Raster" and "Copy to Clipboard", anything else the map's surface.
+    void ZoomboxPaint(QObject* sender);
+    void RefreshLayerLists(bool selectAll);
+    // The visible vectors as a metafile, SVG and PNG, for the clipboard.
+    QMimeData* VectorPicture();
+    void ShowInformation();
+    QTimer* Track_timer = nullptr;
+    int TrackTicks = 0;
+    void Track_timerTimer();
+    void SB3of2Click();
+
     void ApplyAttributes();
     void SetUpMap(Point3D min, Point3D max);
     void ShowGroup(int group);
@@ -144,6 +178,9 @@ private:
     void FormShow();
     void ResetViewButtons();
     void CheckRB1();
+    void UncheckRB1();
+    void PaintVectors(platform::Canvas& target, const drawing::Projection& projection, bool drawUnselected);
+    void ConnectWindows();
     void SetPaintBoxCursorArrowUnlessSpecial();
     void SB4of7Click();
     void ChangeMouse1Click();
@@ -182,6 +219,7 @@ public:
 
 private:
     bool shown_ = false;
+    bool trackingOn_ = false;
 };
 
 } // namespace app

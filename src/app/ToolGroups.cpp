@@ -101,7 +101,15 @@ void Tmainform::ShowOptionPanel(int optionGroup) {
 void Tmainform::ResetViewButtons() {
     for (const char* name : {"SBs5", "SBs6", "SBs7", "SBs8", "SBs9"})
         findChild<QToolButton*>(name)->setChecked(false);
+    UncheckRB1();
+}
+
+// Radio buttons of one panel exclude each other; unchecking the checked one from code
+// leaves neither checked.
+void Tmainform::UncheckRB1() {
+    RB1->setAutoExclusive(false);
     RB1->setChecked(false);
+    RB1->setAutoExclusive(true);
 }
 
 // Checking RB1 from code acts as a click when it changes the state.

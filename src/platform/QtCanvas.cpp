@@ -152,6 +152,10 @@ QtCanvas::QtCanvas(QImage* image)
     : image_(image), builtPen_(pen_), qpen_(MakePen(pen_)), builtBrush_(brush_),
       qbrush_(MakeBrush(brush_)), textPen_(QBrush(Qt::black), 0) {}
 
+QtCanvas::QtCanvas(QPaintDevice* device) : QtCanvas(static_cast<QImage*>(nullptr)) {
+    device_ = device;
+}
+
 QtCanvas::~QtCanvas() {
     End();
 }
@@ -167,7 +171,8 @@ void QtCanvas::Retarget(QImage* image) {
 
 QPainter* QtCanvas::Painter() {
     if (!painter_.isActive()) {
-        if (image_ == nullptr || image_->isNull() || !painter_.begin(image_)) return nullptr;
+        QPaintDevice* target = image_ ? static_cast<QPaintDevice*>(image_) : device_;
+        if (target == nullptr || (image_ && image_->isNull()) || !painter_.begin(target)) return nullptr;
         painter_.setRenderHint(QPainter::Antialiasing, false);
         painter_.setRenderHint(QPainter::TextAntialiasing, false);
         painter_.setRenderHint(QPainter::SmoothPixmapTransform, false);
@@ -393,6 +398,10 @@ void QtCanvas::Polyline(const QPoint* points, int count) {
 // Pixels are read and written in the image's memory, which the raster paint engine
 // draws into directly, so the painter can stay active.
 void QtCanvas::SetPixel(int x, int y, Colour c) {
+    if (image_ == nullptr && device_ != nullptr) {
+        if (QPainter* p = Painter()) p->fillRect(x, y, 1, 1, ToQColor(c));
+        return;
+    }
     if (image_ == nullptr || !image_->valid(x, y)) return;
     switch (image_->format()) {
     case QImage::Format_RGB32:

@@ -21,6 +21,9 @@ namespace platform {
 class QtCanvas final : public Canvas {
 public:
     explicit QtCanvas(QImage* image);
+    // Any other paint device (an SVG generator, a printer): everything goes through the
+    // painter; pixels cannot be read (Pixel answers 0).
+    explicit QtCanvas(QPaintDevice* device);
     ~QtCanvas() override;
     QtCanvas(const QtCanvas&) = delete;
     QtCanvas& operator=(const QtCanvas&) = delete;
@@ -53,6 +56,7 @@ private:
     void BuildFont();
 
     QImage* image_;
+    QPaintDevice* device_ = nullptr; // set when the target is not an image
     QPainter painter_;
 
     // What the painter holds, so that unchanged state is never pushed again. The Qt

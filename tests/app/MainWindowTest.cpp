@@ -60,7 +60,7 @@ TEST(MainWindow, StartsWithTheFileGroupOnAnEmptyRaster) {
     EXPECT_FALSE(w.form.Panel3->isVisible());
     EXPECT_EQ(w.form.LayerName, "Penwright");
     EXPECT_EQ(w.form.BackColor, 0xFEFEFEu);
-    EXPECT_EQ(w.Find<QLabel>("Label1")->text(), "Scale 1:1");
+    EXPECT_EQ(w.Find<QLabel>("Label1")->text(), "Scale 1 : 1"); // set by the first vector paint
     EXPECT_EQ(w.Button("SB2of5")->toolTip(), "Circle"); // hints as the program has them
     EXPECT_EQ(w.Find<QAction>("Line1")->text(), "&Line");
 }

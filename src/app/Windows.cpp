@@ -1,0 +1,85 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The program's other windows and the commands of the main window that open them.
+
+#include "app/Tmainform.h"
+#include "canvas/TGISPanel.h"
+#include "dialogs/TDisplayOptions.h"
+#include "dialogs/THelpForm.h"
+#include "dialogs/TLayerForm.h"
+#include "dialogs/TTrackingForm.h"
+#include "dialogs/Tinfoform.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QTimer>
+#include <QToolButton>
+
+namespace app {
+
+void Tmainform::ConnectWindows() {
+    TrackingForm = new dialogs::TTrackingForm(this);
+    DisplayOptions = new dialogs::TDisplayOptions(this);
+    HelpForm = new dialogs::THelpForm(this);
+    LayerForm = new dialogs::TLayerForm(this);
+    InfoForm = new dialogs::Tinfoform(this);
+
+    LayerForm->OnRepaint = [this] { GISPanel1->Redraw(); };
+    LayerForm->OnLayerNames = [this](const std::vector<drawing::ListingLine>& lines) {
+        const QSignalBlocker quiet(ComboBox3); // refilling the box picks no layer
+        const QString typed = ComboBox3->currentText();
+        ComboBox3->clear();
+        for (const drawing::ListingLine& line : lines) ComboBox3->addItem(QString::fromStdString(line.Text));
+        ComboBox3->setEditText(typed);
+    };
+    LayerForm->OnSelectionRebuilt = [this] {
+        PickedEntity = nullptr;
+        PickedList = nullptr;
+        PickedVertex = {};
+        MoveEntity = nullptr;
+        if (InfoForm->isVisible()) ShowInformation();
+    };
+
+    Track_timer = new QTimer(this);
+    Track_timer->setObjectName("Track_timer");
+    Track_timer->setInterval(100);
+    connect(Track_timer, &QTimer::timeout, this, &Tmainform::Track_timerTimer);
+
+    auto command = [this](const char* button, const char* menuItem, std::function<void()> handler) {
+        if (button) connect(findChild<QToolButton*>(button), &QToolButton::clicked, this, handler);
+        if (menuItem) connect(findChild<QAction*>(menuItem), &QAction::triggered, this, handler);
+    };
+    command("SB1of2", "Undo1", [this] {
+        LayerForm->Attach(Drawing.get(), Selection.get());
+        LayerForm->exec();
+        GISPanel1->Redraw();
+    });
+    command("SB1of7", "ViewDialog1", [this] {
+        DisplayOptions->exec();
+        GISPanel1->Redraw();
+    });
+    command("SB3of2", "TrackingMouse1", [this] { SB3of2Click(); });
+    command("SB5of7", "Information1", [this] {
+        ShowInformation();
+        InfoForm->show();
+        InfoForm->raise();
+    });
+    for (const char* item : {"CopytoClipboard1", "VectortoRaster1"}) {
+        QAction* action = findChild<QAction*>(item);
+        connect(action, &QAction::triggered, this, [this, action] { ZoomboxPaint(action); });
+    }
+    const std::pair<const char*, const char*> helpPages[] = {
+        {"Overview1", "TabSheet2"}, {"Operate1", "TabSheet3"}, {"File2", "TabSheet4"},
+        {"Edit3", "TabSheet5"},     {"Raster3", "TabSheet6"},  {"Convertion1", "TabSheet8"},
+        {"Vector2", "TabSheet9"},   {"View2", "TabSheet10"},   {"Management1", "TabSheet12"},
+        {"About1", "TabSheet1"},
+    };
+    for (auto [item, page] : helpPages)
+        connect(findChild<QAction*>(item), &QAction::triggered, this, [this, page = QString(page)] {
+            HelpForm->ShowPage(page);
+            HelpForm->show();
+            HelpForm->raise();
+        });
+    connect(GISPanel1, &canvas::TGISPanel::Paint, this, &Tmainform::ZoomboxPaint);
+}
+
+} // namespace app
