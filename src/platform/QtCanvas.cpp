@@ -224,6 +224,7 @@ void QtCanvas::SetMode(QPainter& p, QPainter::CompositionMode mode) {
 }
 
 void QtCanvas::BuildFont() {
+    maskCache_.clear(); // masks belong to one font
     auto font = std::make_unique<QFont>(QString::fromStdString(font_.Name));
     font->setStyleStrategy(QFont::NoAntialias);
     font->setBold(font_.Style & FontBold);
@@ -439,6 +440,61 @@ Colour QtCanvas::Pixel(int x, int y) const {
     }
 }
 
+const QtCanvas::TextMask& QtCanvas::MaskOf(const QString& s) {
+    if (maskCache_.size() >= TextCacheLimit) maskCache_.clear();
+    auto it = maskCache_.find(s);
+    if (it != maskCache_.end()) return *it;
+    const QRect bounds = metrics_->boundingRect(s).adjusted(-2, -2, 2, 2);
+    QImage mask(bounds.size(), QImage::Format_Alpha8);
+    mask.fill(0);
+    {
+        QPainter p(&mask);
+        p.setRenderHint(QPainter::TextAntialiasing, false);
+        p.setFont(*qfont_);
+        p.setPen(Qt::black);
+        p.drawText(-bounds.topLeft(), s);
+    }
+    // Horizontal runs of ink, so that a blit is a few short fills.
+    TextMask m;
+    for (int r = 0; r < mask.height(); ++r) {
+        const uchar* row = mask.constScanLine(r);
+        for (int c = 0; c < mask.width();) {
+            if (row[c] < 128) {
+                ++c;
+                continue;
+            }
+            const int start = c;
+            while (c < mask.width() && row[c] >= 128) ++c;
+            m.ink.push_back({std::int16_t(bounds.left() + start), std::int16_t(bounds.top() + r),
+                             std::int16_t(c - start)});
+        }
+    }
+    return *maskCache_.insert(s, std::move(m));
+}
+
+void QtCanvas::BlitMask(const TextMask& m, int x, int y, Colour c) {
+    const int width = image_->width(), height = image_->height();
+    const bool bgr = image_->format() == QImage::Format_BGR888;
+    const QRgb rgb = qRgb(RedOf(c), GreenOf(c), BlueOf(c));
+    for (const TextMask::Run& run : m.ink) {
+        const int row = y + run.y;
+        if (row < 0 || row >= height) continue;
+        const int from = std::max(0, x + run.x), to = std::min(width, x + run.x + run.length);
+        if (from >= to) continue;
+        uchar* line = image_->scanLine(row);
+        if (bgr) {
+            for (int col = from; col < to; ++col) {
+                uchar* px = line + 3 * std::size_t(col);
+                px[0] = BlueOf(c);
+                px[1] = GreenOf(c);
+                px[2] = RedOf(c);
+            }
+        } else {
+            std::fill(reinterpret_cast<QRgb*>(line) + from, reinterpret_cast<QRgb*>(line) + to, rgb);
+        }
+    }
+}
+
 void QtCanvas::TextOut(int x, int y, const std::string& text) {
     if (text.empty()) return;
     QPainter* p = Painter();
@@ -459,6 +515,11 @@ void QtCanvas::TextOut(int x, int y, const std::string& text) {
     else if ((textAlign_ & AlignBaseline) == AlignBottom)
         dy = -metrics_->descent();
 
+    if (font_.Escapement % 3600 == 0 && pen_.Mode == PenMode::Copy &&
+        brush_.Style != BrushStyle::Solid && Direct(image_) && image_->format() != QImage::Format_ARGB32) {
+        BlitMask(MaskOf(s), x + dx, y + dy, font_.Color);
+        return;
+    }
     if (font_.Escapement % 3600 == 0) {
         p->drawText(QPoint(x + dx, y + dy), s);
         return;

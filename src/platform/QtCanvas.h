@@ -13,8 +13,10 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QHash>
 #include <QPainter>
 #include <memory>
+#include <vector>
 
 namespace platform {
 
@@ -72,6 +74,19 @@ private:
     Font builtFont_;
     std::unique_ptr<QFont> qfont_; // created on first text output
     std::unique_ptr<QFontMetrics> metrics_;
+    // Plain texts in copy mode over a transparent background are blitted from a mask
+    // rendered once per font and string: shaping and glyph drawing cost far more, and a
+    // drawing repaints the same texts on every paint.
+    struct TextMask {
+        struct Run {
+            std::int16_t x, y, length; // from the base-line start
+        };
+        std::vector<Run> ink;
+    };
+    const TextMask& MaskOf(const QString& s);
+    void BlitMask(const TextMask& m, int x, int y, Colour c);
+    QHash<QString, TextMask> maskCache_;
+    static constexpr qsizetype TextCacheLimit = 20000;
     bool fontInPainter_ = false;
     QPen textPen_;
 };

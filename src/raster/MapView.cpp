@@ -210,13 +210,5 @@ QPoint ViewTransform::WorldToRaster(double x, double y) const {
     return {Limited(x), Limited(home_.YMax - y + home_.YMin)};
 }
 
-bool ViewTransform::MapToScreen(double x, double y, QPoint& p) const {
-    const double sx = std::nearbyint((x - view_.XMin) * view_.ScaleX);
-    const double sy = std::nearbyint((view_.YMax - y) * view_.ScaleY);
-    constexpr double lo = std::numeric_limits<int>::min(), hi = std::numeric_limits<int>::max();
-    if (!(sx >= lo && sx <= hi && sy >= lo && sy <= hi)) return false;
-    p = QPoint(int(sx), int(sy));
-    return true;
-}
 
 } // namespace raster

@@ -11,6 +11,7 @@
 
 #include <QPoint>
 #include <QRect>
+#include <cmath>
 #include <cstdint>
 #include <string>
 
@@ -66,7 +67,14 @@ public:
     QPoint WorldToRaster(double x, double y) const;
     // Surface pixel of a world point, not clamped; false (p untouched) when it does not
     // fit a 32-bit pixel coordinate.
-    bool MapToScreen(double x, double y, QPoint& p) const;
+    bool MapToScreen(double x, double y, QPoint& p) const { // inline: runs per vertex per paint
+        const double sx = std::nearbyint((x - view_.XMin) * view_.ScaleX);
+        const double sy = std::nearbyint((view_.YMax - y) * view_.ScaleY);
+        if (!(sx >= -2147483648.0 && sx <= 2147483647.0 && sy >= -2147483648.0 && sy <= 2147483647.0))
+            return false;
+        p = QPoint(int(sx), int(sy));
+        return true;
+    }
 
     const TMapView& HomeView() const { return home_; }
     const TMapView& View() const { return view_; }
