@@ -90,11 +90,11 @@ void Tmainform::ConnectAttributeControls() {
             [this](const QString& t) { LayerName = t.toStdString(); });
 
     // Tracing and vectorization settings live in the map canvas.
-    connect(SpinEdit3, &QSpinBox::valueChanged, this, [this](int v) { GISPanel1->VectorTolerance = v; });
-    connect(SpinEdit5, &QSpinBox::valueChanged, this, [this](int v) { GISPanel1->ColorRange = v; });
-    connect(vectbox, &QCheckBox::clicked, this, [this](bool pure) { GISPanel1->UseColorRange = !pure; });
-    connect(RadioButton2, &QRadioButton::clicked, this, [this] { GISPanel1->StrictDiagonals = 0; });
-    connect(RadioButton1, &QRadioButton::clicked, this, [this] { GISPanel1->StrictDiagonals = 1; });
+    connect(SpinEdit3, &QSpinBox::valueChanged, this, [this](int v) { GISPanel1->Workbench().VectorTolerance = v; });
+    connect(SpinEdit5, &QSpinBox::valueChanged, this, [this](int v) { GISPanel1->Workbench().ColorRange = v; });
+    connect(vectbox, &QCheckBox::clicked, this, [this](bool pure) { GISPanel1->Workbench().UseColorRange = !pure; });
+    connect(RadioButton2, &QRadioButton::clicked, this, [this] { GISPanel1->Workbench().StrictDiagonals = 0; });
+    connect(RadioButton1, &QRadioButton::clicked, this, [this] { GISPanel1->Workbench().StrictDiagonals = 1; });
 }
 
 } // namespace app

@@ -42,6 +42,7 @@ Tmainform::Tmainform(QWidget* parent) : QMainWindow(parent) {
     ConnectCommands();
     ConnectAttributeControls();
     ConnectWindows();
+    ConnectConversion();
     connect(GISPanel1, &canvas::TGISPanel::MouseMoveEvent, this, &Tmainform::GISPanel1MouseMove);
 }
 

@@ -158,6 +158,14 @@ public:
     void SB2of1Click();
     void Exit2Click();
     void GISPanel1MouseMove(QObject* sender, canvas::ShiftState shift, int x, int y);
+    void GISPanel1MouseDown(QObject* sender, Qt::MouseButton button, canvas::ShiftState shift, int x, int y);
+    void GISPanel1MouseUp(QObject* sender, Qt::MouseButton button, canvas::ShiftState shift, int x, int y);
+
+    // Raster conversion (RasterConversion.cpp).
+    QTimer* Timer1 = nullptr; // moves the dashes along the recorded outlines
+    drawing::Point3 AnchorPoint{}, CurrentPoint{}; // map points of the press under way
+    void VectorizeAll();
+    void AddVectorizedObject();
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -181,6 +189,7 @@ private:
     void UncheckRB1();
     void PaintVectors(platform::Canvas& target, const drawing::Projection& projection, bool drawUnselected);
     void ConnectWindows();
+    void ConnectConversion();
     void SetPaintBoxCursorArrowUnlessSpecial();
     void SB4of7Click();
     void ChangeMouse1Click();

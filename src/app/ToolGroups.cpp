@@ -154,9 +154,20 @@ void Tmainform::ConnectCommands() {
             ToolMode = std::uint8_t(toolMode);
         };
     };
-    auto convert = [this] {
-        ShowOptionPanel(4);
-        GISPanel1->MouseMode = canvas::TGISPanel::mmDetectEdge;
+    // The convert tools reshape every recorded outline.
+    auto convert = [this](std::function<void()> work) {
+        return [this, work] {
+            ShowOptionPanel(4);
+            GISPanel1->MouseMode = canvas::TGISPanel::mmDetectEdge;
+            work();
+        };
+    };
+    // Raster tools take the undo copy of the visible raster when chosen.
+    auto rasterTool = [this, tool](int toolMode) {
+        return [this, toolMode, set = tool(3, toolMode)] {
+            set();
+            GISPanel1->SaveRasterUndo();
+        };
     };
 
     // File group.
@@ -164,17 +175,35 @@ void Tmainform::ConnectCommands() {
     command("SB2of1", "Save1", [this] { SB2of1Click(); });
     command(nullptr, "Exit2", [this] { Exit2Click(); });
     // Raster group.
-    command("SB1of3", "Text1", [this] { ShowOptionPanel(9); ToolMode = tmText; WorkMode = wmConvert; });
-    command("SB2of3", "Eraser1", tool(3, tmEraser));
-    command("SB3of3", "FillBox1", tool(3, tmFillBox));
-    command("SB4of3", "Polyline1", tool(3, tmPolyline));
-    command("SB5of3", "Pencil1", tool(3, tmPencil));
+    command("SB1of3", "Text1", [this] {
+        ShowOptionPanel(9);
+        ToolMode = tmText;
+        WorkMode = wmConvert;
+        GISPanel1->SaveRasterUndo();
+    });
+    command("SB2of3", "Eraser1", rasterTool(tmEraser));
+    command("SB3of3", "FillBox1", rasterTool(tmFillBox));
+    command("SB4of3", "Polyline1", rasterTool(tmPolyline));
+    command("SB5of3", "Pencil1", rasterTool(tmPencil));
     // Convert group.
     command("SB1of4", "Vectorization1", [this] { ShowOptionPanel(10); });
-    command("SB2of4", "Thine1", convert);
-    command("SB3of4", "contract1", convert);
-    command("SB4of4", "Enlarge1", convert);
-    command("SB5of4", "Layers1", convert);
+    command("SB2of4", "Thine1", convert([this] {
+        GISPanel1->Workbench().StrictDiagonals = 0;
+        GISPanel1->ThinObjects();
+        GISPanel1->ShowRaster();
+    }));
+    command("SB3of4", "contract1", convert([this] {
+        GISPanel1->ShiftOutlines(false);
+        GISPanel1->ShowRaster();
+    }));
+    command("SB4of4", "Enlarge1", convert([this] {
+        GISPanel1->ShiftOutlines(true);
+        GISPanel1->ShowRaster();
+    }));
+    command("SB5of4", "Layers1", convert([this] {
+        GISPanel1->UndoObject();
+        GISPanel1->Redraw(); // the outline's dashes go with it
+    }));
     // Draw group.
     command("SB1of5", "Text2", [this] { ShowOptionPanel(9); WorkMode = wmNone; ToolMode = tmText; });
     command("SB2of5", "Line1", tool(5, tmCircle));
@@ -212,7 +241,14 @@ void Tmainform::ConnectCommands() {
     command("SBs1", nullptr, [map] { map->Zoom(0.7); });
     command("SBs2", nullptr, [map] { map->Zoom(1.25); });
     command("SBs3", nullptr, [map] { map->ResetView(); });
-    command("SBs4", nullptr, [map] { map->UndoView(); });
+    command("SBs4", nullptr, [map] {
+        if (map->Workbench().UndoSaved()) {
+            map->RestoreRasterUndo();
+            map->Zoom(1);
+        } else {
+            map->UndoView();
+        }
+    });
     auto mode = [this, command](const char* button, int mouseMode, Qt::CursorShape cursor, std::function<void()> more) {
         command(button, nullptr, [this, button, mouseMode, cursor, more] {
             GISPanel1->MouseMode = mouseMode;

@@ -81,6 +81,7 @@ void TGISPanel::SurfaceResized() {
 void TGISPanel::SetExtent(int margin1, int margin2, double xMin, double xMax, double yMin, double yMax) {
     view_.SetSurfaceSize(paintBox_->width(), paintBox_->height());
     view_.SetExtent(margin1, margin2, xMin, xMax, yMin, yMax);
+    workbench_.Forget(); // recorded outlines belong to the old extent
     hScrollBar_->setEnabled(false);
     vScrollBar_->setEnabled(false);
     UpdateView();
@@ -120,16 +121,21 @@ void TGISPanel::UpdateView() {
         bar->setPageStep(std::max(1, view_.LargeStep()));
         bar->setSingleStep(std::max(1, view_.SmallStep()));
     }
-    ShowRaster();
+    RenderImage();
     Redraw();
 }
 
-void TGISPanel::ShowRaster() {
-    if (!imageDirty_ || raster_.IsEmpty() || !Image.Visible) return;
+bool TGISPanel::RenderImage() {
+    if (!imageDirty_ || raster_.IsEmpty() || !Image.Visible) return false;
     const QSize size = paintBox_->size();
     if (Image.Picture.size() != size) Image.Picture = QImage(size, QImage::Format_RGB32);
     display_.Render(raster_, sourceRect_, Image.Picture, BackgroundColour);
     imageDirty_ = false;
+    return true;
+}
+
+void TGISPanel::ShowRaster() {
+    if (RenderImage()) Redraw();
 }
 
 void TGISPanel::Redraw() {
@@ -194,7 +200,7 @@ void TGISPanel::ClearMarks() { raster::ClearMarks(raster_); }
 void TGISPanel::RasterReplaced() {
     display_.Rebuild(raster_);
     imageDirty_ = true;
-    ShowRaster();
+    RenderImage();
 }
 
 void TGISPanel::RasterChanged(QRect changed) {
@@ -203,6 +209,56 @@ void TGISPanel::RasterChanged(QRect changed) {
 }
 
 void TGISPanel::RasterChanged() { RasterReplaced(); }
+
+// ---- raster conversion -----------------------------------------------------------------
+
+void TGISPanel::SyncDisplay() {
+    const QRect changed = workbench_.TakeChangedRect();
+    if (!changed.isEmpty()) RasterChanged(changed);
+}
+
+bool TGISPanel::DetectEdge(int column, int row) {
+    const bool recorded = workbench_.DetectEdge(column, row);
+    SyncDisplay();
+    return recorded;
+}
+
+void TGISPanel::UndoObject() {
+    workbench_.UndoObject();
+    SyncDisplay();
+}
+
+void TGISPanel::ClearContour() { workbench_.ClearContour(); }
+
+void TGISPanel::ThinObjects() {
+    workbench_.ThinObjects();
+    SyncDisplay();
+}
+
+void TGISPanel::ShiftOutlines(bool outward) {
+    workbench_.ShiftOutlines(outward);
+    SyncDisplay();
+}
+
+void TGISPanel::SaveRasterUndo() { workbench_.SaveRasterUndo(sourceRect_); }
+
+void TGISPanel::RestoreRasterUndo() {
+    const QRect written = workbench_.RestoreRasterUndo();
+    if (!written.isEmpty()) RasterChanged(written);
+}
+
+platform::Colour TGISPanel::PickColor(int x, int y) const {
+    double wx = 0, wy = 0;
+    view_.ScreenToWorld({x, y}, wx, wy);
+    const QPoint r = view_.WorldToRaster(wx, wy);
+    return workbench_.PickColor(r.x(), r.y());
+}
+
+void TGISPanel::AnimateOutlines() {
+    if (workbench_.ContourCount() == 0 || !view_.ViewReady()) return;
+    workbench_.AnimateOutlines(paintBox_->Canvas(), view_, paintBox_->width(), paintBox_->height());
+    paintBox_->Show();
+}
 
 // ---- mouse ----------------------------------------------------------------------------
 

@@ -15,6 +15,7 @@
 #include "platform/Bitmap24.h"
 #include "raster/MapView.h"
 #include "raster/RasterDisplay.h"
+#include "raster/RasterWorkbench.h"
 
 #include <QImage>
 #include <QWidget>
@@ -41,11 +42,23 @@ public:
     int MouseMode = mmNone;
     double ZoomFactor = 1.25; // kept for the owner; the zoom commands pass their own factors
 
-    // Settings of tracing and vectorization.
-    int VectorTolerance = 3;     // raster pixels
-    int ColorRange = 60;         // summed channel difference accepted by the colour test
-    bool UseColorRange = true;   // false: only the exact colour matches
-    std::uint8_t StrictDiagonals = 1;
+    // Raster conversion: recorded outlines, their reshaping and vectorization, the raster
+    // undo copy and colour pick-up. Settings (tolerance, colour range...) live there too.
+    raster::RasterWorkbench& Workbench() { return workbench_; }
+    // Records the outline of the object under a raster pixel; false (and the reason in
+    // Workbench().Refusal(), when there is one) if nothing was recorded.
+    bool DetectEdge(int column, int row);
+    void UndoObject();
+    void ClearContour();
+    void ThinObjects();
+    void ShiftOutlines(bool outward);
+    void SaveRasterUndo();
+    void RestoreRasterUndo();
+    // Averaged colour under a paint-surface pixel, mark bits cleared.
+    platform::Colour PickColor(int x, int y) const;
+    // One step of the moving dashes along the recorded outlines.
+    void AnimateOutlines();
+    int ObjectCount() const { return workbench_.ObjectCount(); }
 
     // View.
     void SetExtent(int margin1, int margin2, double xMin, double xMax, double yMin, double yMax);
@@ -54,6 +67,7 @@ public:
     void ResetView();
     void UndoView();
     void UpdateView();
+    // Copies the raster into the image layer when it changed, and shows it.
     void ShowRaster();
     // Remakes the paint surface (raster copy plus the owner's vectors) and shows it.
     void Redraw();
@@ -117,6 +131,8 @@ private:
     void DrawBand(platform::Colour colour);
     void DrawCross();
     void RasterReplaced();
+    bool RenderImage();
+    void SyncDisplay(); // the scaled display follows what the workbench changed
 
     struct MapProjection : drawing::Projection {
         const TGISPanel* panel;
@@ -143,6 +159,7 @@ private:
     raster::ViewTransform view_;
     raster::RasterDisplay display_;
     platform::Bitmap24 raster_;
+    raster::RasterWorkbench workbench_{&raster_};
     QRect sourceRect_;
     bool imageDirty_ = false;
     bool bandActive_ = false;

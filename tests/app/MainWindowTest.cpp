@@ -181,9 +181,9 @@ TEST(MainWindow, AttributeControls) {
     EXPECT_EQ(w.form.BoxSize, 60);
 
     w.form.SpinEdit5->setValue(20);
-    EXPECT_EQ(w.form.GISPanel1->ColorRange, 20);
+    EXPECT_EQ(w.form.GISPanel1->Workbench().ColorRange, 20);
     w.form.vectbox->click();
-    EXPECT_FALSE(w.form.GISPanel1->UseColorRange);
+    EXPECT_FALSE(w.form.GISPanel1->Workbench().UseColorRange);
 }
 
 TEST(MainWindow, InfoBarViewCommandsAndStatusCoordinates) {

@@ -1,0 +1,105 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Raster conversion from the main window: colour pick-up and outline recording with the
+// mouse, the outline animation, and "V", which turns every recorded outline into a
+// polyline on the current layer.
+
+#include "app/ColourSquare.h"
+#include "app/Tmainform.h"
+#include "canvas/TGISPanel.h"
+#include "drawing/Polyline_.h"
+#include "platform/ui/MessageBox.h"
+
+#include <QTimer>
+#include <QToolButton>
+
+namespace app {
+
+void Tmainform::ConnectConversion() {
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
+    Timer1->setInterval(100);
+    connect(Timer1, &QTimer::timeout, this, [this] { GISPanel1->AnimateOutlines(); });
+    Timer1->start();
+    connect(GISPanel1, &canvas::TGISPanel::MouseDownEvent, this, &Tmainform::GISPanel1MouseDown);
+    connect(GISPanel1, &canvas::TGISPanel::MouseUpEvent, this, &Tmainform::GISPanel1MouseUp);
+    connect(SpeedButton13, &QToolButton::clicked, this, [this] { VectorizeAll(); });
+}
+
+void Tmainform::GISPanel1MouseDown(QObject*, Qt::MouseButton button, canvas::ShiftState shift, int x, int y) {
+    if (shift == (canvas::ssShift | canvas::ssLeft)) {
+        ForeColor = GISPanel1->PickColor(x, y);
+        Shape1->SetColour(ForeColor);
+        ApplyAttributes();
+        return;
+    }
+    if (shift == (canvas::ssCtrl | canvas::ssLeft)) {
+        BackColor = GISPanel1->PickColor(x, y);
+        Shape2->SetColour(BackColor);
+        ApplyAttributes();
+        return;
+    }
+    if (button == Qt::LeftButton) {
+        GISPanel1->ScreenToWorld({x, y}, AnchorPoint.x, AnchorPoint.y);
+        CurrentPoint = AnchorPoint;
+        ApplyAttributes();
+    }
+}
+
+void Tmainform::GISPanel1MouseUp(QObject*, Qt::MouseButton button, canvas::ShiftState, int, int) {
+    if (button == Qt::LeftButton && GISPanel1->MouseMode == canvas::TGISPanel::mmDetectEdge) {
+        GISPanel1->ClearContour();
+        const QPoint p = GISPanel1->WorldToRaster(CurrentPoint.x, CurrentPoint.y);
+        const platform::Colour colour = GISPanel1->Raster().Pixel(p.x(), p.y());
+        GISPanel1->Workbench().TargetColor = colour;
+        ForeColor = colour;
+        Shape1->SetColour(ForeColor);
+        ApplyAttributes();
+        if (!GISPanel1->DetectEdge(p.x(), p.y()) && !GISPanel1->Workbench().Refusal().empty())
+            platform::ShowMessage(QString::fromStdString(GISPanel1->Workbench().Refusal()), this);
+        GISPanel1->Redraw();
+    }
+    if (button == Qt::RightButton && GISPanel1->MouseMode == canvas::TGISPanel::mmDetectEdge) {
+        GISPanel1->UndoObject();
+        GISPanel1->Redraw(); // the last outline's dashes go with it
+    }
+}
+
+void Tmainform::VectorizeAll() {
+    GISPanel1->MouseMode = canvas::TGISPanel::mmDetectEdge;
+    raster::RasterWorkbench& workbench = GISPanel1->Workbench();
+    if (Drawing) {
+        Drawing->CreateLayer(LayerName, true);
+        for (int i = 0; i < workbench.ObjectCount(); ++i)
+            if (workbench.VectorizeObject(i)) AddVectorizedObject();
+    }
+    workbench.Forget();
+    GISPanel1->ClearContour();
+    GISPanel1->UndoObject(); // with nothing recorded, this clears every outline mark
+    RefreshLayerLists(true);
+    GISPanel1->Redraw();
+}
+
+void Tmainform::AddVectorizedObject() {
+    const std::vector<QPoint>& points = GISPanel1->Workbench().VectorPoints();
+    std::vector<drawing::Point3> vertices;
+    vertices.reserve(points.size());
+    // Raster pixels to map points: the raster/world flip is its own inverse.
+    for (const QPoint& p : points) {
+        const QPoint w = GISPanel1->WorldToRaster(p.x(), p.y());
+        vertices.push_back({double(w.x()), double(w.y()), 0});
+    }
+    auto polyline = std::make_unique<drawing::Polyline_>(drawing::WorldZAxis, std::move(vertices),
+                                                         std::int16_t(LineWidth), LineStyle, BrushStyle,
+                                                         BackColor, 0, ClosePolylines != 0);
+    polyline->SetColor(ForeColor);
+    drawing::Polyline_* added = polyline.get();
+    std::unique_ptr<drawing::DXF_Entity> entity = std::move(polyline);
+    Drawing->AddEntityToLayer(std::move(entity), LayerName);
+    platform::Canvas& canvas = GISPanel1->PaintBox()->Canvas();
+    const platform::PenMode mode = canvas.GetPen().Mode;
+    canvas.PenRef().Mode = platform::PenMode::Copy;
+    added->Draw(canvas, nullptr, GISPanel1->ScreenProjection());
+    canvas.PenRef().Mode = mode;
+}
+
+} // namespace app

@@ -1,0 +1,119 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/Tmainform.h"
+#include "canvas/TGISPanel.h"
+#include "drawing/Polyline_.h"
+#include "support/Mouse.h"
+
+#include <QCheckBox>
+#include <QSpinBox>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+using app::Tmainform;
+using testing_support::SendMouse;
+
+namespace {
+
+// A 100 × 100 white raster with a black 10 × 10 square at columns and rows 20 to 29.
+struct WindowWithSquare {
+    Tmainform form;
+    WindowWithSquare() {
+        form.resize(900, 700);
+        form.show();
+        platform::Bitmap24 scan(100, 100);
+        scan.Fill(0xFEFEFE);
+        for (int y = 20; y < 30; ++y)
+            for (int x = 20; x < 30; ++x) scan.SetPixel(x, y, 0);
+        Map().AdoptRaster(std::move(scan));
+        Map().SetExtent(20, 20, 0, 100, 0, 100);
+    }
+    canvas::TGISPanel& Map() { return *form.GISPanel1; }
+    QWidget* Box() { return Map().PaintBox(); }
+    QPoint AtPixel(int column, int row) { return Map().WorldToScreen(column, 100 - row); }
+    void Click(QPoint at, Qt::MouseButton button = Qt::LeftButton, Qt::KeyboardModifiers keys = Qt::NoModifier) {
+        SendMouse(Box(), QEvent::MouseButtonPress, at, button, button, keys);
+        SendMouse(Box(), QEvent::MouseButtonRelease, at, button, Qt::NoButton, keys);
+    }
+    QToolButton* Button(const char* name) { return form.findChild<QToolButton*>(name); }
+};
+
+} // namespace
+
+TEST(RasterConversion, DetectEdgeThenVTurnsTheOutlineIntoAPolyline) {
+    WindowWithSquare w;
+    w.Button("SBs5")->click();
+    w.Click(w.AtPixel(22, 23));
+    EXPECT_EQ(w.Map().ObjectCount(), 1);
+    EXPECT_EQ(w.Map().Workbench().ContourCount(), 32u); // colour-range mode
+    w.Click(w.AtPixel(22, 23), Qt::RightButton);
+    w.form.vectbox->click(); // "Pure color"
+    w.Click(w.AtPixel(22, 23));
+    EXPECT_EQ(w.Map().ObjectCount(), 1);
+    EXPECT_EQ(w.Map().Workbench().ContourCount(), 36u);
+    w.Click(w.AtPixel(22, 23), Qt::RightButton); // right click removes it again
+    EXPECT_EQ(w.Map().ObjectCount(), 0);
+    w.Click(w.AtPixel(22, 23));
+    ASSERT_EQ(w.Map().ObjectCount(), 1);
+
+    w.form.SpinEdit3->setValue(3);
+    w.Button("SpeedButton13")->click();
+    EXPECT_EQ(w.Map().ObjectCount(), 0);
+    const drawing::DXF_Layer* layer = w.form.Drawing->FindLayer("Penwright");
+    ASSERT_NE(layer, nullptr);
+    ASSERT_EQ(w.form.Selection->Lists.size(), 1u);
+    const drawing::Entity_List* list = w.form.Selection->Lists[0];
+    ASSERT_EQ(list->Name, "Polyline_");
+    const auto& polyline = static_cast<const drawing::Polyline_&>(*list->Entities.front());
+    // Raster (20, 21), (29, 20), (29, 29), (20, 29), (20, 22) as map points (y up).
+    const std::vector<std::pair<double, double>> expected = {{20, 79}, {29, 80}, {29, 71}, {20, 71}, {20, 78}};
+    std::string got;
+    for (const auto& v : polyline.Vertices) got += "(" + std::to_string(v.x) + "," + std::to_string(v.y) + ") ";
+    ASSERT_EQ(polyline.Vertices.size(), expected.size()) << got;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(polyline.Vertices[i].x, expected[i].first) << i;
+        EXPECT_EQ(polyline.Vertices[i].y, expected[i].second) << i;
+    }
+    // No outline mark is left in the raster.
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 100; ++x) ASSERT_EQ(w.Map().Raster().Pixel(x, y) & 0x010101, 0u);
+}
+
+TEST(RasterConversion, ShiftAndCtrlClicksPickPenAndFillColours) {
+    WindowWithSquare w;
+    w.Map().Raster().SetPixel(60, 60, platform::MakeColour(100, 51, 200));
+    for (int y = 55; y < 66; ++y)
+        for (int x = 55; x < 66; ++x) w.Map().Raster().SetPixel(x, y, platform::MakeColour(100, 51, 200));
+    w.Click(w.AtPixel(60, 60), Qt::LeftButton, Qt::ShiftModifier);
+    EXPECT_EQ(w.form.ForeColor, platform::MakeColour(100, 50, 200));
+    w.Click(w.AtPixel(25, 25), Qt::LeftButton, Qt::ControlModifier);
+    EXPECT_EQ(w.form.BackColor, 0u);
+}
+
+TEST(RasterConversion, RasterToolTakesAnUndoCopyThatUndoRestores) {
+    WindowWithSquare w;
+    w.Button("SB5of3")->click(); // pencil: the visible raster is saved
+    EXPECT_TRUE(w.Map().Workbench().UndoSaved());
+    w.Map().Raster().SetPixel(50, 50, 0x123456);
+    const auto view = w.Map().Transform().View();
+    w.Button("SBs4")->click();
+    EXPECT_EQ(w.Map().Raster().Pixel(50, 50), 0xFEFEFEu);
+    EXPECT_FALSE(w.Map().Workbench().UndoSaved());
+    EXPECT_EQ(w.Map().Transform().View(), view);
+}
+
+TEST(RasterConversion, ContractAndEnlargeReshapeTheRecordedOutline) {
+    WindowWithSquare w;
+    w.Button("SBs5")->click();
+    w.form.vectbox->click(); // "Pure color": the outline is the square's own edge
+    w.Click(w.AtPixel(22, 23));
+    ASSERT_EQ(w.Map().ObjectCount(), 1);
+    // The outline mark (low bit of blue) moves one pixel in, then out again.
+    auto marked = [&](int x, int y) { return (w.Map().Raster().Pixel(x, y) & 0x010000) != 0; };
+    EXPECT_TRUE(marked(20, 25));
+    w.Button("SB3of4")->click(); // contract
+    EXPECT_FALSE(marked(20, 25));
+    EXPECT_TRUE(marked(21, 25));
+    w.Button("SB4of4")->click(); // enlarge
+    EXPECT_TRUE(marked(20, 25));
+    EXPECT_EQ(w.Map().ObjectCount(), 1);
+}
