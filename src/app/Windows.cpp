@@ -28,7 +28,12 @@ void Tmainform::ConnectWindows() {
         const QSignalBlocker quiet(ComboBox3); // refilling the box picks no layer
         const QString typed = ComboBox3->currentText();
         ComboBox3->clear();
-        for (const drawing::ListingLine& line : lines) ComboBox3->addItem(QString::fromStdString(line.Text));
+        // The listing indents each name; the box offers the names themselves, so that a
+        // picked entry names the existing layer.
+        for (const drawing::ListingLine& line : lines) {
+            const QString text = QString::fromStdString(line.Text);
+            ComboBox3->addItem(text.startsWith("  ") ? text.mid(2) : text);
+        }
         ComboBox3->setEditText(typed);
     };
     LayerForm->OnSelectionRebuilt = [this] {

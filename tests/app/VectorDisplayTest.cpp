@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QLabel>
 #include <QMimeData>
 #include <QRadioButton>
@@ -59,6 +60,13 @@ TEST(VectorDisplay, SelectedListsArePaintedOverTheRaster) {
     w.Map().Redraw();
     EXPECT_EQ(w.Surface(mid), qRgb(254, 0, 0));
     EXPECT_EQ(w.form.Selection->Lists.size(), 1u);
+    // The layer box offers the drawing's layers by name; picking one names that layer.
+    ASSERT_EQ(w.form.ComboBox3->count(), 1); // the empty "NewLayer" was binned
+    w.form.ComboBox3->setEditText("Other");
+    EXPECT_EQ(w.form.LayerName, "Other");
+    w.form.ComboBox3->setCurrentIndex(-1);
+    w.form.ComboBox3->setCurrentIndex(0);
+    EXPECT_EQ(w.form.LayerName, "Penwright");
     w.Map().Zoom(0.7);
     EXPECT_EQ(w.form.Label1->text(), "Scale 1.43 : 1");
     EXPECT_EQ(w.Surface(w.Screen(300, 400)), qRgb(254, 0, 0));
