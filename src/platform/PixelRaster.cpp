@@ -221,7 +221,9 @@ void PixelRaster::Line(QPoint from, QPoint to, const Stroke& pen, int& phase) {
     std::int64_t fx = from.x(), fy = from.y(), tx = to.x(), ty = to.y();
     const int period = std::max(pen.pattern.length, 1);
     std::int64_t start = phase; // pattern position of the pixel at (fx, fy)
-    phase = int((phase + std::max(std::abs(tx - fx), std::abs(ty - fy))) % period);
+    // Divisions cost more than a short line's pixels: skip them for solid pens and for
+    // lines that start inside the image, which is nearly every line of a drawing.
+    if (period > 1) phase = int((phase + std::max(std::abs(tx - fx), std::abs(ty - fy))) % period);
     if (std::max({std::abs(fx), std::abs(fy), std::abs(tx), std::abs(ty)}) > FarAway) {
         const std::int64_t ox = fx, oy = fy;
         if (!ClipFar(fx, fy, tx, ty)) return;
@@ -261,9 +263,9 @@ void PixelRaster::Line(QPoint from, QPoint to, const Stroke& pen, int& phase) {
 
     const std::int64_t den = 2 * n;
     const std::int64_t num = 2 * first * m + n;
-    std::int64_t q = num / den, rest = num % den;
+    std::int64_t q = first == 0 ? 0 : num / den, rest = first == 0 ? n : num % den;
     std::int64_t major = major0 + majorStep * first;
-    int bit = int((start + first) % period);
+    int bit = period == 1 ? 0 : int((start + first) % period);
     const Op ink = OpFor(pen.ink), gap = OpFor(pen.gap);
     for (std::int64_t i = first; i <= last; ++i) {
         const std::int64_t minor = minor0 + minorStep * q;

@@ -476,12 +476,14 @@ void QtCanvas::BlitMask(const TextMask& m, int x, int y, Colour c) {
     const int width = image_->width(), height = image_->height();
     const bool bgr = image_->format() == QImage::Format_BGR888;
     const QRgb rgb = qRgb(RedOf(c), GreenOf(c), BlueOf(c));
+    uchar* const bits = image_->bits(); // one detach check a text, not one a run
+    const qsizetype stride = image_->bytesPerLine();
     for (const TextMask::Run& run : m.ink) {
         const int row = y + run.y;
         if (row < 0 || row >= height) continue;
         const int from = std::max(0, x + run.x), to = std::min(width, x + run.x + run.length);
         if (from >= to) continue;
-        uchar* line = image_->scanLine(row);
+        uchar* line = bits + row * stride;
         if (bgr) {
             for (int col = from; col < to; ++col) {
                 uchar* px = line + 3 * std::size_t(col);
