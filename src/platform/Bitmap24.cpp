@@ -61,6 +61,7 @@ void Bitmap24::Adopt(QImage image) {
     // bits() detaches once here; afterwards the cached pointer stays valid because
     // nobody else shares the image data (painters draw on this same QImage).
     base_ = image_.isNull() ? nullptr : image_.bits();
+    stride_ = image_.isNull() ? 0 : std::size_t(image_.bytesPerLine());
     if (canvas_) canvas_->Retarget(&image_);
 }
 
@@ -106,6 +107,7 @@ void Bitmap24::SetSize(int width, int height, Colour fill) {
     for (int y = 0; y < h; ++y) std::memcpy(next.ScanLine(y), ScanLine(y), 3 * std::size_t(w));
     QImage image = std::move(next.image_);
     next.base_ = nullptr;
+    next.stride_ = 0;
     Adopt(std::move(image));
 }
 
@@ -123,6 +125,7 @@ void Bitmap24::Swap(Bitmap24& other) noexcept {
     if (other.canvas_) other.canvas_->End();
     std::swap(image_, other.image_);
     std::swap(base_, other.base_);
+    std::swap(stride_, other.stride_);
     // Each canvas keeps drawing on its own bitmap's image object.
     if (canvas_) canvas_->Retarget(&image_);
     if (other.canvas_) other.canvas_->Retarget(&other.image_);

@@ -35,7 +35,7 @@ public:
     int Width() const { return image_.width(); }
     int Height() const { return image_.height(); }
     bool IsEmpty() const { return image_.isNull(); }
-    std::size_t BytesPerLine() const { return std::size_t(image_.bytesPerLine()); }
+    std::size_t BytesPerLine() const { return stride_; }
     std::size_t SizeInBytes() const { return std::size_t(image_.sizeInBytes()); }
 
     std::uint8_t* ScanLine(int y) { return base_ + std::size_t(y) * BytesPerLine(); }
@@ -64,6 +64,7 @@ private:
 
     QImage image_;
     std::uint8_t* base_ = nullptr; // cached bits of image_ (detached, owned)
+    std::size_t stride_ = 0;       // cached bytes per row: row access is on every hot path
     std::unique_ptr<QtCanvas> canvas_;
 };
 
