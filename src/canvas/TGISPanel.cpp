@@ -198,12 +198,14 @@ void TGISPanel::AdoptRaster(platform::Bitmap24&& bitmap) {
 void TGISPanel::ClearMarks() { raster::ClearMarks(raster_); }
 
 void TGISPanel::RasterReplaced() {
+    workbench_.RasterEdited();
     display_.Rebuild(raster_);
     imageDirty_ = true;
     RenderImage();
 }
 
 void TGISPanel::RasterChanged(QRect changed) {
+    workbench_.RasterEdited();
     display_.Update(raster_, changed);
     imageDirty_ = true;
 }

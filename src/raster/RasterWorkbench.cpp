@@ -33,6 +33,7 @@ QPoint RasterWorkbench::ObjectStart(int index) const {
 }
 
 bool RasterWorkbench::DetectEdge(int x, int y) {
+    outlinesKnown_ = false;
     refusal_.clear();
     if (!Ready()) return false;
     platform::Bitmap24& raster = *raster_;
@@ -97,6 +98,7 @@ void RasterWorkbench::UnmarkContour() {
 }
 
 void RasterWorkbench::UndoObject() {
+    outlinesKnown_ = false;
     --objectCount_;
     if (objectCount_ < 0) {
         objectCount_ = 0;
@@ -123,10 +125,19 @@ void RasterWorkbench::AnimateOutlines(platform::Canvas& surface, const ViewTrans
     int run = phase;
     platform::Colour colour = black;
     const TMapView& home = view.HomeView();
-    for (int i = 0; i < objectCount_; ++i) {
-        if (!TraceObject(i, 0, true)) continue;
-        for (std::size_t j = 0; j < contourCount_; ++j) {
-            const QPoint p = contour_.Get(j);
+    // Tracing every outline on every tick would cost tens of milliseconds on a large
+    // scan; the outlines are kept until something changes them.
+    if (!outlinesKnown_) {
+        outlines_.clear();
+        for (int i = 0; i < objectCount_; ++i) {
+            if (!TraceObject(i, 0, true)) continue;
+            std::vector<QPoint>& points = outlines_.emplace_back(contourCount_);
+            for (std::size_t j = 0; j < contourCount_; ++j) points[j] = contour_.Get(j);
+        }
+        outlinesKnown_ = true;
+    }
+    for (const std::vector<QPoint>& outline : outlines_) {
+        for (const QPoint p : outline) {
             QPoint s;
             if (!view.MapToScreen(p.x(), home.YMax - p.y() + home.YMin, s)) continue;
             if (s.x() <= 0 || s.x() >= imageWidth || s.y() <= 0 || s.y() >= imageHeight) continue;
@@ -157,6 +168,7 @@ void RasterWorkbench::SaveRasterUndo(QRect sourceRect) {
 }
 
 QRect RasterWorkbench::RestoreRasterUndo() {
+    outlinesKnown_ = false;
     if (!Ready()) return {};
     const QRect written = undo_.Restore(*raster_);
     Widen(changed_, written);

@@ -41,10 +41,18 @@ public:
 
     explicit RasterWorkbench(platform::Bitmap24* raster = nullptr) : raster_(raster) {}
 
-    void SetRaster(platform::Bitmap24* raster) { raster_ = raster; }
+    void SetRaster(platform::Bitmap24* raster) {
+        raster_ = raster;
+        outlinesKnown_ = false;
+    }
     platform::Bitmap24* Raster() const { return raster_; }
     // Forgets the recorded objects (ObjectCount = 0); their marks stay in the raster.
-    void Forget() { objectCount_ = 0; }
+    void Forget() {
+        objectCount_ = 0;
+        outlinesKnown_ = false;
+    }
+    // The raster's pixels changed behind the workbench's back (raster tools, a new raster).
+    void RasterEdited() { outlinesKnown_ = false; }
 
     // Settings, written by the owner's controls.
     platform::Colour TargetColor = 0; // mark bits included: the clicked pixel as it is
@@ -121,6 +129,8 @@ private:
     platform::Bitmap24* raster_;
     std::vector<QPoint> objectStarts_; // ObjectStarts; slots past ObjectCount keep values
     int objectCount_ = 0;
+    std::vector<std::vector<QPoint>> outlines_; // the recorded outlines as last traced
+    bool outlinesKnown_ = false;
     PointList contour_, saved_;
     std::size_t contourCount_ = 0, savedCount_ = 0;
     std::vector<QPoint> vectorPoints_;

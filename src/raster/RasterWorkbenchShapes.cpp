@@ -7,6 +7,7 @@
 namespace raster {
 
 void RasterWorkbench::ShiftOutline(int index, bool outward) {
+    outlinesKnown_ = false;
     if (!TraceObject(index, OutlinePlane, true)) return;
     platform::Bitmap24& raster = *raster_;
     MarkBand(raster, contour_, contourCount_, true, changed_);
@@ -26,6 +27,7 @@ void RasterWorkbench::ShiftOutlines(bool outward) {
 }
 
 void RasterWorkbench::ThinObjects() {
+    outlinesKnown_ = false;
     for (int i = 0; i < objectCount_; ++i) {
         if (!TraceObject(i, OutlinePlane, true)) continue;
         platform::Bitmap24& raster = *raster_;
@@ -48,6 +50,7 @@ void RasterWorkbench::ThinObjects() {
 }
 
 bool RasterWorkbench::PeelPixel(int x, int y) {
+    outlinesKnown_ = false;
     if (raster_ == nullptr || raster_->IsEmpty()) return false;
     raster_->EndPainting();
     return raster::PeelPixel(*raster_, x, y);

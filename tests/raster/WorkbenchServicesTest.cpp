@@ -105,3 +105,32 @@ TEST(AnimateOutlines, DrawsMovingDashesAlongTheOutline) {
     }
     EXPECT_EQ(surface.pixel(25, 25), qRgb(128, 128, 128));
 }
+
+TEST(AnimateOutlines, FollowsTheOutlinesAsTheyChange) {
+    Sheet s(100, 100);
+    s.Box(20, 20, 10, 10);
+    s.Box(60, 60, 10, 10);
+    ASSERT_TRUE(s.Click(22, 23));
+    ASSERT_TRUE(s.Click(62, 63));
+    raster::ViewTransform view;
+    view.SetSurfaceSize(100, 100);
+    view.SetExtent(0, 0, 0, 100, 0, 100);
+    QImage surface(100, 100, QImage::Format_RGB32);
+    const QRgb grey = qRgb(128, 128, 128);
+    auto animate = [&] {
+        surface.fill(grey);
+        platform::QtCanvas canvas(&surface);
+        s.bench.AnimateOutlines(canvas, view, 100, 100);
+    };
+    animate();
+    EXPECT_NE(surface.pixel(20, 25), grey);
+    EXPECT_NE(surface.pixel(60, 65), grey);
+    s.bench.UndoObject(); // the second square's outline goes
+    animate();
+    EXPECT_NE(surface.pixel(20, 25), grey);
+    EXPECT_EQ(surface.pixel(60, 65), grey);
+    s.bench.ShiftOutlines(false); // contracted: the dashes move in by a pixel
+    animate();
+    EXPECT_EQ(surface.pixel(20, 25), grey);
+    EXPECT_NE(surface.pixel(21, 25), grey);
+}
