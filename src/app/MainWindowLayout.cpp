@@ -190,12 +190,13 @@ void Tmainform::BuildOptionPanels() {
     SpeedButton13 = SpeedButton(Panel12, "SpeedButton13", "V", {267, 2, 22, 22});
     SpeedButton13->setText("V");
     SpeedButton13->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    SpeedButton13->setStyleSheet("QToolButton { color: yellow; font-weight: bold; }");
 
     Panel11 = Panel(Panel13, "Panel11", {300, 2, 110, 26});
     SpinEdit7 = SpinEdit(Panel11, "SpinEdit7", "Line width", {2, 2, 50, 22}, 1);
     SpinEdit4 = SpinEdit(Panel11, "SpinEdit4", "Box size", {56, 2, 50, 22}, 6, 0, 60);
 
-    Panel8 = Panel(Panel13, "Panel8", {300, 4, 280, 24});
+    Panel8 = Panel(Panel13, "Panel8", {300, 4, 292, 24});
     vectbox = new QCheckBox("Pure color", Panel8);
     vectbox->setObjectName("vectbox");
     vectbox->setToolTip("Pure color");
@@ -207,7 +208,7 @@ void Tmainform::BuildOptionPanels() {
     RadioButton2->setChecked(true);
     RadioButton1 = new QRadioButton("Polygon", Panel8);
     RadioButton1->setObjectName("RadioButton1");
-    RadioButton1->setGeometry(216, 2, 64, 20);
+    RadioButton1->setGeometry(218, 2, 72, 20);
 
     Panel9 = Panel(Panel13, "Panel9", {300, 4, 290, 24});
     SpinEdit6 = SpinEdit(Panel9, "SpinEdit6", "Line width", {2, 1, 46, 22}, 1);
@@ -255,6 +256,7 @@ void Tmainform::BuildOptionPanels() {
         button->setText(text);
         button->setToolButtonStyle(Qt::ToolButtonTextOnly);
         button->setCheckable(true);
+        button->setStyleSheet("QToolButton { color: white; } QToolButton:checked { color: yellow; }");
         QFont f = button->font();
         f.setBold(button == SpeedButton4);
         f.setItalic(button == SpeedButton3);
@@ -287,12 +289,13 @@ void Tmainform::BuildInfoBar() {
     Labelinfo->setFont(italic);
     Labelinfo->setStyleSheet("color: yellow");
 
-    Panel19 = Panel(Panelinfo, "Panel19", {0, 0, 185, 21});
-    Label1 = Caption(Panel19, "Label1", "Scale 1:1", {4, 3});
-    Label1->setFixedWidth(80);
+    // Wide enough for the scale caption and coordinates of an A0 scan.
+    Panel19 = Panel(Panelinfo, "Panel19", {0, 0, 300, 21});
+    Label1 = Caption(Panel19, "Label1", "Scale 1:1", {2, 3});
+    Label1->setFixedWidth(100);
     Label1->setStyleSheet("color: yellow");
-    Label2 = Caption(Panel19, "Label2", "X:1000  Y:1000", {84, 4});
-    Label2->setFixedWidth(100);
+    Label2 = Caption(Panel19, "Label2", "X:1000  Y:1000", {104, 4});
+    Label2->setFixedWidth(194);
     QFont small = Label2->font();
     small.setPointSizeF(small.pointSizeF() * 0.8);
     Label2->setFont(small);
