@@ -33,14 +33,19 @@ void PaintAll(benchmark::State& state, int zoomSteps) {
     for (int i = 0; i < zoomSteps; ++i) map.Zoom(0.7);
     platform::QtCanvas& canvas = map.PaintBox()->Canvas();
     for (auto _ : state) {
-        for (drawing::Entity_List* list : selection.Lists) list->Draw(canvas, nullptr, map.ScreenProjection());
+        for (drawing::Entity_List* list : selection.Lists)
+            list->Draw(canvas, nullptr, map.ScreenProjection());
         canvas.End();
         benchmark::DoNotOptimize(map.PaintBox()->Surface().constBits());
     }
 }
 
-void BM_Paint100kEntities_WholeSheet(benchmark::State& state) { PaintAll(state, 0); }
-void BM_Paint100kEntities_Zoomed(benchmark::State& state) { PaintAll(state, 4); }
+void BM_Paint100kEntities_WholeSheet(benchmark::State& state) {
+    PaintAll(state, 0);
+}
+void BM_Paint100kEntities_Zoomed(benchmark::State& state) {
+    PaintAll(state, 4);
+}
 
 void BM_HoverTick1MSegments(benchmark::State& state) {
     static std::unique_ptr<drawing::DXF_Object> drawing = bench::MakeLineDrawing(1000000);

@@ -154,7 +154,8 @@ void BM_PeakMemoryAfterOpen(benchmark::State& state) {
     double overhead = 0;
     for (auto _ : state) {
         raster::RasterDisplay display;
-        const platform::Bitmap24 raster = OpenAsTheCanvasDoes(platform::LoadBmp(Scan().bmp), display);
+        const platform::Bitmap24 raster =
+            OpenAsTheCanvasDoes(platform::LoadBmp(Scan().bmp), display);
         const long after = ResidentKb();
         overhead = double(after - before) * 1024 / double(raster.SizeInBytes());
     }
@@ -189,7 +190,15 @@ BENCHMARK(BM_ClearMarks)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Baseline_JpegDecodeAlone)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_OpenJpeg)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_PeakMemoryAfterOpen)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
-BENCHMARK(BM_RenderView)->Arg(1400)->Arg(900)->Arg(399)->Arg(200)->Arg(101)->Arg(50)->Arg(10)
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RenderView)
+    ->Arg(1400)
+    ->Arg(900)
+    ->Arg(399)
+    ->Arg(200)
+    ->Arg(101)
+    ->Arg(50)
+    ->Arg(10)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 BENCHMARK_MAIN();

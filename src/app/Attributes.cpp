@@ -76,25 +76,34 @@ void Tmainform::ConnectAttributeControls() {
         if (index >= 0 && index < 8) BrushStyle = stored[index];
         ApplyAttributes();
     });
-    connect(Edit2, &QLineEdit::textChanged, this, [this](const QString& t) { TextString = t.toStdString(); });
+    connect(Edit2, &QLineEdit::textChanged, this,
+            [this](const QString& t) { TextString = t.toStdString(); });
     connect(ComboBox4, &QComboBox::currentTextChanged, this,
             [this](const QString& t) { FontName = t.toStdString(); });
     connect(SpinEdit1, &QSpinBox::valueChanged, this, [this](int v) {
         FontSize = v;
         ApplyAttributes();
     });
-    connect(SpeedButton4, &QToolButton::clicked, this, [this] { ToggleFontStyle(SpeedButton4, 1); });
-    connect(SpeedButton3, &QToolButton::clicked, this, [this] { ToggleFontStyle(SpeedButton3, 2); });
-    connect(SpeedButton5, &QToolButton::clicked, this, [this] { ToggleFontStyle(SpeedButton5, 4); });
+    connect(SpeedButton4, &QToolButton::clicked, this,
+            [this] { ToggleFontStyle(SpeedButton4, 1); });
+    connect(SpeedButton3, &QToolButton::clicked, this,
+            [this] { ToggleFontStyle(SpeedButton3, 2); });
+    connect(SpeedButton5, &QToolButton::clicked, this,
+            [this] { ToggleFontStyle(SpeedButton5, 4); });
     connect(ComboBox3, &QComboBox::currentTextChanged, this,
             [this](const QString& t) { LayerName = t.toStdString(); });
 
     // Tracing and vectorization settings live in the map canvas.
-    connect(SpinEdit3, &QSpinBox::valueChanged, this, [this](int v) { GISPanel1->Workbench().VectorTolerance = v; });
-    connect(SpinEdit5, &QSpinBox::valueChanged, this, [this](int v) { GISPanel1->Workbench().ColorRange = v; });
-    connect(vectbox, &QCheckBox::clicked, this, [this](bool pure) { GISPanel1->Workbench().UseColorRange = !pure; });
-    connect(RadioButton2, &QRadioButton::clicked, this, [this] { GISPanel1->Workbench().StrictDiagonals = 0; });
-    connect(RadioButton1, &QRadioButton::clicked, this, [this] { GISPanel1->Workbench().StrictDiagonals = 1; });
+    connect(SpinEdit3, &QSpinBox::valueChanged, this,
+            [this](int v) { GISPanel1->Workbench().VectorTolerance = v; });
+    connect(SpinEdit5, &QSpinBox::valueChanged, this,
+            [this](int v) { GISPanel1->Workbench().ColorRange = v; });
+    connect(vectbox, &QCheckBox::clicked, this,
+            [this](bool pure) { GISPanel1->Workbench().UseColorRange = !pure; });
+    connect(RadioButton2, &QRadioButton::clicked, this,
+            [this] { GISPanel1->Workbench().StrictDiagonals = 0; });
+    connect(RadioButton1, &QRadioButton::clicked, this,
+            [this] { GISPanel1->Workbench().StrictDiagonals = 1; });
 }
 
 } // namespace app

@@ -6,7 +6,8 @@
 
 namespace app {
 
-ColourSquare::ColourSquare(QWidget* parent, const char* name, const QString& hint, platform::Colour colour)
+ColourSquare::ColourSquare(QWidget* parent, const char* name, const QString& hint,
+                           platform::Colour colour)
     : QWidget(parent), colour_(colour) {
     setObjectName(name);
     setToolTip(hint);

@@ -98,8 +98,12 @@ QString Tmainform::SaveFile(const QString& fileName, int filterIndex) {
     try {
         BusyIndicator busy(Labelinfo, "Saving " + QFileInfo(name).fileName() + "…");
         switch (filterIndex) {
-        case 1: GISPanel1->SaveRaster(path); break;
-        case 2: platform::SaveJpeg(path, GISPanel1->Raster(), 90); break;
+        case 1:
+            GISPanel1->SaveRaster(path);
+            break;
+        case 2:
+            platform::SaveJpeg(path, GISPanel1->Raster(), 90);
+            break;
         default:
             platform::ShowMessage("Saving drawing files is not available in this version.", this);
             break;
@@ -128,6 +132,8 @@ void Tmainform::SB2of1Click() {
     SaveDialog1->selectFile(used);
 }
 
-void Tmainform::Exit2Click() { close(); }
+void Tmainform::Exit2Click() {
+    close();
+}
 
 } // namespace app

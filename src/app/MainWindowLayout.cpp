@@ -43,48 +43,126 @@ struct GroupSpec {
 };
 
 const GroupSpec Groups[] = {
-    {1, "Panel1", "SpeedButton2",
-     {{"SB1of1", "Open file"}, {"SB2of1", "Save file"}, {"SB3of1", "Scan"}, {"SB4of1", "Print"}, {"SB5of1", "Set map size"}}},
-    {3, "Panel4", "SpeedButton7",
-     {{"SB1of3", "Pick up text"}, {"SB2of3", "Eraser"}, {"SB3of3", "Fill box"}, {"SB4of3", "Polyline"}, {"SB5of3", "Pencil"}}},
-    {4, "Panel5", "SpeedButton8",
-     {{"SB1of4", "Vectorization"}, {"SB2of4", "thin"}, {"SB3of4", "contract"}, {"SB4of4", "Enlarge"}, {"SB5of4", "Undo"}}},
-    {5, "Panel14", "SpeedButton9",
-     {{"SB1of5", "Text"}, {"SB2of5", "Circle"}, {"SB3of5", "Retangle"}, {"SB4of5", "Polyline"}, {"SB5of5", "Line"}}},
-    {6, "Panel15", "SpeedButton10",
-     {{"SB1of6", "Bring to front"}, {"SB2of6", "Points"}, {"SB3of6", "Zoom"}, {"SB4of6", "Rotate"}, {"SB5of6", "Move"}}},
-    {8, "Panel17", "SpeedButton12",
-     {{"SB1of8", "Layer management"}, {"SB2of8", "Entities management"}, {"SB3of8", "Data management"},
-      {"SB4of8", "Selection management"}, {"SB5of8", "Set links"}}},
+    {1,
+     "Panel1",
+     "SpeedButton2",
+     {{"SB1of1", "Open file"},
+      {"SB2of1", "Save file"},
+      {"SB3of1", "Scan"},
+      {"SB4of1", "Print"},
+      {"SB5of1", "Set map size"}}},
+    {3,
+     "Panel4",
+     "SpeedButton7",
+     {{"SB1of3", "Pick up text"},
+      {"SB2of3", "Eraser"},
+      {"SB3of3", "Fill box"},
+      {"SB4of3", "Polyline"},
+      {"SB5of3", "Pencil"}}},
+    {4,
+     "Panel5",
+     "SpeedButton8",
+     {{"SB1of4", "Vectorization"},
+      {"SB2of4", "thin"},
+      {"SB3of4", "contract"},
+      {"SB4of4", "Enlarge"},
+      {"SB5of4", "Undo"}}},
+    {5,
+     "Panel14",
+     "SpeedButton9",
+     {{"SB1of5", "Text"},
+      {"SB2of5", "Circle"},
+      {"SB3of5", "Retangle"},
+      {"SB4of5", "Polyline"},
+      {"SB5of5", "Line"}}},
+    {6,
+     "Panel15",
+     "SpeedButton10",
+     {{"SB1of6", "Bring to front"},
+      {"SB2of6", "Points"},
+      {"SB3of6", "Zoom"},
+      {"SB4of6", "Rotate"},
+      {"SB5of6", "Move"}}},
+    {8,
+     "Panel17",
+     "SpeedButton12",
+     {{"SB1of8", "Layer management"},
+      {"SB2of8", "Entities management"},
+      {"SB3of8", "Data management"},
+      {"SB4of8", "Selection management"},
+      {"SB5of8", "Set links"}}},
 };
 
 struct MenuSpec {
     const char* title;
-    std::initializer_list<std::pair<const char*, const char*>> items; // name, caption; "-" separator
+    std::initializer_list<std::pair<const char*, const char*>>
+        items; // name, caption; "-" separator
 };
 
 const MenuSpec Menus[] = {
-    {"&File", {{"Raster1", "&Open"}, {"Save1", "&Save"}, {"Scan1", "S&can"}, {"Print1", "&Print"},
-               {"Reset1", "&Resize"}, {"-", ""}, {"CopytoClipboard1", "&Copy to Clipboard"}, {"-", ""},
-               {"Exit2", "&Exit"}}},
-    {"&Raster", {{"Text1", "&Text"}, {"Eraser1", "&Eraser"}, {"FillBox1", "&Fill Box"},
-                 {"Polyline1", "&Polyline"}, {"Pencil1", "&Pencil"}}},
-    {"&Convert", {{"Vectorization1", "&Vectorization"}, {"Thine1", "&Thin"}, {"contract1", "&Contract"},
-                  {"Enlarge1", "&Enlarge"}, {"Layers1", "&Undo"}}},
-    {"&Draw", {{"Text2", "&Text"}, {"Line1", "&Line"}, {"Polyline2", "&Polyline"},
-               {"Rectangle1", "&Rectangle"}, {"Circle1", "&Circle"}}},
-    {"&Vector", {{"BringtoFrant1", "&Bring to Frant"}, {"Editor1", "&Edit Pointer"}, {"Scale1", "&Scale"},
-                 {"N2", "&Rotate"}, {"N1", "&Move"}}},
-    {"&Management", {{"Layermanagement1", "&Layer management"}, {"Entitiesmanagement1", "&Entities management"},
-                     {"Datamanagement1", "&Data management"}, {"Selectionmanagement1", "&Selection management"},
-                     {"Setlinks1", "Set &links"}}},
-    {"Vie&w", {{"Undo1", "&Layers"}, {"ViewDialog1", "&View Dialog"}, {"TrackingMouse1", "&Tracking Mouse"},
-               {"Background1", "&Background"}, {"Information1", "&Information"}, {"-", ""},
-               {"DeleteLayers1", "&Delete Layers"}, {"VectortoRaster1", "&Vector to Raster"}, {"-", ""},
-               {"ChangeMouse1", "&Change Mouse"}, {"ShowInformation1", "&Show Info bar"}}},
-    {"&Help", {{"Overview1", "&Overview"}, {"Operate1", "&Operation"}, {"File2", "&File"}, {"Edit3", "&Edit"},
-               {"Raster3", "&Raster"}, {"Convertion1", "&Convert"}, {"Vector2", "&Vector"}, {"View2", "Vie&w"},
-               {"Management1", "&Management"}, {"About1", "&About"}}},
+    {"&File",
+     {{"Raster1", "&Open"},
+      {"Save1", "&Save"},
+      {"Scan1", "S&can"},
+      {"Print1", "&Print"},
+      {"Reset1", "&Resize"},
+      {"-", ""},
+      {"CopytoClipboard1", "&Copy to Clipboard"},
+      {"-", ""},
+      {"Exit2", "&Exit"}}},
+    {"&Raster",
+     {{"Text1", "&Text"},
+      {"Eraser1", "&Eraser"},
+      {"FillBox1", "&Fill Box"},
+      {"Polyline1", "&Polyline"},
+      {"Pencil1", "&Pencil"}}},
+    {"&Convert",
+     {{"Vectorization1", "&Vectorization"},
+      {"Thine1", "&Thin"},
+      {"contract1", "&Contract"},
+      {"Enlarge1", "&Enlarge"},
+      {"Layers1", "&Undo"}}},
+    {"&Draw",
+     {{"Text2", "&Text"},
+      {"Line1", "&Line"},
+      {"Polyline2", "&Polyline"},
+      {"Rectangle1", "&Rectangle"},
+      {"Circle1", "&Circle"}}},
+    {"&Vector",
+     {{"BringtoFrant1", "&Bring to Frant"},
+      {"Editor1", "&Edit Pointer"},
+      {"Scale1", "&Scale"},
+      {"N2", "&Rotate"},
+      {"N1", "&Move"}}},
+    {"&Management",
+     {{"Layermanagement1", "&Layer management"},
+      {"Entitiesmanagement1", "&Entities management"},
+      {"Datamanagement1", "&Data management"},
+      {"Selectionmanagement1", "&Selection management"},
+      {"Setlinks1", "Set &links"}}},
+    {"Vie&w",
+     {{"Undo1", "&Layers"},
+      {"ViewDialog1", "&View Dialog"},
+      {"TrackingMouse1", "&Tracking Mouse"},
+      {"Background1", "&Background"},
+      {"Information1", "&Information"},
+      {"-", ""},
+      {"DeleteLayers1", "&Delete Layers"},
+      {"VectortoRaster1", "&Vector to Raster"},
+      {"-", ""},
+      {"ChangeMouse1", "&Change Mouse"},
+      {"ShowInformation1", "&Show Info bar"}}},
+    {"&Help",
+     {{"Overview1", "&Overview"},
+      {"Operate1", "&Operation"},
+      {"File2", "&File"},
+      {"Edit3", "&Edit"},
+      {"Raster3", "&Raster"},
+      {"Convertion1", "&Convert"},
+      {"Vector2", "&Vector"},
+      {"View2", "Vie&w"},
+      {"Management1", "&Management"},
+      {"About1", "&About"}}},
 };
 
 void Colour(QWidget* w, const QColor& background, const QColor& text) {
@@ -96,15 +174,17 @@ void Colour(QWidget* w, const QColor& background, const QColor& text) {
     w->setPalette(pal);
 }
 
-QSpinBox* SpinEdit(QWidget* parent, const char* name, const QString& hint, QRect geometry, int value,
-                   int low = 0, int high = 0) {
+QSpinBox* SpinEdit(QWidget* parent, const char* name, const QString& hint, QRect geometry,
+                   int value, int low = 0, int high = 0) {
     auto* s = new QSpinBox(parent);
     s->setObjectName(name);
     s->setToolTip(hint);
     s->setGeometry(geometry);
     // Bounds of 0 and 0 mean none.
-    if (low == 0 && high == 0) s->setRange(INT_MIN, INT_MAX);
-    else s->setRange(low, high);
+    if (low == 0 && high == 0)
+        s->setRange(INT_MIN, INT_MAX);
+    else
+        s->setRange(low, high);
     s->setValue(value);
     return s;
 }
@@ -127,7 +207,8 @@ QWidget* Tmainform::Panel(QWidget* parent, const char* name, QRect geometry) {
     return p;
 }
 
-QToolButton* Tmainform::SpeedButton(QWidget* parent, const char* name, const QString& hint, QRect geometry) {
+QToolButton* Tmainform::SpeedButton(QWidget* parent, const char* name, const QString& hint,
+                                    QRect geometry) {
     auto* b = new QToolButton(parent);
     b->setObjectName(name);
     b->setToolTip(hint);
@@ -252,11 +333,13 @@ void Tmainform::BuildOptionPanels() {
     SpeedButton4 = SpeedButton(Panel10, "SpeedButton4", "B", {342, 2, 22, 22});
     SpeedButton3 = SpeedButton(Panel10, "SpeedButton3", "I", {364, 2, 22, 22});
     SpeedButton5 = SpeedButton(Panel10, "SpeedButton5", "U", {386, 2, 22, 22});
-    for (auto [button, text] : {std::pair{SpeedButton4, "B"}, {SpeedButton3, "I"}, {SpeedButton5, "U"}}) {
+    for (auto [button, text] :
+         {std::pair{SpeedButton4, "B"}, {SpeedButton3, "I"}, {SpeedButton5, "U"}}) {
         button->setText(text);
         button->setToolButtonStyle(Qt::ToolButtonTextOnly);
         button->setCheckable(true);
-        button->setStyleSheet("QToolButton { color: white; } QToolButton:checked { color: yellow; }");
+        button->setStyleSheet(
+            "QToolButton { color: white; } QToolButton:checked { color: yellow; }");
         QFont f = button->font();
         f.setBold(button == SpeedButton4);
         f.setItalic(button == SpeedButton3);
@@ -270,16 +353,18 @@ void Tmainform::BuildInfoBar() {
     Panelinfo = Panel(centralWidget(), "Panelinfo", {});
     Panelinfo->setFixedHeight(21);
     const ButtonSpec buttons[] = {
-        {"SBs1", "Zoom in"}, {"SBs2", "Zoom out"}, {"SBs3", "Reset"}, {"SBs4", "Undo"},
-        {"SBs5", "Detect edge"}, {"SBs6", "Pan"}, {"SBs7", "Draw"}, {"SBs8", "Zoom Box"},
-        {"SBs9", "Select"}, {"SB1of2", "Show layers"}, {"SB1of7", "View Dialog"},
-        {"SB3of2", "Tracking mouse"}, {"SB4of7", "Background"}, {"SB5of7", "Information"},
+        {"SBs1", "Zoom in"},       {"SBs2", "Zoom out"},      {"SBs3", "Reset"},
+        {"SBs4", "Undo"},          {"SBs5", "Detect edge"},   {"SBs6", "Pan"},
+        {"SBs7", "Draw"},          {"SBs8", "Zoom Box"},      {"SBs9", "Select"},
+        {"SB1of2", "Show layers"}, {"SB1of7", "View Dialog"}, {"SB3of2", "Tracking mouse"},
+        {"SB4of7", "Background"},  {"SB5of7", "Information"},
     };
     int left = 4;
     for (const ButtonSpec& b : buttons) {
         QToolButton* button = SpeedButton(Panelinfo, b.name, b.hint, {left, 2, 16, 17});
         // The mouse-mode buttons show down while their mode is on.
-        if (QStringList{"SBs5", "SBs6", "SBs7", "SBs8", "SBs9"}.contains(b.name)) button->setCheckable(true);
+        if (QStringList{"SBs5", "SBs6", "SBs7", "SBs8", "SBs9"}.contains(b.name))
+            button->setCheckable(true);
         left += 17;
     }
     Labelinfo = Caption(Panelinfo, "Labelinfo", "", {256, 3});

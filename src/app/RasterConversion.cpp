@@ -25,7 +25,8 @@ void Tmainform::ConnectConversion() {
     connect(SpeedButton13, &QToolButton::clicked, this, [this] { VectorizeAll(); });
 }
 
-void Tmainform::GISPanel1MouseDown(QObject*, Qt::MouseButton button, canvas::ShiftState shift, int x, int y) {
+void Tmainform::GISPanel1MouseDown(QObject*, Qt::MouseButton button, canvas::ShiftState shift,
+                                   int x, int y) {
     if (shift == (canvas::ssShift | canvas::ssLeft)) {
         ForeColor = GISPanel1->PickColor(x, y);
         Shape1->SetColour(ForeColor);
@@ -88,9 +89,9 @@ void Tmainform::AddVectorizedObject() {
         const QPoint w = GISPanel1->WorldToRaster(p.x(), p.y());
         vertices.push_back({double(w.x()), double(w.y()), 0});
     }
-    auto polyline = std::make_unique<drawing::Polyline_>(drawing::WorldZAxis, std::move(vertices),
-                                                         std::int16_t(LineWidth), LineStyle, BrushStyle,
-                                                         BackColor, 0, ClosePolylines != 0);
+    auto polyline = std::make_unique<drawing::Polyline_>(
+        drawing::WorldZAxis, std::move(vertices), std::int16_t(LineWidth), LineStyle, BrushStyle,
+        BackColor, 0, ClosePolylines != 0);
     polyline->SetColor(ForeColor);
     drawing::Polyline_* added = polyline.get();
     std::unique_ptr<drawing::DXF_Entity> entity = std::move(polyline);

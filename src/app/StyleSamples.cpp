@@ -15,9 +15,10 @@ constexpr int SampleWidth = 104, SampleHeight = 16;
 
 // Brush list entries in order, by what each stores.
 const platform::BrushStyle BrushEntries[8] = {
-    platform::BrushStyle::Clear,     platform::BrushStyle::Solid,     platform::BrushStyle::Horizontal,
-    platform::BrushStyle::Vertical,  platform::BrushStyle::FDiagonal, platform::BrushStyle::BDiagonal,
-    platform::BrushStyle::Cross,     platform::BrushStyle::DiagCross,
+    platform::BrushStyle::Clear,      platform::BrushStyle::Solid,
+    platform::BrushStyle::Horizontal, platform::BrushStyle::Vertical,
+    platform::BrushStyle::FDiagonal,  platform::BrushStyle::BDiagonal,
+    platform::BrushStyle::Cross,      platform::BrushStyle::DiagCross,
 };
 
 QPixmap Sample(StyleSampleKind kind, int index) {
@@ -44,7 +45,8 @@ QPixmap Sample(StyleSampleKind kind, int index) {
 void FillStyleSamples(QComboBox* list, StyleSampleKind kind) {
     const int count = kind == StyleSampleKind::Pen ? 5 : 8;
     list->setIconSize(QSize(SampleWidth, SampleHeight));
-    for (int i = 0; i < count; ++i) list->addItem(QIcon(Sample(kind, i)), QString(), QString::number(i + 1));
+    for (int i = 0; i < count; ++i)
+        list->addItem(QIcon(Sample(kind, i)), QString(), QString::number(i + 1));
 }
 
 } // namespace app

@@ -4,9 +4,9 @@
 #include "canvas/TGISPanel.h"
 #include "dialogs/TLayerForm.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QEvent>
 #include <QVBoxLayout>
 
 namespace app {

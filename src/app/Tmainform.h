@@ -68,12 +68,29 @@ public:
 
     // Tool state.
     enum ToolModes : std::uint8_t {
-        tmNone = 0, tmEditPoints = 1, tmPick = 2, tmLine = 3, tmRectangle = 4, tmCircle = 5,
-        tmScale = 6, tmMove = 7, tmRotate = 8, tmPolyline = 9, tmText = 10, tmPencil = 11,
-        tmEraser = 12, tmFillBox = 13
+        tmNone = 0,
+        tmEditPoints = 1,
+        tmPick = 2,
+        tmLine = 3,
+        tmRectangle = 4,
+        tmCircle = 5,
+        tmScale = 6,
+        tmMove = 7,
+        tmRotate = 8,
+        tmPolyline = 9,
+        tmText = 10,
+        tmPencil = 11,
+        tmEraser = 12,
+        tmFillBox = 13
     };
     enum WorkModes : int {
-        wmNone = 0, wmRaster = 2, wmConvert = 3, wmDraw = 4, wmVector = 6, wmSelected = 10, wmVisible = 11
+        wmNone = 0,
+        wmRaster = 2,
+        wmConvert = 3,
+        wmDraw = 4,
+        wmVector = 6,
+        wmSelected = 10,
+        wmVisible = 11
     };
     std::uint8_t ToolMode = tmNone;
     int WorkMode = wmNone;
@@ -158,11 +175,13 @@ public:
     void SB2of1Click();
     void Exit2Click();
     void GISPanel1MouseMove(QObject* sender, canvas::ShiftState shift, int x, int y);
-    void GISPanel1MouseDown(QObject* sender, Qt::MouseButton button, canvas::ShiftState shift, int x, int y);
-    void GISPanel1MouseUp(QObject* sender, Qt::MouseButton button, canvas::ShiftState shift, int x, int y);
+    void GISPanel1MouseDown(QObject* sender, Qt::MouseButton button, canvas::ShiftState shift,
+                            int x, int y);
+    void GISPanel1MouseUp(QObject* sender, Qt::MouseButton button, canvas::ShiftState shift, int x,
+                          int y);
 
     // Raster conversion (RasterConversion.cpp).
-    QTimer* Timer1 = nullptr; // moves the dashes along the recorded outlines
+    QTimer* Timer1 = nullptr;                      // moves the dashes along the recorded outlines
     drawing::Point3 AnchorPoint{}, CurrentPoint{}; // map points of the press under way
     void VectorizeAll();
     void AddVectorizedObject();
@@ -178,7 +197,8 @@ private:
     void BuildOptionPanels();
     void BuildInfoBar();
     void BuildMenu();
-    QToolButton* SpeedButton(QWidget* parent, const char* name, const QString& hint, QRect geometry);
+    QToolButton* SpeedButton(QWidget* parent, const char* name, const QString& hint,
+                             QRect geometry);
     QWidget* Panel(QWidget* parent, const char* name, QRect geometry);
 
     // ToolGroups.cpp
@@ -187,7 +207,8 @@ private:
     void ResetViewButtons();
     void CheckRB1();
     void UncheckRB1();
-    void PaintVectors(platform::Canvas& target, const drawing::Projection& projection, bool drawUnselected);
+    void PaintVectors(platform::Canvas& target, const drawing::Projection& projection,
+                      bool drawUnselected);
     void ConnectWindows();
     void ConnectConversion();
     void SetPaintBoxCursorArrowUnlessSpecial();
@@ -210,13 +231,14 @@ public:
     ColourSquare* Shape1 = nullptr;
     ColourSquare* Shape2 = nullptr;
     ColourSquare* Shape3 = nullptr;
-    std::array<QWidget*, 9> GroupPanels{};   // indexed by group number (1, 3, 4, 5, 6, 8)
-    std::array<QToolButton*, 9> Overlays{};  // overlay buttons by group number
+    std::array<QWidget*, 9> GroupPanels{};  // indexed by group number (1, 3, 4, 5, 6, 8)
+    std::array<QToolButton*, 9> Overlays{}; // overlay buttons by group number
     QWidget *Panel7 = nullptr, *Panel8 = nullptr, *Panel9 = nullptr, *Panel10 = nullptr,
             *Panel11 = nullptr, *Panel12 = nullptr;
     QSpinBox *SpinEdit1 = nullptr, *SpinEdit2 = nullptr, *SpinEdit3 = nullptr, *SpinEdit4 = nullptr,
              *SpinEdit5 = nullptr, *SpinEdit6 = nullptr, *SpinEdit7 = nullptr;
-    QComboBox *ComboBox1 = nullptr, *ComboBox2 = nullptr, *ComboBox3 = nullptr, *ComboBox4 = nullptr;
+    QComboBox *ComboBox1 = nullptr, *ComboBox2 = nullptr, *ComboBox3 = nullptr,
+              *ComboBox4 = nullptr;
     QLineEdit* Edit2 = nullptr;
     QToolButton *SpeedButton3 = nullptr, *SpeedButton4 = nullptr, *SpeedButton5 = nullptr,
                 *SpeedButton13 = nullptr;

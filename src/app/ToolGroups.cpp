@@ -28,13 +28,20 @@ struct GroupInfo {
 
 GroupInfo InfoOf(int group) {
     switch (group) {
-    case 1: return {"File", -1, 1};
-    case 3: return {"Raster", Tmainform::wmRaster, 3};
-    case 4: return {"Convert", Tmainform::wmConvert, 4};
-    case 5: return {"Draw", Tmainform::wmDraw, 5};
-    case 6: return {"Vector", Tmainform::wmVector, 6};
-    case 8: return {"Management", -1, 8};
-    default: return {"", -1, 8};
+    case 1:
+        return {"File", -1, 1};
+    case 3:
+        return {"Raster", Tmainform::wmRaster, 3};
+    case 4:
+        return {"Convert", Tmainform::wmConvert, 4};
+    case 5:
+        return {"Draw", Tmainform::wmDraw, 5};
+    case 6:
+        return {"Vector", Tmainform::wmVector, 6};
+    case 8:
+        return {"Management", -1, 8};
+    default:
+        return {"", -1, 8};
     }
 }
 
@@ -83,18 +90,32 @@ void Tmainform::ShowOptionPanel(int optionGroup) {
         p->raise();
     };
     switch (optionGroup) {
-    case 1: Panel12->resize(160, Panel12->height()); place(Panel12, Panel12->x(), 2); break;
-    case 3: place(Panel11, OptionLeft, 2); break;
-    case 4: place(Panel8, OptionLeft, 4); break;
-    case 5: place(Panel9, OptionLeft, 4); break;
-    case 6: place(Panel7, OptionLeft, 4); break;
-    case 9: place(Panel10, OptionLeft, 2); break;
+    case 1:
+        Panel12->resize(160, Panel12->height());
+        place(Panel12, Panel12->x(), 2);
+        break;
+    case 3:
+        place(Panel11, OptionLeft, 2);
+        break;
+    case 4:
+        place(Panel8, OptionLeft, 4);
+        break;
+    case 5:
+        place(Panel9, OptionLeft, 4);
+        break;
+    case 6:
+        place(Panel7, OptionLeft, 4);
+        break;
+    case 9:
+        place(Panel10, OptionLeft, 2);
+        break;
     case 10:
         Panel12->resize(291, Panel12->height());
         place(Panel12, Panel12->x(), 2);
         place(Panel9, 429, 4);
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -188,30 +209,37 @@ void Tmainform::ConnectCommands() {
     // Convert group.
     command("SB1of4", "Vectorization1", [this] { ShowOptionPanel(10); });
     command("SB2of4", "Thine1", convert([this] {
-        GISPanel1->Workbench().StrictDiagonals = 0;
-        GISPanel1->ThinObjects();
-        GISPanel1->ShowRaster();
-    }));
+                GISPanel1->Workbench().StrictDiagonals = 0;
+                GISPanel1->ThinObjects();
+                GISPanel1->ShowRaster();
+            }));
     command("SB3of4", "contract1", convert([this] {
-        GISPanel1->ShiftOutlines(false);
-        GISPanel1->ShowRaster();
-    }));
+                GISPanel1->ShiftOutlines(false);
+                GISPanel1->ShowRaster();
+            }));
     command("SB4of4", "Enlarge1", convert([this] {
-        GISPanel1->ShiftOutlines(true);
-        GISPanel1->ShowRaster();
-    }));
+                GISPanel1->ShiftOutlines(true);
+                GISPanel1->ShowRaster();
+            }));
     command("SB5of4", "Layers1", convert([this] {
-        GISPanel1->UndoObject();
-        GISPanel1->Redraw(); // the outline's dashes go with it
-    }));
+                GISPanel1->UndoObject();
+                GISPanel1->Redraw(); // the outline's dashes go with it
+            }));
     // Draw group.
-    command("SB1of5", "Text2", [this] { ShowOptionPanel(9); WorkMode = wmNone; ToolMode = tmText; });
+    command("SB1of5", "Text2", [this] {
+        ShowOptionPanel(9);
+        WorkMode = wmNone;
+        ToolMode = tmText;
+    });
     command("SB2of5", "Line1", tool(5, tmCircle));
     command("SB3of5", "Polyline2", tool(5, tmRectangle));
     command("SB4of5", "Rectangle1", tool(5, tmPolyline));
     command("SB5of5", "Circle1", tool(5, tmLine));
     // Vector group.
-    command("SB1of6", "BringtoFrant1", [this] { ToolMode = tmPick; CheckRB1(); });
+    command("SB1of6", "BringtoFrant1", [this] {
+        ToolMode = tmPick;
+        CheckRB1();
+    });
     command("SB2of6", "Editor1", [this] {
         ToolMode = tmEditPoints;
         draw_vertices->setChecked(true);
@@ -230,7 +258,8 @@ void Tmainform::ConnectCommands() {
         Panel3->setVisible(!Panel3->isVisible());
         Panel3->raise();
     });
-    for (int g : {1, 3, 5}) connect(Overlays[std::size_t(g)], &QToolButton::clicked, this, [this, g] { ShowGroup(g); });
+    for (int g : {1, 3, 5})
+        connect(Overlays[std::size_t(g)], &QToolButton::clicked, this, [this, g] { ShowGroup(g); });
     connect(Overlays[8], &QToolButton::clicked, this, [this] { ShowGroup(8); });
     auto click = [this](const char* name) { findChild<QToolButton*>(name)->click(); };
     connect(Overlays[4], &QToolButton::clicked, this, [click] { click("SBs5"); });
@@ -249,11 +278,14 @@ void Tmainform::ConnectCommands() {
             map->UndoView();
         }
     });
-    auto mode = [this, command](const char* button, int mouseMode, Qt::CursorShape cursor, std::function<void()> more) {
+    auto mode = [this, command](const char* button, int mouseMode, Qt::CursorShape cursor,
+                                std::function<void()> more) {
         command(button, nullptr, [this, button, mouseMode, cursor, more] {
             GISPanel1->MouseMode = mouseMode;
-            if (cursor == Qt::ArrowCursor) SetPaintBoxCursorArrowUnlessSpecial();
-            else GISPanel1->PaintBox()->setCursor(cursor);
+            if (cursor == Qt::ArrowCursor)
+                SetPaintBoxCursorArrowUnlessSpecial();
+            else
+                GISPanel1->PaintBox()->setCursor(cursor);
             if (more) more();
             ResetViewButtons();
             findChild<QToolButton*>(button)->setChecked(true);

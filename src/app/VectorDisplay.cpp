@@ -66,7 +66,8 @@ QMimeData* Tmainform::VectorPicture() {
     platform::WmfCanvas metafile(size.width(), size.height());
     PaintVectors(metafile, GISPanel1->ScreenProjection(), true);
     const std::vector<std::uint8_t> wmf = metafile.Bytes();
-    mime->setData("image/x-wmf", QByteArray(reinterpret_cast<const char*>(wmf.data()), qsizetype(wmf.size())));
+    mime->setData("image/x-wmf",
+                  QByteArray(reinterpret_cast<const char*>(wmf.data()), qsizetype(wmf.size())));
 
     // Linux programs paste SVG and PNG: the same picture drawn through the same canvas.
     QByteArray svg;

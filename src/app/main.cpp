@@ -10,7 +10,8 @@ int main(int argc, char** argv) {
     app::Tmainform window;
     // Without a window manager a maximise request may be ignored; start at the screen's
     // size so that the map gets the room either way.
-    if (QScreen* screen = QGuiApplication::primaryScreen()) window.setGeometry(screen->availableGeometry());
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        window.setGeometry(screen->availableGeometry());
     window.showMaximized();
     const QStringList args = application.arguments();
     if (args.size() > 1) window.OpenStartupFile(args.at(1));

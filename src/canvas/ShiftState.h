@@ -7,7 +7,14 @@ namespace canvas {
 
 // The keys and buttons held during a mouse event, compared as a whole by the handlers
 // ("exactly shift and left") or key by key.
-enum ShiftFlag : unsigned { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32 };
+enum ShiftFlag : unsigned {
+    ssShift = 1,
+    ssAlt = 2,
+    ssCtrl = 4,
+    ssLeft = 8,
+    ssRight = 16,
+    ssMiddle = 32
+};
 using ShiftState = unsigned;
 
 inline ShiftState MakeShiftState(Qt::KeyboardModifiers keys, Qt::MouseButtons buttons) {

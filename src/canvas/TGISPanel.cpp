@@ -48,8 +48,10 @@ TGISPanel::TGISPanel(QWidget* parent) : QWidget(parent) {
     hScrollBar_ = HiddenScrollBar(Qt::Horizontal, hScrollPanel_, "HScrollBar");
     vScrollPanel_->hide();
     hScrollPanel_->hide();
-    connect(vScrollBar_, &QScrollBar::valueChanged, this, [this](int v) { ScrollBarScroll(vScrollBar_, v); });
-    connect(hScrollBar_, &QScrollBar::valueChanged, this, [this](int v) { ScrollBarScroll(hScrollBar_, v); });
+    connect(vScrollBar_, &QScrollBar::valueChanged, this,
+            [this](int v) { ScrollBarScroll(vScrollBar_, v); });
+    connect(hScrollBar_, &QScrollBar::valueChanged, this,
+            [this](int v) { ScrollBarScroll(hScrollBar_, v); });
 
     paintBox_ = new TPaintBox(clientPanel_);
     paintBox_->onPress = [this](QMouseEvent* e) { PaintBoxMouseDown(e); };
@@ -78,7 +80,8 @@ void TGISPanel::SurfaceResized() {
 
 // ---- view -----------------------------------------------------------------------------
 
-void TGISPanel::SetExtent(int margin1, int margin2, double xMin, double xMax, double yMin, double yMax) {
+void TGISPanel::SetExtent(int margin1, int margin2, double xMin, double xMax, double yMin,
+                          double yMax) {
     view_.SetSurfaceSize(paintBox_->width(), paintBox_->height());
     view_.SetExtent(margin1, margin2, xMin, xMax, yMin, yMax);
     workbench_.Forget(); // recorded outlines belong to the old extent
@@ -173,10 +176,13 @@ QPoint TGISPanel::MapToRaster(const drawing::Point3& p, const drawing::Matrix4*)
 void TGISPanel::MappingFailed() const {
     if (undoPending_) return;
     undoPending_ = true;
-    QMetaObject::invokeMethod(const_cast<TGISPanel*>(this), [this] {
-        undoPending_ = false;
-        const_cast<TGISPanel*>(this)->UndoView();
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        const_cast<TGISPanel*>(this),
+        [this] {
+            undoPending_ = false;
+            const_cast<TGISPanel*>(this)->UndoView();
+        },
+        Qt::QueuedConnection);
 }
 
 // ---- raster ---------------------------------------------------------------------------
@@ -186,7 +192,9 @@ void TGISPanel::LoadRaster(const std::string& fileName) {
     SetExtent(0, 0, 0, raster_.Width(), 0, raster_.Height());
 }
 
-void TGISPanel::SaveRaster(const std::string& fileName) { platform::SaveBmp(fileName, raster_); }
+void TGISPanel::SaveRaster(const std::string& fileName) {
+    platform::SaveBmp(fileName, raster_);
+}
 
 void TGISPanel::AdoptRaster(platform::Bitmap24&& bitmap) {
     raster_.Swap(bitmap);
@@ -195,7 +203,9 @@ void TGISPanel::AdoptRaster(platform::Bitmap24&& bitmap) {
     RasterReplaced();
 }
 
-void TGISPanel::ClearMarks() { raster::ClearMarks(raster_); }
+void TGISPanel::ClearMarks() {
+    raster::ClearMarks(raster_);
+}
 
 void TGISPanel::RasterReplaced() {
     workbench_.RasterEdited();
@@ -210,7 +220,9 @@ void TGISPanel::RasterChanged(QRect changed) {
     imageDirty_ = true;
 }
 
-void TGISPanel::RasterChanged() { RasterReplaced(); }
+void TGISPanel::RasterChanged() {
+    RasterReplaced();
+}
 
 // ---- raster conversion -----------------------------------------------------------------
 
@@ -230,7 +242,9 @@ void TGISPanel::UndoObject() {
     SyncDisplay();
 }
 
-void TGISPanel::ClearContour() { workbench_.ClearContour(); }
+void TGISPanel::ClearContour() {
+    workbench_.ClearContour();
+}
 
 void TGISPanel::ThinObjects() {
     workbench_.ThinObjects();
@@ -242,7 +256,9 @@ void TGISPanel::ShiftOutlines(bool outward) {
     SyncDisplay();
 }
 
-void TGISPanel::SaveRasterUndo() { workbench_.SaveRasterUndo(sourceRect_); }
+void TGISPanel::SaveRasterUndo() {
+    workbench_.SaveRasterUndo(sourceRect_);
+}
 
 void TGISPanel::RestoreRasterUndo() {
     const QRect written = workbench_.RestoreRasterUndo();
@@ -291,7 +307,8 @@ void TGISPanel::DrawCross() {
 
 void TGISPanel::PaintBoxMouseDown(QMouseEvent* e) {
     const QPoint p = e->position().toPoint();
-    emit MouseDownEvent(paintBox_, e->button(), MakeShiftState(e->modifiers(), e->buttons()), p.x(), p.y());
+    emit MouseDownEvent(paintBox_, e->button(), MakeShiftState(e->modifiers(), e->buttons()), p.x(),
+                        p.y());
     if (e->button() != Qt::LeftButton) return;
     dragX_ = p.x();
     dragY_ = p.y();
@@ -355,7 +372,8 @@ void TGISPanel::PaintBoxMouseUp(QMouseEvent* e) {
             ZoomToRect(x1, x2, y2, y1);
         }
     }
-    emit MouseUpEvent(paintBox_, e->button(), MakeShiftState(e->modifiers(), e->buttons()), p.x(), p.y());
+    emit MouseUpEvent(paintBox_, e->button(), MakeShiftState(e->modifiers(), e->buttons()), p.x(),
+                      p.y());
 }
 
 void TGISPanel::PaintBoxDblClick(QMouseEvent*) {

@@ -113,9 +113,11 @@ public:
 
 signals:
     void Paint(QObject* sender);
-    void MouseDownEvent(QObject* sender, Qt::MouseButton button, canvas::ShiftState shift, int x, int y);
+    void MouseDownEvent(QObject* sender, Qt::MouseButton button, canvas::ShiftState shift, int x,
+                        int y);
     void MouseMoveEvent(QObject* sender, canvas::ShiftState shift, int x, int y);
-    void MouseUpEvent(QObject* sender, Qt::MouseButton button, canvas::ShiftState shift, int x, int y);
+    void MouseUpEvent(QObject* sender, Qt::MouseButton button, canvas::ShiftState shift, int x,
+                      int y);
     void DoubleClicked(QObject* sender);
 
 protected:

@@ -35,8 +35,8 @@ AtomicFile::AtomicFile(std::string target) : target_(std::move(target)) {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     struct stat existing {};
-    const mode_t mode = ::stat(target_.c_str(), &existing) == 0 ? (existing.st_mode & 07777)
-                                                               : (0666 & ~mask);
+    const mode_t mode =
+        ::stat(target_.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : (0666 & ~mask);
     ::fchmod(fd_, mode);
 }
 

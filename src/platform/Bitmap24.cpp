@@ -39,7 +39,9 @@ Bitmap24::Bitmap24(int width, int height) {
 
 Bitmap24::~Bitmap24() = default;
 
-Bitmap24::Bitmap24(Bitmap24&& other) noexcept { Swap(other); }
+Bitmap24::Bitmap24(Bitmap24&& other) noexcept {
+    Swap(other);
+}
 
 Bitmap24& Bitmap24::operator=(Bitmap24&& other) noexcept {
     if (this != &other) {

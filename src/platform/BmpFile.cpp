@@ -33,7 +33,9 @@ std::uint32_t U32(const unsigned char* p) {
     return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
            std::uint32_t(p[3]) << 24;
 }
-std::uint16_t U16(const unsigned char* p) { return std::uint16_t(p[0] | p[1] << 8); }
+std::uint16_t U16(const unsigned char* p) {
+    return std::uint16_t(p[0] | p[1] << 8);
+}
 void Put32(unsigned char* p, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
 }
@@ -152,7 +154,8 @@ Bitmap24 Load24(ReadOnlyFile& file, const BmpHeader& h, const std::string& name)
         rows.push_back({bitmap.ScanLine(0), std::size_t(rowBytes) * std::size_t(height)});
     } else {
         rows.reserve(std::size_t(height));
-        for (int y = height - 1; y >= 0; --y) rows.push_back({bitmap.ScanLine(y), std::size_t(rowBytes)});
+        for (int y = height - 1; y >= 0; --y)
+            rows.push_back({bitmap.ScanLine(y), std::size_t(rowBytes)});
     }
     file.ReadAt(h.dataOffset, rows);
     return bitmap;
@@ -161,8 +164,8 @@ Bitmap24 Load24(ReadOnlyFile& file, const BmpHeader& h, const std::string& name)
 Bitmap24 LoadOther(const std::string& name, const BmpHeader& h) {
     QImageReader reader(QString::fromStdString(name), "bmp");
     // Qt refuses big images by default; our own header check above bounds the size.
-    reader.setAllocationLimit(int(std::min<std::int64_t>(
-        INT_MAX, h.width * std::abs(h.height) * 4 / (1024 * 1024) + 16)));
+    reader.setAllocationLimit(int(
+        std::min<std::int64_t>(INT_MAX, h.width * std::abs(h.height) * 4 / (1024 * 1024) + 16)));
     QImage image = reader.read();
     if (image.isNull())
         throw FileError(name, "cannot read the bitmap: " + reader.errorString().toStdString());
@@ -170,7 +173,8 @@ Bitmap24 LoadOther(const std::string& name, const BmpHeader& h) {
     if (image.isNull()) throw FileError(name, "not enough memory for the bitmap");
     Bitmap24 bitmap(image.width(), image.height());
     const std::size_t bytes = 3 * std::size_t(image.width());
-    for (int y = 0; y < image.height(); ++y) std::memcpy(bitmap.ScanLine(y), image.constScanLine(y), bytes);
+    for (int y = 0; y < image.height(); ++y)
+        std::memcpy(bitmap.ScanLine(y), image.constScanLine(y), bytes);
     return bitmap;
 }
 
@@ -181,8 +185,16 @@ Bitmap24 LoadBmp(const std::string& fileName) {
     const BmpHeader header = ReadHeader(file, fileName);
     if (header.bitCount == 24 && header.compression == 0) return Load24(file, header, fileName);
     switch (header.bitCount) {
-    case 1: case 4: case 8: case 16: case 24: case 32: break;
-    default: throw FileError(fileName, "unsupported bitmap depth of " + std::to_string(header.bitCount) + " bits");
+    case 1:
+    case 4:
+    case 8:
+    case 16:
+    case 24:
+    case 32:
+        break;
+    default:
+        throw FileError(fileName,
+                        "unsupported bitmap depth of " + std::to_string(header.bitCount) + " bits");
     }
     return LoadOther(fileName, header);
 }
@@ -195,7 +207,8 @@ void SaveBmp(const std::string& fileName, const Bitmap24& bitmap) {
     const std::uint64_t rowBytes = (rowData + 3) & ~std::uint64_t(3);
     const std::uint64_t imageBytes = rowBytes * height;
     const std::uint64_t fileBytes = FileHeaderSize + 40 + imageBytes;
-    if (fileBytes > UINT32_MAX) throw FileError(fileName, "the raster is too large for a bitmap file");
+    if (fileBytes > UINT32_MAX)
+        throw FileError(fileName, "the raster is too large for a bitmap file");
 
     unsigned char header[FileHeaderSize + 40] = {};
     header[0] = 'B';

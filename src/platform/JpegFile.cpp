@@ -17,8 +17,8 @@
 #include <memory>
 #include <vector>
 
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 
 namespace platform {
 
@@ -155,7 +155,8 @@ Bitmap24 LoadJpeg(const std::string& fileName) {
 void SaveJpeg(const std::string& fileName, const Bitmap24& bitmap, int quality) {
     if (bitmap.IsEmpty()) throw FileError(fileName, "the raster is empty");
     if (bitmap.Width() > 65500 || bitmap.Height() > 65500)
-        throw FileError(fileName, "the raster is too large for a JPEG file (65500 pixels a side at most)");
+        throw FileError(fileName,
+                        "the raster is too large for a JPEG file (65500 pixels a side at most)");
     jpeg_compress_struct cinfo{};
     ErrorManager err{};
     InitErrors(err);

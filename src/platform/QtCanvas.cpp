@@ -172,7 +172,8 @@ void QtCanvas::Retarget(QImage* image) {
 QPainter* QtCanvas::Painter() {
     if (!painter_.isActive()) {
         QPaintDevice* target = image_ ? static_cast<QPaintDevice*>(image_) : device_;
-        if (target == nullptr || (image_ && image_->isNull()) || !painter_.begin(target)) return nullptr;
+        if (target == nullptr || (image_ && image_->isNull()) || !painter_.begin(target))
+            return nullptr;
         painter_.setRenderHint(QPainter::Antialiasing, false);
         painter_.setRenderHint(QPainter::TextAntialiasing, false);
         painter_.setRenderHint(QPainter::SmoothPixmapTransform, false);
@@ -492,7 +493,8 @@ void QtCanvas::BlitMask(const TextMask& m, int x, int y, Colour c) {
                 px[2] = RedOf(c);
             }
         } else {
-            std::fill(reinterpret_cast<QRgb*>(line) + from, reinterpret_cast<QRgb*>(line) + to, rgb);
+            std::fill(reinterpret_cast<QRgb*>(line) + from, reinterpret_cast<QRgb*>(line) + to,
+                      rgb);
         }
     }
 }
@@ -518,7 +520,8 @@ void QtCanvas::TextOut(int x, int y, const std::string& text) {
         dy = -metrics_->descent();
 
     if (font_.Escapement % 3600 == 0 && pen_.Mode == PenMode::Copy &&
-        brush_.Style != BrushStyle::Solid && Direct(image_) && image_->format() != QImage::Format_ARGB32) {
+        brush_.Style != BrushStyle::Solid && Direct(image_) &&
+        image_->format() != QImage::Format_ARGB32) {
         BlitMask(MaskOf(s), x + dx, y + dy, font_.Color);
         return;
     }

@@ -8,7 +8,9 @@
 
 namespace raster {
 
-std::int64_t Rnd(double v) { return std::int64_t(std::nearbyint(v)); }
+std::int64_t Rnd(double v) {
+    return std::int64_t(std::nearbyint(v));
+}
 
 namespace {
 
@@ -192,7 +194,8 @@ bool ViewTransform::UpdateView() {
     const auto width = Rnd(w);
     const auto height = Rnd(hgt);
     constexpr std::int64_t big = std::numeric_limits<int>::max() / 2;
-    if (std::llabs(left) > big || std::llabs(top) > big || width > big || height > big) return false;
+    if (std::llabs(left) > big || std::llabs(top) > big || width > big || height > big)
+        return false;
     sourceRect_ = QRect(int(left), int(top), int(width), int(height));
     return true;
 }
@@ -209,6 +212,5 @@ QPoint ViewTransform::WorldToScreen(double x, double y) const {
 QPoint ViewTransform::WorldToRaster(double x, double y) const {
     return {Limited(x), Limited(home_.YMax - y + home_.YMin)};
 }
-
 
 } // namespace raster

@@ -18,8 +18,8 @@
 namespace raster {
 
 struct TMapView {
-    double ScaleX = 0; // surface pixels per world unit
-    double ScaleY = 0; // always equal to ScaleX
+    double ScaleX = 0;                             // surface pixels per world unit
+    double ScaleY = 0;                             // always equal to ScaleX
     double XMin = 0, XMax = 0, YMin = 0, YMax = 0; // world range covered by the surface
     double CenterX = 0, CenterY = 0;
     double Ratio = 0; // ScaleX of this view over ScaleX of the home view
@@ -70,7 +70,8 @@ public:
     bool MapToScreen(double x, double y, QPoint& p) const { // inline: runs per vertex per paint
         const double sx = std::nearbyint((x - view_.XMin) * view_.ScaleX);
         const double sy = std::nearbyint((view_.YMax - y) * view_.ScaleY);
-        if (!(sx >= -2147483648.0 && sx <= 2147483647.0 && sy >= -2147483648.0 && sy <= 2147483647.0))
+        if (!(sx >= -2147483648.0 && sx <= 2147483647.0 && sy >= -2147483648.0 &&
+              sy <= 2147483647.0))
             return false;
         p = QPoint(int(sx), int(sy));
         return true;

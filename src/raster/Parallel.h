@@ -20,7 +20,9 @@ template <class Work> void ParallelBands(int count, int minimumPerBand, Work&& w
     std::vector<std::thread> helpers;
     helpers.reserve(std::size_t(bands - 1));
     for (int b = 1; b < bands; ++b)
-        helpers.emplace_back([&, b] { work(int(std::int64_t(count) * b / bands), int(std::int64_t(count) * (b + 1) / bands)); });
+        helpers.emplace_back([&, b] {
+            work(int(std::int64_t(count) * b / bands), int(std::int64_t(count) * (b + 1) / bands));
+        });
     work(0, int(std::int64_t(count) / bands));
     for (auto& t : helpers) t.join();
 }

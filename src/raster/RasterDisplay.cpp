@@ -11,7 +11,7 @@ namespace raster {
 
 namespace {
 
-constexpr int Step = 4;        // reduction per level and axis
+constexpr int Step = 4;          // reduction per level and axis
 constexpr int SmallestSide = 16; // no level is built below this size
 
 } // namespace
@@ -92,7 +92,8 @@ void RasterDisplay::Update(const platform::Bitmap24& raster, QRect changed) {
         const int first = changed.top() / Step;
         const int end = changed.bottom() / Step + 1;
         Reduce(PlaneOf(raster, int(i)), levels_[i], first, std::min(end, levels_[i].height));
-        changed = QRect(QPoint(changed.left() / Step, first), QPoint(changed.right() / Step, end - 1));
+        changed =
+            QRect(QPoint(changed.left() / Step, first), QPoint(changed.right() / Step, end - 1));
     }
 }
 
@@ -110,7 +111,7 @@ void RasterDisplay::Render(const platform::Bitmap24& raster, QRect source, QImag
         target.fill(background);
         return;
     }
-    const double perPixelX = double(source.width()) / tw;  // source pixels per target pixel
+    const double perPixelX = double(source.width()) / tw; // source pixels per target pixel
     const double perPixelY = double(source.height()) / th;
     const double reduction = std::min(perPixelX, perPixelY);
     int level = 0;

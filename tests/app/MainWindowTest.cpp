@@ -9,11 +9,11 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QRadioButton>
 #include <QColorDialog>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QTest>
 #include <QToolButton>
@@ -61,7 +61,7 @@ TEST(MainWindow, StartsWithTheFileGroupOnAnEmptyRaster) {
     EXPECT_EQ(w.form.LayerName, "Penwright");
     EXPECT_EQ(w.form.BackColor, 0xFEFEFEu);
     EXPECT_EQ(w.Find<QLabel>("Label1")->text(), "Scale 1 : 1"); // set by the first vector paint
-    EXPECT_EQ(w.Button("SB2of5")->toolTip(), "Circle"); // hints as the program has them
+    EXPECT_EQ(w.Button("SB2of5")->toolTip(), "Circle");         // hints as the program has them
     EXPECT_EQ(w.Find<QAction>("Line1")->text(), "&Line");
 }
 
@@ -114,10 +114,17 @@ TEST(MainWindow, VectorizationWidensPanel12UntilTheFileGroup) {
 
 TEST(MainWindow, ToolButtonsAndMenuItemsSetTheToolMode) {
     Window w;
-    struct Case { const char* button; const char* item; int tool; };
-    for (const Case c : {Case{"SB2of5", "Line1", Tmainform::tmCircle}, {"SB3of5", "Polyline2", Tmainform::tmRectangle},
-                         {"SB4of5", "Rectangle1", Tmainform::tmPolyline}, {"SB5of5", "Circle1", Tmainform::tmLine},
-                         {"SB2of3", "Eraser1", Tmainform::tmEraser}, {"SB5of6", "N1", Tmainform::tmMove}}) {
+    struct Case {
+        const char* button;
+        const char* item;
+        int tool;
+    };
+    for (const Case c : {Case{"SB2of5", "Line1", Tmainform::tmCircle},
+                         {"SB3of5", "Polyline2", Tmainform::tmRectangle},
+                         {"SB4of5", "Rectangle1", Tmainform::tmPolyline},
+                         {"SB5of5", "Circle1", Tmainform::tmLine},
+                         {"SB2of3", "Eraser1", Tmainform::tmEraser},
+                         {"SB5of6", "N1", Tmainform::tmMove}}) {
         w.form.ToolMode = 0;
         w.Button(c.button)->click();
         EXPECT_EQ(w.form.ToolMode, c.tool) << c.button;
@@ -134,7 +141,8 @@ TEST(MainWindow, ToolButtonsAndMenuItemsSetTheToolMode) {
     // The management tools do nothing.
     const auto tool = w.form.ToolMode;
     const auto work = w.form.WorkMode;
-    for (const char* name : {"SB1of8", "SB2of8", "SB3of8", "SB4of8", "SB5of8"}) w.Button(name)->click();
+    for (const char* name : {"SB1of8", "SB2of8", "SB3of8", "SB4of8", "SB5of8"})
+        w.Button(name)->click();
     EXPECT_EQ(w.form.ToolMode, tool);
     EXPECT_EQ(w.form.WorkMode, work);
 }
@@ -148,7 +156,8 @@ TEST(MainWindow, AttributeControls) {
         dialog->setCurrentColor(Qt::white);
         dialog->accept();
     });
-    testing_support::SendMouse(w.form.Shape1, QEvent::MouseButtonRelease, {5, 5}, Qt::LeftButton, Qt::NoButton);
+    testing_support::SendMouse(w.form.Shape1, QEvent::MouseButtonRelease, {5, 5}, Qt::LeftButton,
+                               Qt::NoButton);
     EXPECT_EQ(w.form.ForeColor, 0xFEFEFEu);
     EXPECT_EQ(w.form.Shape1->Colour(), 0xFEFEFEu);
     EXPECT_EQ(w.form.GISPanel1->PaintBox()->Canvas().GetPen().Color, 0xFEFEFEu);
@@ -208,9 +217,11 @@ TEST(MainWindow, InfoBarViewCommandsAndStatusCoordinates) {
 
     map->ResetView();
     const QPoint centre(map->PaintBox()->width() / 2, map->PaintBox()->height() / 2);
-    testing_support::SendMouse(map->PaintBox(), QEvent::MouseMove, centre, Qt::NoButton, Qt::NoButton);
+    testing_support::SendMouse(map->PaintBox(), QEvent::MouseMove, centre, Qt::NoButton,
+                               Qt::NoButton);
     EXPECT_TRUE(w.form.Label2->text().startsWith("X= 400.")) << w.form.Label2->text().toStdString();
-    EXPECT_TRUE(w.form.Label2->text().contains("   Y= 300.")) << w.form.Label2->text().toStdString();
+    EXPECT_TRUE(w.form.Label2->text().contains("   Y= 300."))
+        << w.form.Label2->text().toStdString();
 
     w.Find<QAction>("ChangeMouse1")->trigger();
     EXPECT_EQ(map->PaintBox()->cursor().shape(), Qt::BlankCursor);
@@ -221,10 +232,20 @@ TEST(MainWindow, InfoBarViewCommandsAndStatusCoordinates) {
 }
 
 TEST(FileCommands, ExtensionsAreMendedOnSave) {
-    struct Case { const char* name; int index; const char* result; };
-    for (const Case c : {Case{"a.BmP", 1, "a.BmP"}, {"a", 1, "a.bmp"}, {"a.jpg", 1, "a.jpg.bmp"},
-                         {"a.txt", 1, "a.txt.bmp"}, {"b.JPG", 2, "b.JPG"}, {"c", 3, "c.rtv"},
-                         {"d.wmf", 4, "d.wmf"}, {"e", 5, "e"}, {"dir.x/f", 2, "dir.x/f.jpg"}})
+    struct Case {
+        const char* name;
+        int index;
+        const char* result;
+    };
+    for (const Case c : {Case{"a.BmP", 1, "a.BmP"},
+                         {"a", 1, "a.bmp"},
+                         {"a.jpg", 1, "a.jpg.bmp"},
+                         {"a.txt", 1, "a.txt.bmp"},
+                         {"b.JPG", 2, "b.JPG"},
+                         {"c", 3, "c.rtv"},
+                         {"d.wmf", 4, "d.wmf"},
+                         {"e", 5, "e"},
+                         {"dir.x/f", 2, "dir.x/f.jpg"}})
         EXPECT_EQ(Tmainform::MendExtension(c.name, c.index).toStdString(), c.result) << c.name;
 }
 
@@ -266,8 +287,9 @@ TEST(FileCommands, OpenAndSaveRasterFiles) {
 
 TEST(FileCommands, TheDialogsOfferTheFiveTypes) {
     Window w;
-    EXPECT_STREQ(Tmainform::OpenFilter, "BMP file (*.bmp)|*.bmp|JPEG file  (*.jpg)|*.jpg|RTV file (*.rtv)|*.rtv|"
-                                        "WMF file  (*.wmf)|*.wmf|DXF file (*.dxf)|*.dxf");
+    EXPECT_STREQ(Tmainform::OpenFilter,
+                 "BMP file (*.bmp)|*.bmp|JPEG file  (*.jpg)|*.jpg|RTV file (*.rtv)|*.rtv|"
+                 "WMF file  (*.wmf)|*.wmf|DXF file (*.dxf)|*.dxf");
     // The dialog shows the five types in order (it folds the double spaces when it shows them).
     const QStringList shown = w.form.OpenDialog1->nameFilters();
     ASSERT_EQ(shown.size(), 5);

@@ -30,7 +30,8 @@ struct WindowWithSquare {
     canvas::TGISPanel& Map() { return *form.GISPanel1; }
     QWidget* Box() { return Map().PaintBox(); }
     QPoint AtPixel(int column, int row) { return Map().WorldToScreen(column, 100 - row); }
-    void Click(QPoint at, Qt::MouseButton button = Qt::LeftButton, Qt::KeyboardModifiers keys = Qt::NoModifier) {
+    void Click(QPoint at, Qt::MouseButton button = Qt::LeftButton,
+               Qt::KeyboardModifiers keys = Qt::NoModifier) {
         SendMouse(Box(), QEvent::MouseButtonPress, at, button, button, keys);
         SendMouse(Box(), QEvent::MouseButtonRelease, at, button, Qt::NoButton, keys);
     }
@@ -65,9 +66,11 @@ TEST(RasterConversion, DetectEdgeThenVTurnsTheOutlineIntoAPolyline) {
     ASSERT_EQ(list->Name, "Polyline_");
     const auto& polyline = static_cast<const drawing::Polyline_&>(*list->Entities.front());
     // Raster (20, 21), (29, 20), (29, 29), (20, 29), (20, 22) as map points (y up).
-    const std::vector<std::pair<double, double>> expected = {{20, 79}, {29, 80}, {29, 71}, {20, 71}, {20, 78}};
+    const std::vector<std::pair<double, double>> expected = {
+        {20, 79}, {29, 80}, {29, 71}, {20, 71}, {20, 78}};
     std::string got;
-    for (const auto& v : polyline.Vertices) got += "(" + std::to_string(v.x) + "," + std::to_string(v.y) + ") ";
+    for (const auto& v : polyline.Vertices)
+        got += "(" + std::to_string(v.x) + "," + std::to_string(v.y) + ") ";
     ASSERT_EQ(polyline.Vertices.size(), expected.size()) << got;
     for (std::size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(polyline.Vertices[i].x, expected[i].first) << i;
@@ -82,7 +85,8 @@ TEST(RasterConversion, ShiftAndCtrlClicksPickPenAndFillColours) {
     WindowWithSquare w;
     w.Map().Raster().SetPixel(60, 60, platform::MakeColour(100, 51, 200));
     for (int y = 55; y < 66; ++y)
-        for (int x = 55; x < 66; ++x) w.Map().Raster().SetPixel(x, y, platform::MakeColour(100, 51, 200));
+        for (int x = 55; x < 66; ++x)
+            w.Map().Raster().SetPixel(x, y, platform::MakeColour(100, 51, 200));
     w.Click(w.AtPixel(60, 60), Qt::LeftButton, Qt::ShiftModifier);
     EXPECT_EQ(w.form.ForeColor, platform::MakeColour(100, 50, 200));
     w.Click(w.AtPixel(25, 25), Qt::LeftButton, Qt::ControlModifier);

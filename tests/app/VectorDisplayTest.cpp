@@ -30,8 +30,10 @@ struct WindowWithLines {
         form.resize(1000, 700);
         form.show();
         form.Drawing->CreateLayer("Penwright", true);
-        auto a = std::make_unique<drawing::Line_>(drawing::Point3{100, 400, 0}, drawing::Point3{500, 400, 0}, 1, 0, 0);
-        auto b = std::make_unique<drawing::Line_>(drawing::Point3{600, 100, 0}, drawing::Point3{600, 500, 0}, 1, 0, 0);
+        auto a = std::make_unique<drawing::Line_>(drawing::Point3{100, 400, 0},
+                                                  drawing::Point3{500, 400, 0}, 1, 0, 0);
+        auto b = std::make_unique<drawing::Line_>(drawing::Point3{600, 100, 0},
+                                                  drawing::Point3{600, 500, 0}, 1, 0, 0);
         a->SetColor(0x0000FE);
         b->SetColor(0x0000FE);
         horizontal = a.get();
@@ -90,7 +92,8 @@ TEST(VectorDisplay, HoverTrackingHighlightsTheNearestEntityAndRestoresTheLastOne
     for (int x = w.Screen(200, 400).x(); x < w.Screen(400, 400).x(); ++x)
         changed += w.Surface({x, w.Screen(0, 400).y()}) != qRgb(254, 0, 0);
     EXPECT_GT(changed, 5);
-    EXPECT_EQ(w.form.TrackingForm->Tr_X->text(), dialogs::TTrackingForm::FormatGeneral(w.form.PickedVertex.x));
+    EXPECT_EQ(w.form.TrackingForm->Tr_X->text(),
+              dialogs::TTrackingForm::FormatGeneral(w.form.PickedVertex.x));
 
     const QPoint nearVertical = w.Screen(598, 450);
     w.form.MouseX = nearVertical.x();

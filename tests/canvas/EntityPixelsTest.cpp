@@ -69,7 +69,8 @@ TEST(EntityPixels, TextsFollowAngleAlignmentAndSize) {
     EXPECT_GT(b.height(), b.width()); // reads upwards
     EXPECT_LT(b.top(), 200);
 
-    drawing::Text_ middle(WorldZAxis, {200, 200, 0}, "Penwright", "Liberation Serif", 20, 0, 0, 0, 1);
+    drawing::Text_ middle(WorldZAxis, {200, 200, 0}, "Penwright", "Liberation Serif", 20, 0, 0, 0,
+                          1);
     centred.Draw(middle);
     const QRect c = centred.Ink();
     EXPECT_NEAR(c.center().x(), 200, 3);

@@ -43,7 +43,8 @@ TEST(TGISPanel, PanNeedsThreePixelsAndMovesByThousandthsOfTheHomeWidth) {
     m.panel.MouseMode = TGISPanel::mmPan;
     QSignalSpy moves(&m.panel, &TGISPanel::MouseMoveEvent);
     const double centre = m.panel.Transform().View().CenterX;
-    const double homeWidth = m.panel.Transform().HomeView().XMax - m.panel.Transform().HomeView().XMin;
+    const double homeWidth =
+        m.panel.Transform().HomeView().XMax - m.panel.Transform().HomeView().XMin;
     Drag(m.Box(), {100, 100}, {102, 100});
     EXPECT_EQ(m.panel.Transform().View().CenterX, centre);
     EXPECT_EQ(moves.count(), 1); // a short drag is the owner's

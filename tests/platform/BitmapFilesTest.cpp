@@ -19,14 +19,18 @@ namespace {
 Bitmap24 Pattern(int w, int h) {
     Bitmap24 b(w, h);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) b.SetPixel(x, y, platform::MakeColour(std::uint8_t(x * 7 + y), std::uint8_t(x + y * 3), std::uint8_t(x ^ y)));
+        for (int x = 0; x < w; ++x)
+            b.SetPixel(x, y,
+                       platform::MakeColour(std::uint8_t(x * 7 + y), std::uint8_t(x + y * 3),
+                                            std::uint8_t(x ^ y)));
     return b;
 }
 
 bool SamePixels(const Bitmap24& a, const Bitmap24& b) {
     if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
     for (int y = 0; y < a.Height(); ++y)
-        if (std::memcmp(a.ScanLine(y), b.ScanLine(y), 3 * std::size_t(a.Width())) != 0) return false;
+        if (std::memcmp(a.ScanLine(y), b.ScanLine(y), 3 * std::size_t(a.Width())) != 0)
+            return false;
     return true;
 }
 
@@ -66,7 +70,8 @@ TEST(BmpFile, ReadsOtherDepthsAndTopDownRows) {
     std::string bytes = ReadAll(file);
     const std::size_t row = 16;
     std::string flipped = bytes;
-    for (std::size_t y = 0; y < 3; ++y) std::memcpy(&flipped[54 + row * y], &bytes[54 + row * (2 - y)], row);
+    for (std::size_t y = 0; y < 3; ++y)
+        std::memcpy(&flipped[54 + row * y], &bytes[54 + row * (2 - y)], row);
     const std::int32_t minus3 = -3;
     std::memcpy(&flipped[22], &minus3, 4);
     WriteAll(file, flipped);
@@ -166,7 +171,9 @@ TEST(AtomicSave, AFailedSaveKeepsThePreviousFile) {
     EXPECT_THROW(platform::SaveBmp(file, Bitmap24()), platform::FileError);
     EXPECT_EQ(ReadAll(file), "previous good content");
     // A save into a folder that does not exist fails cleanly too.
-    EXPECT_THROW(platform::SaveBmp(dir.Path("no/such/folder.bmp"), Pattern(2, 2)), platform::FileError);
+    EXPECT_THROW(platform::SaveBmp(dir.Path("no/such/folder.bmp"), Pattern(2, 2)),
+                 platform::FileError);
     // No temporary files are left behind.
-    EXPECT_EQ(QDir(QString::fromStdString(dir.Path(""))).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    EXPECT_EQ(
+        QDir(QString::fromStdString(dir.Path(""))).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }

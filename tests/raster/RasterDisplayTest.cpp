@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "raster/Marks.h"
 #include "raster/RasterDisplay.h"
+#include "raster/Marks.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
@@ -27,7 +27,10 @@ int DarkPixels(const QImage& img) {
 TEST(ClearMarks, EveryChannelBecomesEvenAndNothingElseChanges) {
     Bitmap24 b(37, 11); // odd width: rows carry padding
     for (int y = 0; y < b.Height(); ++y)
-        for (int x = 0; x < b.Width(); ++x) b.SetPixel(x, y, platform::MakeColour(std::uint8_t(x * 7), std::uint8_t(y * 13 + 1), std::uint8_t(x + y)));
+        for (int x = 0; x < b.Width(); ++x)
+            b.SetPixel(x, y,
+                       platform::MakeColour(std::uint8_t(x * 7), std::uint8_t(y * 13 + 1),
+                                            std::uint8_t(x + y)));
     Bitmap24 before(37, 11);
     for (int y = 0; y < 11; ++y) std::memcpy(before.ScanLine(y), b.ScanLine(y), 3 * 37);
     raster::ClearMarks(b);
@@ -50,7 +53,8 @@ TEST(RasterDisplay, ThinDarkLinesSurviveEveryZoomOut) {
         display.Render(b, QRect(0, 0, 3000, 2000), out, 0xFF000000);
         // Every column and every row that holds a line shows dark somewhere: count lines.
         int darkColumns = 0;
-        for (int x = 0; x < out.width(); ++x) darkColumns += qGray(out.pixel(x, out.height() / 2 + 1)) < 64;
+        for (int x = 0; x < out.width(); ++x)
+            darkColumns += qGray(out.pixel(x, out.height() / 2 + 1)) < 64;
         const int lines = (3000 - 5 + 36) / 37; // columns 5, 42, ... 2965
         EXPECT_GE(darkColumns, std::min(lines, out.width() / 2)) << "target width " << target;
         EXPECT_GT(DarkPixels(out), 0);
@@ -64,8 +68,8 @@ TEST(RasterDisplay, ZoomedInIsNearestNeighbourAndOutsideIsBackground) {
     display.Rebuild(b);
     QImage out(80, 80, QImage::Format_RGB32);
     display.Render(b, QRect(-2, -2, 8, 8), out, qRgb(1, 2, 3)); // 10 screen pixels a raster pixel
-    EXPECT_EQ(out.pixel(5, 5), qRgb(1, 2, 3));              // left of the raster
-    EXPECT_EQ(out.pixel(35, 45), qRgb(200, 0, 0));          // raster pixel (1, 2)
+    EXPECT_EQ(out.pixel(5, 5), qRgb(1, 2, 3));                  // left of the raster
+    EXPECT_EQ(out.pixel(35, 45), qRgb(200, 0, 0));              // raster pixel (1, 2)
     EXPECT_EQ(out.pixel(25, 25), qRgb(254, 254, 254));
     EXPECT_EQ(out.pixel(75, 75), qRgb(1, 2, 3));
 }

@@ -25,8 +25,10 @@ public:
                 box->accept();
                 return;
             }
-            if (act_) act_(modal);
-            else modal->close();
+            if (act_)
+                act_(modal);
+            else
+                modal->close();
         });
         timer_.start();
     }

@@ -11,7 +11,9 @@ namespace testing_support {
 // A private folder for one test's files, removed afterwards.
 class TempDir {
 public:
-    std::string Path(const std::string& name) const { return dir_.filePath(QString::fromStdString(name)).toStdString(); }
+    std::string Path(const std::string& name) const {
+        return dir_.filePath(QString::fromStdString(name)).toStdString();
+    }
 
 private:
     QTemporaryDir dir_;
