@@ -7,7 +7,6 @@
 #include "canvas/TGISPanel.h"
 #include "drawing/Entity_List.h"
 
-#include <QApplication>
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -66,12 +65,3 @@ void BM_HoverTick1MSegments(benchmark::State& state) {
 BENCHMARK(BM_Paint100kEntities_WholeSheet)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Paint100kEntities_Zoomed)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_HoverTick1MSegments)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

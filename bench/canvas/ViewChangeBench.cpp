@@ -5,7 +5,6 @@
 #include "SyntheticScan.h"
 #include "canvas/TGISPanel.h"
 
-#include <QApplication>
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -55,12 +54,3 @@ void BM_PanStep(benchmark::State& state) {
 BENCHMARK(BM_ZoomAtLevel)->DenseRange(0, 14, 2)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ResetView)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_PanStep)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

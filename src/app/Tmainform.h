@@ -19,6 +19,7 @@
 #include <QMainWindow>
 #include <QPoint>
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -203,6 +204,7 @@ private:
 
     // ToolGroups.cpp
     void ConnectCommands();
+    void Command(const char* button, const char* menuItem, std::function<void()> handler);
     void FormShow();
     void ResetViewButtons();
     void CheckRB1();

@@ -163,11 +163,15 @@ void Tmainform::ChangeMouse1Click() {
     box->setCursor(box->cursor().shape() == Qt::BlankCursor ? Qt::CrossCursor : Qt::BlankCursor);
 }
 
+// A tool button and its menu item run one handler; either may be absent.
+void Tmainform::Command(const char* button, const char* menuItem, std::function<void()> handler) {
+    if (button) connect(findChild<QToolButton*>(button), &QToolButton::clicked, this, handler);
+    if (menuItem) connect(findChild<QAction*>(menuItem), &QAction::triggered, this, handler);
+}
+
 void Tmainform::ConnectCommands() {
-    // A tool button and its menu item run one handler.
     auto command = [this](const char* button, const char* menuItem, std::function<void()> handler) {
-        if (button) connect(findChild<QToolButton*>(button), &QToolButton::clicked, this, handler);
-        if (menuItem) connect(findChild<QAction*>(menuItem), &QAction::triggered, this, handler);
+        Command(button, menuItem, std::move(handler));
     };
     auto tool = [this](int optionGroup, int toolMode) {
         return [this, optionGroup, toolMode] {

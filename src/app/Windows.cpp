@@ -50,8 +50,7 @@ void Tmainform::ConnectWindows() {
     connect(Track_timer, &QTimer::timeout, this, &Tmainform::Track_timerTimer);
 
     auto command = [this](const char* button, const char* menuItem, std::function<void()> handler) {
-        if (button) connect(findChild<QToolButton*>(button), &QToolButton::clicked, this, handler);
-        if (menuItem) connect(findChild<QAction*>(menuItem), &QAction::triggered, this, handler);
+        Command(button, menuItem, std::move(handler));
     };
     command("SB1of2", "Undo1", [this] {
         LayerForm->Attach(Drawing.get(), Selection.get());
