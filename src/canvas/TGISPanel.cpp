@@ -111,10 +111,7 @@ void TGISPanel::UndoView() {
 
 void TGISPanel::UpdateView() {
     crossX_ = crossY_ = 0;
-    if (view_.UpdateView()) {
-        sourceRect_ = view_.SourceRect();
-        imageDirty_ = true;
-    }
+    if (view_.UpdateView()) imageDirty_ = true;
     // Keep the (hidden) scroll bars in step without treating it as a user scroll.
     hScrollLast_ = view_.HScrollPosition();
     vScrollLast_ = view_.VScrollPosition();
@@ -132,7 +129,7 @@ bool TGISPanel::RenderImage() {
     if (!imageDirty_ || raster_.IsEmpty() || !Image.Visible) return false;
     const QSize size = paintBox_->size();
     if (Image.Picture.size() != size) Image.Picture = QImage(size, QImage::Format_RGB32);
-    display_.Render(raster_, sourceRect_, Image.Picture, BackgroundColour);
+    display_.Render(raster_, view_.SourceRect(), Image.Picture, BackgroundColour);
     imageDirty_ = false;
     return true;
 }
@@ -257,7 +254,7 @@ void TGISPanel::ShiftOutlines(bool outward) {
 }
 
 void TGISPanel::SaveRasterUndo() {
-    workbench_.SaveRasterUndo(sourceRect_);
+    workbench_.SaveRasterUndo(view_.SourceRect());
 }
 
 void TGISPanel::RestoreRasterUndo() {

@@ -105,7 +105,7 @@ public:
 
     ImageLayer Image;
     TPaintBox* PaintBox() const { return paintBox_; }
-    const QRect& SourceRect() const { return sourceRect_; }
+    QRect SourceRect() const { return view_.SourceRect(); } // raster pixels shown
     bool BandActive() const { return bandActive_; }
     QPoint CrossPosition() const { return {crossX_, crossY_}; }
 
@@ -162,7 +162,6 @@ private:
     raster::RasterDisplay display_;
     platform::Bitmap24 raster_;
     raster::RasterWorkbench workbench_{&raster_};
-    QRect sourceRect_;
     bool imageDirty_ = false;
     bool bandActive_ = false;
     int bandX1_ = 0, bandY1_ = 0, bandX2_ = 0, bandY2_ = 0;
