@@ -90,6 +90,7 @@ void Tmainform::OpenFile(const QString& fileName, int filterIndex) {
     GISPanel1->Image.Visible = true;
     GISPanel1->SetExtent(20, 20, ExtentMin.x, ExtentMax.x, ExtentMin.y, ExtentMax.y);
     GISPanel1->Redraw();
+    UpdateInformation();
 }
 
 QString Tmainform::SaveFile(const QString& fileName, int filterIndex) {

@@ -58,10 +58,12 @@ void Tmainform::GISPanel1MouseUp(QObject*, Qt::MouseButton button, canvas::Shift
         if (!GISPanel1->DetectEdge(p.x(), p.y()) && !GISPanel1->Workbench().Refusal().empty())
             platform::ShowMessage(QString::fromStdString(GISPanel1->Workbench().Refusal()), this);
         GISPanel1->Redraw();
+        UpdateInformation();
     }
     if (button == Qt::RightButton && GISPanel1->MouseMode == canvas::TGISPanel::mmDetectEdge) {
         GISPanel1->UndoObject();
         GISPanel1->Redraw(); // the last outline's dashes go with it
+        UpdateInformation();
     }
 }
 

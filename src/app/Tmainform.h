@@ -146,6 +146,7 @@ public:
     // The visible vectors as a metafile, SVG and PNG, for the clipboard.
     QMimeData* VectorPicture();
     void ShowInformation();
+    void UpdateInformation(); // when the information window is open
     QTimer* Track_timer = nullptr;
     int TrackTicks = 0;
     void Track_timerTimer();

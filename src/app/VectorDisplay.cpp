@@ -97,10 +97,15 @@ void Tmainform::RefreshLayerLists(bool selectAll) {
     LayerForm->RefreshLayerLists(selectAll);
 }
 
+void Tmainform::UpdateInformation() {
+    if (InfoForm->isVisible()) ShowInformation();
+}
+
 void Tmainform::ShowInformation() {
     dialogs::InfoCounts counts = dialogs::CountDrawing(Drawing.get(), Selection.get());
     counts.RasterWidth = GISPanel1->Raster().Width();
     counts.RasterHeight = GISPanel1->Raster().Height();
+    counts.RecordedOutlines = GISPanel1->ObjectCount();
     InfoForm->ShowCounts(counts);
 }
 

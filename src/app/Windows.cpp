@@ -41,7 +41,7 @@ void Tmainform::ConnectWindows() {
         PickedList = nullptr;
         PickedVertex = {};
         MoveEntity = nullptr;
-        if (InfoForm->isVisible()) ShowInformation();
+        UpdateInformation();
     };
 
     Track_timer = new QTimer(this);

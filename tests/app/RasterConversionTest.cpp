@@ -5,6 +5,7 @@
 #include "support/Mouse.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QSpinBox>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -79,6 +80,21 @@ TEST(RasterConversion, DetectEdgeThenVTurnsTheOutlineIntoAPolyline) {
     // No outline mark is left in the raster.
     for (int y = 0; y < 100; ++y)
         for (int x = 0; x < 100; ++x) ASSERT_EQ(w.Map().Raster().Pixel(x, y) & 0x010101, 0u);
+}
+
+TEST(RasterConversion, TheInformationWindowFollowsTheRecordedOutlines) {
+    WindowWithSquare w;
+    w.Button("SB5of7")->click();
+    auto* outlines = w.form.findChild<QLabel*>("outline_lab");
+    auto* size = w.form.findChild<QLabel*>("raster_lab");
+    ASSERT_NE(outlines, nullptr);
+    EXPECT_EQ(size->text(), "100 x 100");
+    EXPECT_EQ(outlines->text(), "0");
+    w.Button("SBs5")->click();
+    w.Click(w.AtPixel(22, 23));
+    EXPECT_EQ(outlines->text(), "1");
+    w.Click(w.AtPixel(22, 23), Qt::RightButton);
+    EXPECT_EQ(outlines->text(), "0");
 }
 
 TEST(RasterConversion, ShiftAndCtrlClicksPickPenAndFillColours) {
