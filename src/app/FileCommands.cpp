@@ -4,8 +4,12 @@
 
 #include "app/Tmainform.h"
 #include "canvas/TGISPanel.h"
+#include "dialogs/TLayerForm.h"
+#include "drawing/DXF_exception.h"
+#include "drawing/DxfFile.h"
 #include "platform/FileError.h"
 #include "platform/RasterFiles.h"
+#include "platform/WmfCanvas.h"
 #include "platform/ui/MessageBox.h"
 
 #include <QApplication>
@@ -76,11 +80,28 @@ void Tmainform::OpenFile(const QString& fileName, int filterIndex) {
             ExtentMax = {double(r.Width()), double(r.Height()), ExtentMax.z};
             break;
         }
+        case 3:
+            // Adds the file's layers and entities to the drawing; what was read before a
+            // fault stays, as the message says.
+            try {
+                Selection->LoadRTV(name, *Drawing);
+            } catch (...) {
+                DrawingOpen = true;
+                RefreshLayerLists(true);
+                throw;
+            }
+            DrawingOpen = true;
+            RefreshLayerLists(true);
+            break;
         default:
-            platform::ShowMessage("Opening drawing files is not available in this version.", this);
+            platform::ShowMessage(
+                "Opening metafiles and DXF files is not available in this version.", this);
             return;
         }
     } catch (const platform::FileError& e) {
+        platform::ShowMessage(QString::fromStdString(e.what()), this);
+        return;
+    } catch (const drawing::DXF_exception& e) {
         platform::ShowMessage(QString::fromStdString(e.what()), this);
         return;
     } catch (const std::bad_alloc&) {
@@ -105,14 +126,41 @@ QString Tmainform::SaveFile(const QString& fileName, int filterIndex) {
         case 2:
             platform::SaveJpeg(path, GISPanel1->Raster(), 90);
             break;
+        case 3:
+            Selection->SaveRTV(path); // the lists selected in the layers dialog
+            break;
+        case 4:
+            SaveVectorsAsMetafile(path);
+            break;
+        case 5:
+            drawing::SaveDXF(path, *Selection);
+            break;
         default:
-            platform::ShowMessage("Saving drawing files is not available in this version.", this);
             break;
         }
     } catch (const platform::FileError& e) {
         platform::ShowMessage(QString::fromStdString(e.what()), this);
     }
     return name;
+}
+
+void Tmainform::SaveVectorsAsMetafile(const std::string& fileName) {
+    const QSize size = GISPanel1->PaintBox()->size();
+    platform::WmfCanvas metafile(size.width(), size.height());
+    PaintVectors(metafile, GISPanel1->ScreenProjection(), true);
+    metafile.Save(fileName);
+}
+
+void Tmainform::SB4of2Click() {
+    // Note each list's layer and name first: deleting frees the lists.
+    std::vector<std::pair<drawing::DXF_Layer*, std::string>> doomed;
+    for (drawing::Entity_List* list : Selection->Lists)
+        doomed.emplace_back(list->Layer, list->Name);
+    Selection->Lists.clear();
+    for (auto& [layer, name] : doomed)
+        if (layer) layer->DeleteList(name, true);
+    RefreshLayerLists(false);
+    GISPanel1->Redraw();
 }
 
 void Tmainform::OpenStartupFile(const QString& fileName) {

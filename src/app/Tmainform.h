@@ -173,6 +173,9 @@ public:
         "(*.wmf)|*.wmf|DXF file (*.dxf)|*.dxf";
 
     // Handlers named after their components.
+    // The visible vectors as a metafile of the map's size.
+    void SaveVectorsAsMetafile(const std::string& fileName);
+    void SB4of2Click(); // delete the selected entity lists
     void SB1of1Click();
     void SB2of1Click();
     void Exit2Click();

@@ -67,6 +67,7 @@ void Tmainform::ConnectWindows() {
         InfoForm->show();
         InfoForm->raise();
     });
+    command(nullptr, "DeleteLayers1", [this] { SB4of2Click(); });
     for (const char* item : {"CopytoClipboard1", "VectortoRaster1"}) {
         QAction* action = findChild<QAction*>(item);
         connect(action, &QAction::triggered, this, [this, action] { ZoomboxPaint(action); });

@@ -4,6 +4,8 @@
 #include "dialogs/TLayerForm.h"
 #include "dialogs/TTrackingForm.h"
 #include "drawing/Line_.h"
+#include "support/ModalWatcher.h"
+#include "support/TempDir.h"
 
 #include <QAction>
 #include <QApplication>
@@ -139,4 +141,31 @@ TEST(VectorDisplay, VectorToRasterBurnsTheLinesIn) {
     w.form.LayerForm->RefreshLayerLists(false);
     w.Map().Zoom(1);
     EXPECT_EQ(w.Surface(w.Screen(300, 400)), qRgb(254, 0, 0));
+}
+
+TEST(DrawingFiles, SaveAndOpenDrawingsMetafilesAndDxf) {
+    WindowWithLines w;
+    w.form.RefreshLayerLists(true);
+    testing_support::TempDir dir;
+    testing_support::ModalWatcher watcher; // no message may appear
+    const QString rtv = w.form.SaveFile(QString::fromStdString(dir.Path("lines")), 3);
+    EXPECT_TRUE(rtv.endsWith("lines.rtv"));
+    const QString wmf = w.form.SaveFile(QString::fromStdString(dir.Path("lines")), 4);
+    const std::string metafile = testing_support::ReadAll(wmf.toStdString());
+    ASSERT_GT(metafile.size(), 22u) << watcher.messages.join(" | ").toStdString();
+    EXPECT_EQ(static_cast<unsigned char>(metafile[0]), 0xD7);
+    const QString dxf = w.form.SaveFile(QString::fromStdString(dir.Path("lines.dxf")), 5);
+    EXPECT_NE(testing_support::ReadAll(dxf.toStdString()).find("ENTITIES"), std::string::npos);
+
+    // Opening the drawing adds its entities: twice as many lines, all selected.
+    w.form.OpenFile(rtv, 3);
+    std::size_t lines = 0;
+    for (const drawing::Entity_List* list : w.form.Selection->Lists) lines += list->Entities.size();
+    EXPECT_EQ(lines, 4u);
+
+    // Delete layers frees the selected lists.
+    w.form.findChild<QAction*>("DeleteLayers1")->trigger();
+    EXPECT_TRUE(w.form.Selection->Lists.empty());
+    EXPECT_EQ(w.form.Drawing->FindLayer("Penwright"), nullptr); // binned once empty
+    EXPECT_TRUE(watcher.messages.isEmpty()) << watcher.messages.join(" | ").toStdString();
 }
