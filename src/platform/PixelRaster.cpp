@@ -218,6 +218,30 @@ void PixelRaster::FillRun(int y, std::int64_t x0, std::int64_t x1, const Fill& f
 }
 
 void PixelRaster::Line(QPoint from, QPoint to, const Stroke& pen, int& phase) {
+    // The common case of a drawing, a solid pen with both ends on the surface, needs no
+    // clipping and no pattern; it walks the same pixels as the general case below.
+    if (pen.pattern.length <= 1 && (pen.pattern.mask & 1u) != 0 &&
+        unsigned(from.x()) < unsigned(width_) && unsigned(from.y()) < unsigned(height_) &&
+        unsigned(to.x()) < unsigned(width_) && unsigned(to.y()) < unsigned(height_)) {
+        const int dx = to.x() - from.x(), dy = to.y() - from.y();
+        const bool xMajor = std::abs(dx) >= std::abs(dy);
+        const int n = xMajor ? std::abs(dx) : std::abs(dy);
+        const int m = xMajor ? std::abs(dy) : std::abs(dx);
+        const int majorStep = (xMajor ? dx : dy) > 0 ? 1 : -1;
+        const int minorStep = (xMajor ? dy : dx) >= 0 ? 1 : -1;
+        const Op ink = OpFor(pen.ink);
+        int major = xMajor ? from.x() : from.y(), minor = xMajor ? from.y() : from.x();
+        for (int i = 0, rest = n; i < n; ++i) {
+            Plot(xMajor ? major : minor, xMajor ? minor : major, ink);
+            major += majorStep;
+            rest += 2 * m;
+            if (rest >= 2 * n) {
+                rest -= 2 * n;
+                minor += minorStep;
+            }
+        }
+        return;
+    }
     std::int64_t fx = from.x(), fy = from.y(), tx = to.x(), ty = to.y();
     const int period = std::max(pen.pattern.length, 1);
     std::int64_t start = phase; // pattern position of the pixel at (fx, fy)
