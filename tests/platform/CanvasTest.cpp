@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/PixelRaster.h"
 #include "platform/QtCanvas.h"
 
 #include <QGuiApplication>
@@ -497,4 +498,24 @@ TEST(QtCanvasTest, PainterFollowsEndAndRetarget) {
     EXPECT_EQ(first.pixel(2, 2), qRgb(255, 255, 255));
     EXPECT_EQ(second.pixel(2, 2), qRgb(0, 0, 0));
     EXPECT_EQ(second.pixel(0, 0), qRgb(255, 255, 255));
+}
+
+// The short path for solid lines inside the surface must walk exactly the pixels of the
+// general path (forced here by a two-pixel all-ink pattern).
+TEST(PixelRasterLines, ShortPathMatchesTheGeneralPath) {
+    QImage fast(64, 64, QImage::Format_RGB32), general(64, 64, QImage::Format_RGB32);
+    fast.fill(Qt::white);
+    general.fill(Qt::white);
+    platform::PixelRaster a(fast), b(general);
+    platform::PixelRaster::Stroke solid{{0x0000FF, platform::PenMode::Copy}, {1u, 1}};
+    platform::PixelRaster::Stroke twoInk{{0x0000FF, platform::PenMode::Copy}, {3u, 2}};
+    std::uint32_t seed = 7;
+    auto next = [&seed] { return int((seed = seed * 1103515245u + 12345u) >> 16) % 64; };
+    for (int i = 0; i < 500; ++i) {
+        const QPoint from(next(), next()), to(next(), next());
+        int pa = 0, pb = 0;
+        a.Line(from, to, solid, pa);
+        b.Line(from, to, twoInk, pb);
+        ASSERT_EQ(fast, general) << "line " << i;
+    }
 }
