@@ -80,19 +80,19 @@ void Tmainform::OpenFile(const QString& fileName, int filterIndex) {
             ExtentMax = {double(r.Width()), double(r.Height()), ExtentMax.z};
             break;
         }
-        case 3:
-            // Adds the file's layers and entities to the drawing; what was read before a
-            // fault stays, as the message says.
-            try {
-                Selection->LoadRTV(name, *Drawing);
-            } catch (...) {
-                DrawingOpen = true;
-                RefreshLayerLists(true);
-                throw;
-            }
-            DrawingOpen = true;
-            RefreshLayerLists(true);
+        case 3: {
+            // Adds the file's layers and entities to the drawing. What was read before a
+            // fault stays, so the lists are refilled either way.
+            struct RefillLists {
+                Tmainform* form;
+                ~RefillLists() {
+                    form->DrawingOpen = true;
+                    form->RefreshLayerLists(true);
+                }
+            } refill{this};
+            Selection->LoadRTV(name, *Drawing);
             break;
+        }
         default:
             platform::ShowMessage(
                 "Opening metafiles and DXF files is not available in this version.", this);

@@ -251,6 +251,8 @@ public:
     QCheckBox *vectbox = nullptr, *draw_vertices = nullptr;
     QRadioButton *RadioButton1 = nullptr, *RadioButton2 = nullptr, *RB1 = nullptr, *RB2 = nullptr;
     QLabel *Labelinfo = nullptr, *Label1 = nullptr, *Label2 = nullptr;
+    QAction* CopytoClipboard1 = nullptr; // senders that choose ZoomboxPaint's target
+    QAction* VectortoRaster1 = nullptr;
     QFileDialog* OpenDialog1 = nullptr;
     QFileDialog* SaveDialog1 = nullptr;
 

@@ -44,13 +44,13 @@ void Tmainform::PaintVectors(platform::Canvas& target, const drawing::Projection
 }
 
 void Tmainform::ZoomboxPaint(QObject* sender) {
-    if (sender == findChild<QAction*>("VectortoRaster1")) {
+    if (sender == VectortoRaster1) {
         // Unselected lists stay out of the raster: "Show all entities" is a way of looking,
         // and burning in is for good.
         PaintVectors(GISPanel1->Raster().GetCanvas(), GISPanel1->RasterProjection(), false);
         GISPanel1->Raster().EndPainting();
         GISPanel1->RasterChanged();
-    } else if (sender == findChild<QAction*>("CopytoClipboard1")) {
+    } else if (sender == CopytoClipboard1) {
         QApplication::clipboard()->setMimeData(VectorPicture());
     } else {
         PaintVectors(GISPanel1->PaintBox()->Canvas(), GISPanel1->ScreenProjection(), true);

@@ -68,10 +68,10 @@ void Tmainform::ConnectWindows() {
         InfoForm->raise();
     });
     command(nullptr, "DeleteLayers1", [this] { SB4of2Click(); });
-    for (const char* item : {"CopytoClipboard1", "VectortoRaster1"}) {
-        QAction* action = findChild<QAction*>(item);
+    CopytoClipboard1 = findChild<QAction*>("CopytoClipboard1");
+    VectortoRaster1 = findChild<QAction*>("VectortoRaster1");
+    for (QAction* action : {CopytoClipboard1, VectortoRaster1})
         connect(action, &QAction::triggered, this, [this, action] { ZoomboxPaint(action); });
-    }
     const std::pair<const char*, const char*> helpPages[] = {
         {"Overview1", "TabSheet2"}, {"Operate1", "TabSheet3"}, {"File2", "TabSheet4"},
         {"Edit3", "TabSheet5"},     {"Raster3", "TabSheet6"},  {"Convertion1", "TabSheet8"},
