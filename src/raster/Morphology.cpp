@@ -2,6 +2,7 @@
 #include "raster/Morphology.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace raster {
 
@@ -43,18 +44,48 @@ void MarkOutline(platform::Bitmap24& raster, const PointList& points, std::size_
                  QRect& changed) {
     if (raster.IsEmpty() || count == 0) return;
     const int w = raster.Width(), h = raster.Height();
-    int minX = w, minY = h, maxX = -1, maxY = -1;
-    for (std::size_t i = 0; i < count; ++i) {
-        const QPoint p = points.Get(i);
-        if (p.x() < 0 || p.y() < 0 || p.x() >= w || p.y() >= h) continue;
-        std::uint8_t& b = raster.ScanLine(p.y())[3 * std::size_t(p.x()) + OutlinePlane];
-        b = set ? std::uint8_t(b | 1) : std::uint8_t(b & 0xFE);
-        minX = std::min(minX, p.x());
-        minY = std::min(minY, p.y());
-        maxX = std::max(maxX, p.x());
-        maxY = std::max(maxY, p.y());
+    const QPoint* stored = points.Data();
+    const std::size_t n = std::min(count, points.Stored());
+    // Points never written read as (0, 0).
+    int minX = count > n ? 0 : INT_MAX, minY = minX, maxX = count > n ? 0 : INT_MIN, maxY = maxX;
+    for (std::size_t i = 0; i < n; ++i) {
+        minX = std::min(minX, stored[i].x());
+        minY = std::min(minY, stored[i].y());
+        maxX = std::max(maxX, stored[i].x());
+        maxY = std::max(maxY, stored[i].y());
     }
-    if (maxX >= 0) Widen(changed, minX, minY, maxX, maxY);
+    const auto mark = [&](std::uint8_t* pixel) {
+        std::uint8_t& b = pixel[OutlinePlane];
+        b = set ? std::uint8_t(b | 1) : std::uint8_t(b & 0xFE);
+    };
+    if (minX < 0 || minY < 0 || maxX >= w || maxY >= h) { // not from the follower: one by one
+        minX = w, minY = h, maxX = -1, maxY = -1;
+        for (std::size_t i = 0; i <= n && i < count; ++i) {
+            const QPoint p = i < n ? stored[i] : QPoint(0, 0);
+            if (p.x() < 0 || p.y() < 0 || p.x() >= w || p.y() >= h) continue;
+            mark(raster.ScanLine(p.y()) + 3 * std::size_t(p.x()));
+            minX = std::min(minX, p.x());
+            minY = std::min(minY, p.y());
+            maxX = std::max(maxX, p.x());
+            maxY = std::max(maxY, p.y());
+        }
+        if (maxX >= 0) Widen(changed, minX, minY, maxX, maxY);
+        return;
+    }
+    // A long outline's pixels have left the cache by now; asking for them a few points
+    // ahead lets their reads overlap instead of following one another.
+    std::uint8_t* const base = raster.ScanLine(0);
+    const std::size_t stride = raster.BytesPerLine();
+    const auto pixel = [&](QPoint p) {
+        return base + std::size_t(p.y()) * stride + 3 * std::size_t(p.x());
+    };
+    constexpr std::size_t ahead = 16;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i + ahead < n) __builtin_prefetch(pixel(stored[i + ahead]));
+        mark(pixel(stored[i]));
+    }
+    if (count > n) mark(base);
+    Widen(changed, minX, minY, maxX, maxY);
 }
 
 bool PeelPixel(platform::Bitmap24& raster, int x, int y) {

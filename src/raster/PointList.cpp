@@ -4,9 +4,8 @@
 namespace raster {
 
 void PointList::Release() {
-    // Small lists keep their storage: the owner clears the list before every click.
-    constexpr std::size_t keep = 1 << 16;
-    if (points_.capacity() > keep)
+    // The owner clears the list before every click.
+    if (points_.capacity() > Kept)
         std::vector<QPoint>().swap(points_);
     else
         points_.clear();

@@ -23,8 +23,13 @@ public:
         points_[i] = p;
     }
     QPoint Get(std::size_t i) const { return i < points_.size() ? points_[i] : QPoint(0, 0); }
-    // Forgets every point; large storage goes back to the system.
+    // The points written so far, for passes over all of them.
+    const QPoint* Data() const { return points_.data(); }
+    std::size_t Stored() const { return points_.size(); }
+    // Forgets every point; storage for more than Kept points goes back to the system.
     void Release();
+    // 16 MB: growing a list again from nothing would cost a page fault every 512 points.
+    static constexpr std::size_t Kept = std::size_t(1) << 21;
 
 private:
     std::vector<QPoint> points_;

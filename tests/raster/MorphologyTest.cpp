@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "raster/Morphology.h"
 #include "WorkbenchFixture.h"
 
 #include <gtest/gtest.h>
@@ -120,4 +121,24 @@ TEST(Morphology, WithoutObjectsNothingChanges) {
     s.bench.ThinObjects();
     s.bench.ShiftOutlines(true);
     EXPECT_TRUE(s.bench.TakeChangedRect().isEmpty());
+}
+
+TEST(MarkOutline, MarksListedPixelsSkipsThoseOffTheRasterAndReportsTheirBox) {
+    Sheet s(20, 10);
+    raster::PointList points;
+    points.Put(0, QPoint(3, 4));
+    points.Put(1, QPoint(7, 2));
+    points.Put(2, QPoint(5, 8));
+    QRect changed;
+    raster::MarkOutline(s.raster, points, 3, true, changed);
+    EXPECT_EQ(s.Marked(0), (std::vector<QPoint>{{7, 2}, {3, 4}, {5, 8}}));
+    EXPECT_EQ(changed, QRect(QPoint(3, 2), QPoint(7, 8)));
+    // A point off the raster is skipped; a count past the written points reads (0, 0).
+    points.Put(3, QPoint(25, 1));
+    changed = QRect();
+    raster::MarkOutline(s.raster, points, 5, false, changed);
+    EXPECT_TRUE(s.Marked(0).empty());
+    EXPECT_EQ(changed, QRect(QPoint(0, 0), QPoint(7, 8)));
+    raster::MarkOutline(s.raster, points, 5, true, changed);
+    EXPECT_EQ(s.Marked(0), (std::vector<QPoint>{{0, 0}, {7, 2}, {3, 4}, {5, 8}}));
 }
