@@ -5,188 +5,242 @@
 //
 // Method: from a position P and a search direction d, the follower tests the eight
 // neighbours of P clockwise (on the screen) starting at d and moves to the first one that
-// qualifies; the next search starts at the neighbour clockwise after the one it came
-// from. Repeated, this walks the boundary of the 8-connected region of qualifying pixels
-// that contains the start, keeping the region on its right-hand side.
-//
-// Direction codes (columns grow right, rows grow down):
-//   1 (−1, −1)  2 (0, −1)  3 (+1, −1)  4 (+1, 0)  5 (+1, +1)  6 (0, +1)  7 (−1, +1)  8 (−1, 0)
-// After a move in direction d the search starts at ((d + 4) mod 8) + 1.
-//
-// Qualifying tests, both in raster pixels, both false outside the "inside" area
-// 2 ≤ x ≤ W − 2, 2 ≤ y ≤ H − 2 (so every followed point keeps a one-pixel frame of
-// raster around it):
-//   ColourTest: the pixel's 2 × 2 block average (with the pixels above and to the left)
-//     lies within ColorRange of the target (sum of absolute channel differences), or, in
-//     pure-colour mode, the pixel's channel sum equals the target's. With strict
-//     diagonals a diagonal move also needs one of the two side pixels between to match.
-//   MarkTest: bit 0 of the blue (plane 0) or green (plane 1) byte is set.
+// qualifies (BoundaryTests.h); the next search starts at the neighbour clockwise after
+// the one it came from: after a move in direction d, at ((d + 4) mod 8) + 1. Repeated,
+// this walks the boundary of the 8-connected region of qualifying pixels that contains
+// the start, keeping the region on its right-hand side.
 //
 // Termination: FollowBoundary stops when it re-enters the start pixel (Closed), when P
 // has no qualifying neighbour (Stuck), or when its state (P, d) repeats without having
 // re-entered the start (Endless): the follower is deterministic, so from then on it
 // would circle the same loop for ever. Repeats are found with Brent's cycle detection:
 // one saved state and one comparison a step, found within about three times the loop's
-// length. Cost: O(boundary length), a handful of pixel reads a step, no allocation but
-// the caller's point sink.
+// length. Cost: O(boundary length).
+//
+// Speed: a step cannot begin before the previous one has read its pixels and chosen its
+// neighbour; one follower is bound by that chain of latencies rather than by its work.
+// Hence: away from the raster's frame a step takes the neighbour set in one piece and
+// picks the first direction by counting zero bits, with no branch to mispredict; two
+// followers run interleaved, one forwards and one backwards from the start, so that the
+// processor always has a second, independent chain to work on, and where the test can
+// (AVX2) both sets come from one pass; and each follower asks for the rows it is heading
+// to before it gets there.
 
-#include "platform/Bitmap24.h"
-#include "platform/Colour.h"
+#include "raster/BoundaryTests.h"
 
 #include <QPoint>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
+#include <vector>
 
 namespace raster {
 
-constexpr int DirX[9] = {0, -1, 0, 1, 1, 1, 0, -1, -1};
-constexpr int DirY[9] = {0, -1, -1, -1, 0, 1, 1, 1, 0};
 constexpr int NextStart(int d) {
     return (d + 4) % 8 + 1;
 }
 
-// The raster's "inside" area and row access shared by both tests.
-class InsideArea {
-public:
-    explicit InsideArea(platform::Bitmap24& raster)
-        : base_(raster.IsEmpty() ? nullptr : raster.ScanLine(0)), stride_(raster.BytesPerLine()),
-          maxX_(raster.Width() - 2), maxY_(raster.Height() - 2) {
-        for (int d = 0; d < 9; ++d)
-            offset_[d] = std::ptrdiff_t(DirY[d]) * std::ptrdiff_t(stride_) + 3 * DirX[d];
-    }
-    bool Inside(int x, int y) const { return x >= 2 && y >= 2 && x <= maxX_ && y <= maxY_; }
-    // All eight neighbours of (x, y) are inside.
-    bool Interior(int x, int y) const { return x >= 3 && y >= 3 && x < maxX_ && y < maxY_; }
-    // Byte distance from a pixel to its neighbour in direction d.
-    std::ptrdiff_t Offset(int d) const { return offset_[d]; }
-    std::uint8_t* Pixel(int x, int y) const {
-        return base_ + std::size_t(y) * stride_ + 3 * std::size_t(x);
-    }
-    std::size_t Stride() const { return stride_; }
+// The first direction of a non-empty set clockwise from d, d included: the set twice
+// over, shifted so that bit 0 is direction d, has the answer as its lowest bit.
+inline int FirstClockwise(unsigned set, int d) {
+    return (d - 1 + std::countr_zero((set | set << 8) >> (d - 1))) % 8 + 1;
+}
+// The same counter-clockwise: the highest bit of the doubled set at or below d's upper copy.
+inline int FirstCounterClockwise(unsigned set, int d) {
+    const unsigned below = (set | set << 8) & ((2u << (d + 7)) - 1);
+    return (31 - std::countl_zero(below)) % 8 + 1;
+}
 
-private:
-    std::uint8_t* base_;
-    std::size_t stride_;
-    int maxX_, maxY_;
-    std::ptrdiff_t offset_[9];
-};
+// The neighbour set of (x, y) near the raster's frame, one neighbour at a time.
+template <class Qualifies>
+[[gnu::noinline]] unsigned NeighbourSetNearFrame(const Qualifies& qualifies, int x, int y) {
+    unsigned set = 0;
+    for (int k = 1; k <= 8; ++k) set |= unsigned(qualifies(x, y, k)) << (k - 1);
+    return set;
+}
 
-class ColourTest {
-public:
-    ColourTest(platform::Bitmap24& raster, platform::Colour target, bool useColorRange,
-               int colorRange, bool strictDiagonals)
-        : area_(raster), tr_(platform::RedOf(target)), tg_(platform::GreenOf(target)),
-          tb_(platform::BlueOf(target)), sum_(tr_ + tg_ + tb_), range_(colorRange),
-          useRange_(useColorRange), strict_(strictDiagonals) {}
-
-    const InsideArea& Area() const { return area_; }
-    // MatchesTarget.
-    bool Matches(int x, int y) const {
-        return area_.Inside(x, y) && MatchesPixel(area_.Pixel(x, y));
-    }
-    // The colour test of an inside pixel.
-    bool MatchesPixel(const std::uint8_t* p) const {
-        if (!useRange_) return p[0] + p[1] + p[2] == sum_;
-        const std::uint8_t* q = p - area_.Stride(); // the row above
-        const int b = (p[0] + p[-3] + q[0] + q[-3]) / 4;
-        const int g = (p[1] + p[-2] + q[1] + q[-2]) / 4;
-        const int r = (p[2] + p[-1] + q[2] + q[-1]) / 4;
-        return std::abs(r - tr_) + std::abs(g - tg_) + std::abs(b - tb_) <= range_;
-    }
-    // Whether the neighbour of (x, y) in direction d qualifies.
-    bool operator()(int x, int y, int d) const {
-        if (!Matches(x + DirX[d], y + DirY[d])) return false;
-        if (!strict_ || (d & 1) == 0) return true;
-        const int before = d == 1 ? 8 : d - 1, after = d + 1;
-        return Matches(x + DirX[before], y + DirY[before]) ||
-               Matches(x + DirX[after], y + DirY[after]);
-    }
-    // The same for a pixel whose neighbours are all inside.
-    bool QualifiesAt(const std::uint8_t* p, int d) const {
-        if (!MatchesPixel(p + area_.Offset(d))) return false;
-        if (!strict_ || (d & 1) == 0) return true;
-        const int before = d == 1 ? 8 : d - 1, after = d + 1;
-        return MatchesPixel(p + area_.Offset(before)) || MatchesPixel(p + area_.Offset(after));
-    }
-
-private:
-    InsideArea area_;
-    int tr_, tg_, tb_, sum_, range_;
-    bool useRange_, strict_;
-};
-
-class MarkTest {
-public:
-    // plane 0: the outline plane (blue), 1: the band plane (green).
-    MarkTest(platform::Bitmap24& raster, int plane) : area_(raster), plane_(plane) {}
-    // IsMarked.
-    bool Marked(int x, int y) const {
-        return area_.Inside(x, y) && (area_.Pixel(x, y)[plane_] & 1) != 0;
-    }
-    bool operator()(int x, int y, int d) const { return Marked(x + DirX[d], y + DirY[d]); }
-    const InsideArea& Area() const { return area_; }
-    bool QualifiesAt(const std::uint8_t* p, int d) const {
-        return (p[area_.Offset(d) + plane_] & 1) != 0;
-    }
-
-private:
-    InsideArea area_;
-    int plane_;
-};
+// The qualifying neighbours of an inside (x, y), whose pixel is at p.
+template <class Qualifies>
+[[gnu::always_inline]] inline unsigned NeighbourSet(const Qualifies& qualifies, int x, int y,
+                                                    const std::uint8_t* p) {
+    if (qualifies.Area().Interior(x, y)) [[likely]]
+        return qualifies.Neighbours(p);
+    return NeighbourSetNearFrame(qualifies, x, y);
+}
+template <class Qualifies> unsigned NeighbourSet(const Qualifies& qualifies, int x, int y) {
+    if (!qualifies.Area().Inside(x, y)) return NeighbourSetNearFrame(qualifies, x, y);
+    return NeighbourSet(qualifies, x, y, qualifies.Area().Pixel(x, y));
+}
 
 // One step: moves p to the first qualifying neighbour from direction d on and sets d to
 // the next search start; false (p and d unchanged) when no neighbour qualifies.
 template <class Qualifies> bool StepBoundary(const Qualifies& qualifies, QPoint& p, int& d) {
-    const int x = p.x(), y = p.y();
-    if (qualifies.Area().Interior(x, y)) { // no bounds tests, offsets from one pointer
-        const std::uint8_t* centre = qualifies.Area().Pixel(x, y);
-        for (int k = 0; k < 8; ++k) {
-            if (qualifies.QualifiesAt(centre, d)) {
-                // Outlines run on in the same direction; a step down a tall line lands a
-                // whole row further on, which the hardware prefetcher does not foresee.
-                __builtin_prefetch(centre + 2 * qualifies.Area().Offset(d));
-                p = QPoint(x + DirX[d], y + DirY[d]);
-                d = NextStart(d);
-                return true;
-            }
-            d = d == 8 ? 1 : d + 1;
-        }
-        return false;
+    const unsigned set = NeighbourSet(qualifies, p.x(), p.y());
+    if (set == 0) return false;
+    const int moved = FirstClockwise(set, d);
+    p += QPoint(DirX[moved], DirY[moved]);
+    d = NextStart(moved);
+    return true;
+}
+
+// A follower's state, the position and the next search start, with its pixel's address
+// (which stands for the position in comparisons).
+struct Follower {
+    int x, y, d;
+    const std::uint8_t* pixel;
+
+    bool SameState(const Follower& other) const { return pixel == other.pixel && d == other.d; }
+    QPoint Position() const { return {x, y}; }
+    void Move(const InsideArea& area, int direction) {
+        x += DirX[direction];
+        y += DirY[direction];
+        pixel += area.Step(direction);
     }
-    for (int k = 0; k < 8; ++k) {
-        if (qualifies(x, y, d)) {
-            p = QPoint(x + DirX[d], y + DirY[d]);
-            d = NextStart(d);
-            return true;
-        }
-        d = d == 8 ? 1 : d + 1;
+};
+
+// Prefetches for a follower: where it will be is extrapolated from where it is and where
+// it was 16 steps ago (a pixel's address is linear in its position), and the rows a step
+// there reads (two above to one below) are asked for. Outlines bend: the direction of the
+// last step alone is a poor guess 16 steps on.
+class Trail {
+public:
+    // Until there are 16 steps to go by, the guesses run from the start.
+    Trail(std::size_t stride, const std::uint8_t* start) : stride_(stride) {
+        for (std::uintptr_t& then : past_) then = std::uintptr_t(start);
     }
-    return false;
+    void Step(const std::uint8_t* pixel) {
+        const std::uintptr_t now = std::uintptr_t(pixel);
+        std::uintptr_t& then = past_[next_++ % 16];
+        // Anywhere, even off the raster: a prefetch never faults.
+        const std::uintptr_t ahead = 2 * now - then;
+        const std::uintptr_t top = ahead - 2 * stride_ - 6, bottom = ahead + stride_ - 6;
+        __builtin_prefetch(reinterpret_cast<const void*>(top));
+        __builtin_prefetch(reinterpret_cast<const void*>(top + 15));
+        __builtin_prefetch(reinterpret_cast<const void*>(bottom));
+        __builtin_prefetch(reinterpret_cast<const void*>(bottom + 15));
+        then = now;
+    }
+
+private:
+    std::uintptr_t past_[16];
+    unsigned next_ = 0;
+    std::size_t stride_;
+};
+
+// Moves a follower one step forwards given its neighbour set; false when it is empty.
+inline bool StepForwards(const InsideArea& area, Follower& f, unsigned set) {
+    if (set == 0) return false;
+    const int moved = FirstClockwise(set, f.d);
+    f.Move(area, moved);
+    f.d = NextStart(moved);
+    return true;
+}
+
+// Where a follower on a boundary was a step before: s − move, the move being NextStart's
+// inverse of s.d. Its search direction is left for StepBackwards.
+inline Follower Behind(const InsideArea& area, const Follower& f) {
+    Follower p = f;
+    p.Move(area, f.d == 1 ? 8 : f.d - 1);
+    return p;
+}
+
+// Moves a follower to its state before, p = Behind(f) with p's neighbour set. Qualifying
+// is symmetric (a diagonal's side pixels are the same seen from either end), so every
+// state reached by a step has exactly one predecessor: p's search had started just past
+// p's first qualifying neighbour counter-clockwise from the move to s, which is where p
+// was entered from. False when s cannot have been entered from p.
+inline bool StepBackwards(Follower& f, Follower p, unsigned set) {
+    const int move = (f.d + 2) % 8 + 1; // from p to s
+    if ((set >> (move - 1) & 1) == 0) return false;
+    p.d = FirstCounterClockwise(set, move == 1 ? 8 : move - 1) % 8 + 1;
+    f = p;
+    return true;
+}
+
+// The neighbour sets of the forward follower (bits 0 … 7) and of where the backward one
+// was a step before (bits 8 … 15, when it is on), together where the test can.
+template <class Qualifies>
+[[gnu::always_inline]] inline unsigned NeighbourSets(const Qualifies& qualifies,
+                                                     const Follower& forward,
+                                                     const Follower& before, bool backwardOn) {
+    const InsideArea& area = qualifies.Area();
+    if constexpr (requires { qualifies.NeighbourPair(forward.pixel, before.pixel); }) {
+        if (backwardOn && qualifies.HasPairs() && area.Interior(forward.x, forward.y) &&
+            area.Interior(before.x, before.y))
+            return qualifies.NeighbourPair(forward.pixel, before.pixel);
+    }
+    const unsigned set = NeighbourSet(qualifies, forward.x, forward.y, forward.pixel);
+    if (!backwardOn) return set;
+    return set | NeighbourSet(qualifies, before.x, before.y, before.pixel) << 8;
 }
 
 enum class FollowResult { Closed, Stuck, Endless };
 
-// Follows the boundary from start with search direction d, handing every position after
-// the start to sink(QPoint) until the start is re-entered (the start itself is not
-// handed over, neither at the beginning nor at the end).
+// The backward follower's points, kept from call to call.
+inline std::vector<QPoint>& BackwardPoints() {
+    thread_local std::vector<QPoint> points;
+    return points;
+}
+
+// Follows the boundary from an inside start with search direction d, handing every
+// position after the start to sink(QPoint) until the start is re-entered (the start
+// itself is not handed over, neither at the beginning nor at the end). From a start
+// outside the inside area nothing is followed (Stuck).
+//
+// The forward follower starts at (start, d); the backward one at the state that closes
+// the boundary, which the first forward step gives: at the start, searching from just
+// past the neighbour the boundary returns from. When their states meet, the boundary is
+// complete: the forward points, then the backward ones reversed. The backward follower
+// gives up, leaving the forward one to go on alone, when it reaches the start's position
+// (the boundary passes through the start more than once, and the forward follower must
+// stop at the first return) or finds no predecessor.
 template <class Qualifies, class Sink>
-FollowResult FollowBoundary(const Qualifies& qualifies, QPoint start, int d, Sink&& sink) {
-    QPoint p = start;
-    QPoint savedP = start;
-    int savedD = d;
+FollowResult FollowBoundary(const Qualifies& shared, QPoint start, int d, Sink&& sink) {
+    // A copy of its own, which the sink cannot change: its settings stay in registers.
+    const Qualifies qualifies = shared;
+    const InsideArea& area = qualifies.Area();
+    if (!area.Inside(start.x(), start.y())) return FollowResult::Stuck;
+    area.PrefetchAround(start.x(), start.y());
+    const std::uint8_t* const startPixel = area.Pixel(start.x(), start.y());
+    Follower forward{start.x(), start.y(), d, startPixel};
+    const unsigned startSet = NeighbourSet(qualifies, forward.x, forward.y, forward.pixel);
+    if (startSet == 0) return FollowResult::Stuck;
+    const int first = FirstClockwise(startSet, d);
+    Follower backward = forward;
+    backward.d = FirstCounterClockwise(startSet, first == 1 ? 8 : first - 1) % 8 + 1;
+    bool backwardOn = true;
+    std::vector<QPoint>& behind = BackwardPoints();
+    behind.clear();
+    const auto meet = [&] {
+        for (auto p = behind.rbegin(); p != behind.rend(); ++p) sink(*p);
+        return FollowResult::Closed;
+    };
+    Follower saved = forward;
+    Trail forwardTrail(area.Stride(), startPixel), backwardTrail(area.Stride(), startPixel);
     std::uint64_t power = 1, length = 0;
     for (;;) {
-        if (!StepBoundary(qualifies, p, d)) return FollowResult::Stuck;
-        if (p == start) return FollowResult::Closed;
-        sink(p);
-        if (p == savedP && d == savedD) return FollowResult::Endless;
+        const Follower before = Behind(area, backward);
+        const unsigned sets = NeighbourSets(qualifies, forward, before, backwardOn);
+        const unsigned forwardSet = sets & 0xFF, backwardSet = sets >> 8;
+        if (!StepForwards(area, forward, forwardSet)) return FollowResult::Stuck;
+        forwardTrail.Step(forward.pixel);
+        if (forward.pixel == startPixel) return FollowResult::Closed;
+        if (backwardOn && forward.SameState(backward)) return meet();
+        sink(forward.Position());
+        if (forward.SameState(saved)) return FollowResult::Endless;
         if (++length == power) {
-            savedP = p;
-            savedD = d;
+            saved = forward;
             power *= 2;
             length = 0;
         }
+        if (!backwardOn) continue;
+        if (!StepBackwards(backward, before, backwardSet) || backward.pixel == startPixel) {
+            backwardOn = false;
+            continue;
+        }
+        backwardTrail.Step(backward.pixel);
+        if (forward.SameState(backward)) return meet();
+        behind.push_back(backward.Position());
     }
 }
 

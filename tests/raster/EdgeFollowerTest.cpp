@@ -1,0 +1,180 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The follower's fast paths (neighbour sets worked out at once, two followers meeting
+// half way) against the textbook walk that tests one neighbour at a time, on random
+// sheets of blobs and noise, from every start and search direction.
+
+#include "raster/EdgeFollower.h"
+
+#include <QPoint>
+#include <gtest/gtest.h>
+#include <random>
+#include <set>
+#include <tuple>
+#include <vector>
+
+namespace {
+
+using raster::FollowResult;
+
+// Blobs of ink and of a second colour on paper, with speckle; some pixels odd in blue and
+// green so that the mark tests find something too.
+platform::Bitmap24 RandomSheet(int width, int height, std::uint32_t seed) {
+    std::mt19937 random(seed);
+    const auto below = [&](int n) { return int(random() % unsigned(n)); };
+    platform::Bitmap24 sheet(width, height);
+    const platform::Colour paper = 0xF0F0F0, ink = 0x101010, other = 0x2080C0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) sheet.SetPixel(x, y, paper);
+    for (int blob = 0; blob < 6; ++blob) {
+        const int cx = below(width), cy = below(height), r = 1 + below(6);
+        const platform::Colour colour = blob % 3 == 2 ? other : ink;
+        for (int y = cy - r; y <= cy + r; ++y)
+            for (int x = cx - r; x <= cx + r; ++x)
+                if (x >= 0 && y >= 0 && x < width && y < height &&
+                    (x - cx) * (x - cx) + (y - cy) * (y - cy) <= r * r + below(3))
+                    sheet.SetPixel(x, y, colour);
+    }
+    for (int speck = 0; speck < width * height / 6; ++speck)
+        sheet.SetPixel(below(width), below(height), below(2) ? ink : paper);
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* row = sheet.ScanLine(y);
+        for (int x = 0; x < width; ++x) {
+            if (below(5) == 0) row[3 * x] ^= 1;
+            if (below(7) == 0) row[3 * x + 1] ^= 1;
+        }
+    }
+    return sheet;
+}
+
+// Moore tracing as written: one neighbour at a time, clockwise from d.
+template <class Qualifies>
+FollowResult TextbookFollow(const Qualifies& qualifies, QPoint start, int d,
+                            std::vector<QPoint>& points) {
+    QPoint p = start;
+    std::set<std::tuple<int, int, int>> seen;
+    for (;;) {
+        int k = 0;
+        while (k < 8 && !qualifies(p.x(), p.y(), d)) {
+            d = d % 8 + 1;
+            ++k;
+        }
+        if (k == 8) return FollowResult::Stuck;
+        p += QPoint(raster::DirX[d], raster::DirY[d]);
+        d = raster::NextStart(d);
+        if (p == start) return FollowResult::Closed;
+        points.push_back(p);
+        if (!seen.insert({p.x(), p.y(), d}).second) return FollowResult::Endless;
+    }
+}
+
+// Every start that matches, every search direction: the same result and, unless the
+// walk is endless (whose repeat is found at different points), the same points.
+template <class Qualifies, class Matches>
+void ExpectFollowersAgree(const Qualifies& qualifies, Matches matches, int width, int height,
+                          const char* what) {
+    int closed = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            if (!matches(x, y)) continue;
+            for (int d = 1; d <= 8; ++d) {
+                std::vector<QPoint> expected, actual;
+                const FollowResult want = TextbookFollow(qualifies, QPoint(x, y), d, expected);
+                const FollowResult got = raster::FollowBoundary(
+                    qualifies, QPoint(x, y), d, [&](QPoint p) { actual.push_back(p); });
+                ASSERT_EQ(got, want) << what << " from (" << x << ", " << y << ") d " << d;
+                if (want != FollowResult::Endless) {
+                    ASSERT_EQ(actual, expected)
+                        << what << " from (" << x << ", " << y << ") d " << d;
+                }
+                closed += want == FollowResult::Closed;
+            }
+        }
+    EXPECT_GT(closed, 0) << what; // the sheets must exercise the meeting
+}
+
+TEST(EdgeFollower, NeighbourSetsEqualTheOneAtATimeTests) {
+    for (std::uint32_t seed = 1; seed <= 6; ++seed) {
+        platform::Bitmap24 sheet = RandomSheet(23, 19, seed);
+        for (int range : {-1, 0, 10, 60, 254, 255, 700}) {
+            for (bool pure : {false, true}) {
+                for (bool strict : {false, true}) {
+                    const raster::ColourTest test(sheet, sheet.Pixel(9, 9), !pure, range, strict);
+                    const auto one = [&](int x, int y) {
+                        unsigned set = 0;
+                        for (int d = 1; d <= 8; ++d) set |= unsigned(test(x, y, d)) << (d - 1);
+                        return set;
+                    };
+                    for (int y = 0; y < 19; ++y)
+                        for (int x = 0; x < 23; ++x) {
+                            if (!test.Area().Inside(x, y)) continue;
+                            ASSERT_EQ(raster::NeighbourSet(test, x, y), one(x, y))
+                                << "seed " << seed << " range " << range << " pure " << pure
+                                << " strict " << strict << " at (" << x << ", " << y << ")";
+                            // Paired with the pixel mirrored through the centre.
+                            const int mx = 22 - x, my = 18 - y;
+                            if (!test.HasPairs() || !test.Area().Interior(x, y) ||
+                                !test.Area().Interior(mx, my))
+                                continue;
+                            ASSERT_EQ(test.NeighbourPair(test.Area().Pixel(x, y),
+                                                         test.Area().Pixel(mx, my)),
+                                      one(x, y) | one(mx, my) << 8)
+                                << "pair, seed " << seed << " range " << range << " at (" << x
+                                << ", " << y << ")";
+                        }
+                }
+            }
+        }
+    }
+}
+
+TEST(EdgeFollower, TwoWayFollowingGivesTheTextbookWalk) {
+    for (std::uint32_t seed = 1; seed <= 12; ++seed) {
+        const int width = 24 + int(seed % 5), height = 20 + int(seed % 3);
+        platform::Bitmap24 sheet = RandomSheet(width, height, seed);
+        for (bool strict : {false, true}) {
+            const raster::ColourTest pure(sheet, 0x101010, false, 0, strict);
+            ExpectFollowersAgree(
+                pure, [&](int x, int y) { return pure.Matches(x, y); }, width, height,
+                strict ? "pure, strict" : "pure");
+            const raster::ColourTest range(sheet, 0x101010, true, 90, strict);
+            ExpectFollowersAgree(
+                range, [&](int x, int y) { return range.Matches(x, y); }, width, height,
+                strict ? "range, strict" : "range");
+            // Past 254 the sets come one at a time on any processor.
+            const raster::ColourTest wide(sheet, 0x101010, true, 300, strict);
+            ExpectFollowersAgree(
+                wide, [&](int x, int y) { return wide.Matches(x, y); }, width, height,
+                "wide range");
+        }
+        for (int plane : {0, 1}) {
+            const raster::MarkTest marks(sheet, plane);
+            ExpectFollowersAgree(
+                marks, [&](int x, int y) { return marks.Marked(x, y); }, width, height,
+                plane == 0 ? "outline marks" : "band marks");
+        }
+    }
+}
+
+TEST(EdgeFollower, BoundariesThroughTheStartTwiceAndStartsOffTheInsideArea) {
+    // A one-pixel line is walked out and back, so the boundary passes through a start in
+    // its middle twice and the walk must stop at the first return.
+    platform::Bitmap24 sheet(40, 20);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 40; ++x)
+            sheet.SetPixel(x, y, x >= 5 && x < 35 && y == 9 ? 0 : 0xFFFFFF);
+    const raster::ColourTest test(sheet, 0, false, 0, false);
+    std::vector<QPoint> expected, actual;
+    EXPECT_EQ(TextbookFollow(test, QPoint(20, 9), 1, expected), FollowResult::Closed);
+    EXPECT_EQ(
+        raster::FollowBoundary(test, QPoint(20, 9), 1, [&](QPoint p) { actual.push_back(p); }),
+        FollowResult::Closed);
+    EXPECT_EQ(actual, expected);
+    EXPECT_EQ(actual.size(), 27u); // 21 … 34 out, 33 … 21 back
+    // Outside 2 … W − 2 nothing is followed, not even towards matching neighbours.
+    actual.clear();
+    EXPECT_EQ(raster::FollowBoundary(test, QPoint(1, 9), 1, [&](QPoint p) { actual.push_back(p); }),
+              FollowResult::Stuck);
+    EXPECT_TRUE(actual.empty());
+}
+
+} // namespace
