@@ -69,13 +69,18 @@ class InsideArea {
 public:
     explicit InsideArea(platform::Bitmap24& raster)
         : base_(raster.IsEmpty() ? nullptr : raster.ScanLine(0)), stride_(raster.BytesPerLine()),
-          maxX_(raster.Width() - 2), maxY_(raster.Height() - 2) {
+          maxX_(raster.Width() - 2), maxY_(raster.Height() - 2),
+          interiorWidth_(unsigned(std::max(maxX_ - 3, 0))),
+          interiorHeight_(unsigned(std::max(maxY_ - 3, 0))) {
         for (int d = 0; d < 9; ++d)
             step_[d] = std::ptrdiff_t(DirY[d]) * std::ptrdiff_t(stride_) + 3 * DirX[d];
     }
     bool Inside(int x, int y) const { return x >= 2 && y >= 2 && x <= maxX_ && y <= maxY_; }
-    // All eight neighbours of (x, y) are inside.
-    bool Interior(int x, int y) const { return x >= 3 && y >= 3 && x < maxX_ && y < maxY_; }
+    // All eight neighbours of (x, y) are inside: 3 ≤ x < maxX_ and 3 ≤ y < maxY_, each as
+    // one unsigned comparison.
+    bool Interior(int x, int y) const {
+        return unsigned(x - 3) < interiorWidth_ && unsigned(y - 3) < interiorHeight_;
+    }
     std::uint8_t* Pixel(int x, int y) const {
         return base_ + std::size_t(y) * stride_ + 3 * std::size_t(x);
     }
@@ -98,6 +103,7 @@ private:
     std::uint8_t* base_;
     std::size_t stride_;
     int maxX_, maxY_;
+    unsigned interiorWidth_, interiorHeight_;
     std::ptrdiff_t step_[9];
 };
 
