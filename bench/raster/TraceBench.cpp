@@ -18,6 +18,7 @@
 #include "raster/Marks.h"
 #include "raster/RasterWorkbench.h"
 
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <map>
@@ -230,11 +231,18 @@ void BM_RestoreRasterUndo(benchmark::State& state) {
 
 } // namespace
 
+// This machine's timings wander by a third from run to run; the best of the repetitions
+// shows what the code costs when nothing else gets in the way.
+double Best(const std::vector<double>& v) {
+    return *std::min_element(v.begin(), v.end());
+}
+
 BENCHMARK(BM_RecordEveryRegionThenV)
     ->Arg(1)
     ->Arg(0)
     ->Iterations(1)
     ->Repetitions(7)
+    ->ComputeStatistics("best", Best)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(BM_ThinAll)
