@@ -176,9 +176,11 @@ template <class Qualifies>
 
 enum class FollowResult { Closed, Stuck, Endless };
 
-// The backward follower's points, kept from call to call.
+// The backward follower's points, kept from call to call up to 16 MB.
 inline std::vector<QPoint>& BackwardPoints() {
     thread_local std::vector<QPoint> points;
+    if (points.capacity() > (std::size_t(1) << 21)) std::vector<QPoint>().swap(points);
+    points.clear();
     return points;
 }
 
@@ -210,7 +212,6 @@ FollowResult FollowBoundary(const Qualifies& shared, QPoint start, int d, Sink&&
     backward.d = FirstCounterClockwise(startSet, first == 1 ? 8 : first - 1) % 8 + 1;
     bool backwardOn = true;
     std::vector<QPoint>& behind = BackwardPoints();
-    behind.clear();
     const auto meet = [&] {
         for (auto p = behind.rbegin(); p != behind.rend(); ++p) sink(*p);
         return FollowResult::Closed;
