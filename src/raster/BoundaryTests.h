@@ -64,6 +64,16 @@ struct BlockToNeighbours {
 };
 inline constexpr BlockToNeighbours BlockNeighbours;
 
+// The neighbour set of the pixel at centre from a test of single pixels.
+template <class Is>
+[[gnu::always_inline]] inline unsigned EightNeighbours(const std::uint8_t* centre,
+                                                       std::size_t stride, Is is) {
+    const std::uint8_t* up = centre - stride;
+    const std::uint8_t* down = centre + stride;
+    return is(up - 3) | is(up) << 1 | is(up + 3) << 2 | is(centre + 3) << 3 | is(down + 3) << 4 |
+           is(down) << 5 | is(down - 3) << 6 | is(centre - 3) << 7;
+}
+
 // The raster's inside area and row access shared by both tests.
 class InsideArea {
 public:
@@ -164,13 +174,9 @@ public:
         if (!useRange_) return PureNeighbours(centre);
         if (range_ <= 254) return RangeNeighbours(centre);
 #endif
-        const std::size_t stride = area_.Stride();
-        const std::uint8_t* up = centre - stride;
-        const std::uint8_t* down = centre + stride;
-        const auto is = [this](const std::uint8_t* p) { return unsigned(MatchesPixel(p)); };
-        const unsigned set = is(up - 3) | is(up) << 1 | is(up + 3) << 2 | is(centre + 3) << 3 |
-                             is(down + 3) << 4 | is(down) << 5 | is(down - 3) << 6 |
-                             is(centre - 3) << 7;
+        const unsigned set = EightNeighbours(centre, area_.Stride(), [this](const std::uint8_t* p) {
+            return unsigned(MatchesPixel(p));
+        });
         return strict_ ? StrictNeighbours(set) : set;
     }
 
@@ -192,9 +198,12 @@ private:
 };
 
 #if defined(__SSE2__)
-// The channel sums of a row's three neighbours come from one 16-byte load from the pixel
-// to the left, widened to 16 bits: lanes 0, 3 and 6 of the lanes plus the lanes one and
-// two further on.
+// The SSE2 tests load 16 bytes a row from a little left of the neighbours, reading up to
+// a few bytes past them; an interior pixel has two more rows below it, so every load
+// stays inside the raster.
+//
+// The channel sums of a row's three neighbours come from one load from the pixel to the
+// left, widened to 16 bits: each lane plus the next two, in lanes 0, 3 and 6.
 inline unsigned ColourTest::PureNeighbours(const std::uint8_t* centre) const {
     const std::size_t stride = area_.Stride();
     const std::uint8_t* row = centre - stride - 3;
@@ -264,13 +273,8 @@ public:
     bool operator()(int x, int y, int d) const { return Marked(x + DirX[d], y + DirY[d]); }
     const InsideArea& Area() const { return area_; }
     [[gnu::always_inline]] unsigned Neighbours(const std::uint8_t* centre) const {
-        const std::size_t stride = area_.Stride();
-        const std::uint8_t* up = centre - stride + plane_;
-        const std::uint8_t* down = centre + stride + plane_;
-        const std::uint8_t* mid = centre + plane_;
-        const auto is = [](const std::uint8_t* p) { return unsigned(*p & 1); };
-        return is(up - 3) | is(up) << 1 | is(up + 3) << 2 | is(mid + 3) << 3 | is(down + 3) << 4 |
-               is(down) << 5 | is(down - 3) << 6 | is(mid - 3) << 7;
+        return EightNeighbours(centre + plane_, area_.Stride(),
+                               [](const std::uint8_t* p) { return unsigned(*p & 1); });
     }
 
 private:

@@ -6,7 +6,7 @@
 
 #include "raster/BoundaryTests.h"
 
-#if defined(__x86_64__) || defined(__i386__)
+#if defined(__SSE2__)
 #include <immintrin.h>
 
 namespace raster {
