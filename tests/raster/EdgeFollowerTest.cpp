@@ -155,6 +155,18 @@ TEST(EdgeFollower, TwoWayFollowingGivesTheTextbookWalk) {
     }
 }
 
+TEST(EdgeFollower, TwoWayFollowingOnACheckerboard) {
+    // Ink joined only across corners: every step of a walk is diagonal, and the one region's
+    // boundary passes through most of its pixels several times.
+    platform::Bitmap24 sheet(41, 37);
+    for (int y = 0; y < 37; ++y)
+        for (int x = 0; x < 41; ++x)
+            sheet.SetPixel(x, y, (x + y) % 2 == 0 && x > 3 && y > 5 ? 0x101010 : 0xF0F0F0);
+    const raster::ColourTest pure(sheet, 0x101010, false, 0, false);
+    ExpectFollowersAgree(
+        pure, [&](int x, int y) { return pure.Matches(x, y); }, 41, 37, "checkerboard");
+}
+
 TEST(EdgeFollower, BoundariesThroughTheStartTwiceAndStartsOffTheInsideArea) {
     // A one-pixel line is walked out and back, so the boundary passes through a start in
     // its middle twice and the walk must stop at the first return.
