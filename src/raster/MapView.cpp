@@ -1,35 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "raster/MapView.h"
 
+#include "platform/NumberFormat.h"
+
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 namespace raster {
 
-std::int64_t Rnd(double v) {
-    return std::int64_t(std::nearbyint(v));
-}
+using platform::Rnd;
 
 namespace {
-
-std::string TrimZeros(std::string s) {
-    if (s.find('.') == std::string::npos) return s;
-    while (!s.empty() && s.back() == '0') s.pop_back();
-    if (!s.empty() && s.back() == '.') s.pop_back();
-    return s;
-}
-
-std::string Scientific(double v, int significant) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*E", significant - 1, v);
-    std::string s(buf);
-    const auto e = s.find('E');
-    std::string mantissa = TrimZeros(s.substr(0, e));
-    // printf already gives a sign and at least two exponent digits.
-    return mantissa + s.substr(e);
-}
 
 // A pixel coordinate from the limited conversions: outside ±30000 (or not a number)
 // becomes 0, not the limit.
@@ -38,28 +20,11 @@ int Limited(double v) {
     return int(Rnd(v));
 }
 
+std::string ScaleNumber(double v) {
+    return platform::FormatGeneral(v, 3, platform::ExponentSign::Always);
+}
+
 } // namespace
-
-std::string FormatGeneral3(double v) {
-    if (v == 0 || !std::isfinite(v)) return v == 0 ? "0" : std::to_string(v);
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.2E", v); // rounds to 3 significant digits
-    const int exponent = std::atoi(std::string(buf).substr(std::string(buf).find('E') + 1).c_str());
-    if (exponent >= 3 || std::fabs(v) < 0.00001) return Scientific(v, 3);
-    std::snprintf(buf, sizeof buf, "%.*f", std::max(0, 2 - exponent), v);
-    return TrimZeros(buf);
-}
-
-std::string FormatFixed8_3(double v) {
-    if (!std::isfinite(v)) return std::to_string(v);
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.7E", v);
-    const double rounded = std::strtod(buf, nullptr);
-    const int exponent = std::atoi(std::string(buf).substr(std::string(buf).find('E') + 1).c_str());
-    if (exponent >= 8) return Scientific(v, 8);
-    std::snprintf(buf, sizeof buf, "%.3f", rounded);
-    return buf;
-}
 
 void ViewTransform::SetSurfaceSize(int width, int height) {
     wp_ = std::max(width, 0);
@@ -152,6 +117,9 @@ bool ViewTransform::UndoView() {
     if (!ready_) return false;
     if (last_.ScaleX == 0 && last_.ScaleY == 0) last_ = view_;
     view_ = last_;
+    viewScale_ = view_.ScaleX;
+    // The caption and scroll steps belong to the view now shown.
+    UpdateCaptionAndSteps();
     UpdateView();
     return true;
 }
@@ -172,7 +140,7 @@ void ViewTransform::UpdateCaptionAndSteps() {
         a = 1;
         b = home_.ScaleX / view_.ScaleX;
     }
-    scaleText_ = "Scale " + FormatGeneral3(a) + " : " + FormatGeneral3(b);
+    scaleText_ = "Scale " + ScaleNumber(a) + " : " + ScaleNumber(b);
     largeStepNow_ = int(Rnd(largeStep_ / r));
     smallStepNow_ = int(Rnd(smallStep_ / r));
 }

@@ -26,16 +26,6 @@ struct TMapView {
     bool operator==(const TMapView&) const = default;
 };
 
-// Round to nearest, ties to even.
-std::int64_t Rnd(double v);
-
-// "%.3g"-like general format with at most 3 significant digits, trailing zeros dropped,
-// scientific from 1000 up or below 0.00001, exponent signed with at least two digits.
-std::string FormatGeneral3(double v);
-// Fixed notation with 3 decimals after rounding to 8 significant digits (scientific when
-// the integer part needs more than 8 digits).
-std::string FormatFixed8_3(double v);
-
 class ViewTransform {
 public:
     static constexpr int ScrollRange = 1000;

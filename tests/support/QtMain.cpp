@@ -1,5 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Test main for widget tests: one QApplication for the whole run.
+// Test main for widget tests: one QApplication for the whole run (which takes the user's
+// locale from the environment).
+#include "support/Locale.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -8,6 +11,7 @@ int main(int argc, char** argv) {
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName("Penwright");
+    if (!testing_support::LocaleAsExpected()) return 1;
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
