@@ -129,7 +129,13 @@ bool TGISPanel::RenderImage() {
     if (!imageDirty_ || raster_.IsEmpty() || !Image.Visible) return false;
     const QSize size = paintBox_->size();
     if (Image.Picture.size() != size) Image.Picture = QImage(size, QImage::Format_RGB32);
-    display_.Render(raster_, view_.SourceRect(), Image.Picture, BackgroundColour);
+    // Each surface pixel shows the raster pixel a click on it picks.
+    raster::SourceGrid grid;
+    grid.Columns.resize(std::size_t(size.width()) + 1);
+    grid.Rows.resize(std::size_t(size.height()) + 1);
+    for (int x = 0; x <= size.width(); ++x) grid.Columns[std::size_t(x)] = view_.RasterColumnAt(x);
+    for (int y = 0; y <= size.height(); ++y) grid.Rows[std::size_t(y)] = view_.RasterRowAt(y);
+    display_.Render(raster_, grid, Image.Picture, BackgroundColour);
     imageDirty_ = false;
     return true;
 }

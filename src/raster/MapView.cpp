@@ -20,6 +20,12 @@ int Limited(double v) {
     return int(Rnd(v));
 }
 
+// A pixel index of the display, saturated far beyond any raster side.
+std::int64_t PixelIndex(double v) {
+    constexpr double far = 1e15;
+    return std::isnan(v) ? 0 : Rnd(std::clamp(v, -far, far));
+}
+
 std::string ScaleNumber(double v) {
     return platform::FormatGeneral(v, 3, platform::ExponentSign::Always);
 }
@@ -179,6 +185,17 @@ QPoint ViewTransform::WorldToScreen(double x, double y) const {
 
 QPoint ViewTransform::WorldToRaster(double x, double y) const {
     return {Limited(x), Limited(home_.YMax - y + home_.YMin)};
+}
+
+// The same arithmetic as ScreenToWorld and WorldToRaster, so that what is shown and what
+// is picked agree to the last bit.
+std::int64_t ViewTransform::RasterColumnAt(int x) const {
+    return PixelIndex(x / view_.ScaleX + view_.XMin);
+}
+
+std::int64_t ViewTransform::RasterRowAt(int y) const {
+    const double worldY = view_.YMax - y / view_.ScaleY;
+    return PixelIndex(home_.YMax - worldY + home_.YMin);
 }
 
 } // namespace raster

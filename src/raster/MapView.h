@@ -55,6 +55,13 @@ public:
     void ScreenToWorld(QPoint p, double& x, double& y) const;
     QPoint WorldToScreen(double x, double y) const;
     QPoint WorldToRaster(double x, double y) const;
+    // The raster column or row that surface column x or row y shows, and that a click
+    // there picks: WorldToRaster of ScreenToWorld, without the ±30000 limit. Since pixel
+    // centres lie at integer map coordinates, the display shows each raster pixel over
+    // the unit square of map units around its centre, and a vertex at a pixel's position
+    // is drawn at the pixel's centre.
+    std::int64_t RasterColumnAt(int x) const;
+    std::int64_t RasterRowAt(int y) const;
     // Surface pixel of a world point, not clamped; false (p untouched) when it does not
     // fit a 32-bit pixel coordinate.
     bool MapToScreen(double x, double y, QPoint& p) const { // inline: runs per vertex per paint
