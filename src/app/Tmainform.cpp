@@ -43,6 +43,7 @@ Tmainform::Tmainform(QWidget* parent) : QMainWindow(parent) {
     ConnectAttributeControls();
     ConnectWindows();
     ConnectConversion();
+    ConnectDesktopHabits();
     connect(GISPanel1, &canvas::TGISPanel::MouseMoveEvent, this, &Tmainform::GISPanel1MouseMove);
 }
 

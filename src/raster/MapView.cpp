@@ -104,6 +104,26 @@ bool ViewTransform::Zoom(double factor) {
     return true;
 }
 
+bool ViewTransform::ZoomAt(QPoint p, double factor) {
+    if (!ready_ || !(factor > 0) || !std::isfinite(factor)) return false;
+    double x = 0, y = 0;
+    ScreenToWorld(p, x, y);
+    last_ = view_;
+    TMapView& v = view_;
+    v.ScaleX = v.ScaleY = v.ScaleX / factor;
+    viewScale_ = v.ScaleX;
+    v.XMin = x - p.x() / v.ScaleX;
+    v.XMax = v.XMin + wp_ / v.ScaleX;
+    v.YMax = y + p.y() / v.ScaleY;
+    v.YMin = v.YMax - hp_ / v.ScaleY;
+    v.CenterX = (v.XMin + v.XMax) * 0.5;
+    v.CenterY = (v.YMin + v.YMax) * 0.5;
+    v.Ratio = v.ScaleX / home_.ScaleX;
+    UpdateCaptionAndSteps();
+    UpdateView();
+    return true;
+}
+
 void ViewTransform::ZoomToRect(double xMin, double xMax, double yMin, double yMax) {
     last_ = view_;
     Fit(view_, xMin, xMax, yMin, yMax);

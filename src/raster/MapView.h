@@ -43,6 +43,8 @@ public:
     // Fits the extent; the margins are accepted and ignored (the whole surface is used).
     void SetExtent(int margin1, int margin2, double xMin, double xMax, double yMin, double yMax);
     bool Zoom(double factor); // false (nothing done) before the first extent
+    // Zooms by factor (as Zoom) keeping the world point under surface pixel p where it is.
+    bool ZoomAt(QPoint p, double factor);
     void ZoomToRect(double xMin, double xMax, double yMin, double yMax);
     void ResetView();
     bool UndoView();
