@@ -6,8 +6,10 @@
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace app {
 
@@ -69,7 +71,11 @@ bool Tmainform::eventFilter(QObject* watched, QEvent* e) {
     // Panel18 and Panel19 keep to the right ends of their bars.
     if (e->type() == QEvent::Resize) {
         if (watched == Panel13) Panel18->move(Panel13->width() - Panel18->width(), 0);
-        if (watched == Panelinfo) Panel19->move(Panelinfo->width() - Panel19->width(), 0);
+        if (watched == Panelinfo) {
+            Panel19->move(Panelinfo->width() - Panel19->width(), 0);
+            // The status line takes the room up to the scale caption.
+            Labelinfo->setFixedWidth(std::max(100, Panel19->x() - Labelinfo->x() - 8));
+        }
     }
     return QMainWindow::eventFilter(watched, e);
 }

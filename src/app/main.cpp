@@ -3,6 +3,7 @@
 #include "platform/ui/Application.h"
 
 #include <QGuiApplication>
+#include <QIcon>
 #include <QScreen>
 
 int main(int argc, char** argv) {
@@ -10,6 +11,7 @@ int main(int argc, char** argv) {
     QCoreApplication::setOrganizationName("Penwright");
     QCoreApplication::setApplicationName("Penwright");
     QGuiApplication::setDesktopFileName("penwright");
+    QGuiApplication::setWindowIcon(QIcon(":/penwright.svg"));
     app::Tmainform window;
     // A first run starts maximised; later runs where the window was left. Without a window
     // manager a maximise request may be ignored: start at the screen's size so that the map
