@@ -131,6 +131,10 @@ TEST(HelpForm, ButtonsChooseTheirPagesWithoutMovingTheWindow) {
         ASSERT_TRUE(title && text);
         EXPECT_EQ(title->text(), b->text());
         EXPECT_GT(text->text().size(), 200) << page;
+        EXPECT_TRUE(b->isChecked()) << button; // the page's button shows which page is open
     }
     EXPECT_EQ(form.pos(), where);
+    pages->setCurrentIndex(0); // a tab chooses the page and its button alike
+    EXPECT_TRUE(form.findChild<QToolButton*>("SpeedButton1")->isChecked());
+    EXPECT_FALSE(form.findChild<QToolButton*>("SpeedButton11")->isChecked());
 }
