@@ -42,6 +42,13 @@ void Tmainform::LoadSettings() {
     if (s.contains("PureColor")) Check(vectbox, s.value("PureColor").toBool());
     if (s.contains("Polygon"))
         Check(s.value("Polygon").toBool() ? RadioButton1 : RadioButton2, true);
+    // Line and brush style as if chosen: the entry and its attribute.
+    for (QComboBox* box : {ComboBox1, ComboBox2}) {
+        const int index = s.value(box->objectName(), -1).toInt();
+        if (index < 0 || index >= box->count()) continue;
+        box->setCurrentIndex(index);
+        emit box->activated(index);
+    }
     if (s.contains("Layer")) ComboBox3->setEditText(s.value("Layer").toString());
     if (s.contains("Font")) ComboBox4->setCurrentText(s.value("Font").toString());
     s.endGroup();
@@ -57,6 +64,8 @@ void Tmainform::SaveSettings() {
         s.setValue(box->objectName(), box->value());
     s.setValue("PureColor", vectbox->isChecked());
     s.setValue("Polygon", RadioButton1->isChecked());
+    for (QComboBox* box : {ComboBox1, ComboBox2})
+        s.setValue(box->objectName(), box->currentIndex());
     s.setValue("Layer", ComboBox3->currentText());
     s.setValue("Font", ComboBox4->currentText());
     s.endGroup();

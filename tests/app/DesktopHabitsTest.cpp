@@ -210,6 +210,8 @@ TEST(DesktopHabits, OptionsFoldersAndRecentFilesAreKeptBetweenRuns) {
         w.form.SpinEdit3->setValue(5);
         w.form.SpinEdit5->setValue(120);
         w.form.vectbox->click();
+        w.form.ComboBox2->setCurrentIndex(1); // the solid brush, as chosen by the user
+        emit w.form.ComboBox2->activated(1);
         w.form.OpenFile(QString::fromStdString(dir.Path("scan.bmp")), 1);
         ASSERT_EQ(w.form.RecentMenu->actions().size(), 1);
         EXPECT_EQ(w.form.RecentMenu->actions().first()->text(), "&1 scan.bmp");
@@ -221,6 +223,7 @@ TEST(DesktopHabits, OptionsFoldersAndRecentFilesAreKeptBetweenRuns) {
     EXPECT_EQ(w.Map().Workbench().ColorRange, 120);
     EXPECT_TRUE(w.form.vectbox->isChecked());
     EXPECT_FALSE(w.Map().Workbench().UseColorRange);
+    EXPECT_EQ(w.form.BrushStyle, std::uint8_t(platform::BrushStyle::Solid));
     // The recent entry opens the file again, by its type.
     w.form.RecentMenu->actions().first()->trigger();
     EXPECT_EQ(w.Map().Raster().Width(), 40);
