@@ -8,6 +8,7 @@
 #include "drawing/DXF_exception.h"
 #include "drawing/DxfFile.h"
 #include "platform/FileError.h"
+#include "platform/InputFile.h"
 #include "platform/RasterFiles.h"
 #include "platform/WmfCanvas.h"
 #include "platform/ui/MessageBox.h"
@@ -18,6 +19,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <unistd.h>
 
 namespace app {
 
@@ -212,10 +214,21 @@ void Tmainform::SB4of2Click() {
 }
 
 void Tmainform::OpenStartupFile(const QString& fileName) {
-    QFile file(fileName);
-    QByteArray magic;
-    if (file.open(QIODevice::ReadOnly)) magic = file.read(2);
-    OpenFile(fileName, magic.startsWith("\xFF\xD8") ? 2 : 1);
+    // The first bytes tell the type. A pipe or a folder is refused before anything waits
+    // on it; a missing file is reported by the open itself.
+    unsigned char magic[2] = {};
+    try {
+        const int fd = platform::OpenRegularFile(QFile::encodeName(fileName).toStdString());
+        const ssize_t got = ::read(fd, magic, sizeof magic);
+        ::close(fd);
+        if (got < 0) magic[0] = 0;
+    } catch (const platform::FileError& e) {
+        if (QFile::exists(fileName)) {
+            platform::ShowMessage(QString::fromStdString(e.what()), this);
+            return;
+        }
+    }
+    OpenFile(fileName, magic[0] == 0xFF && magic[1] == 0xD8 ? 2 : 1);
 }
 
 void Tmainform::SB1of1Click() {

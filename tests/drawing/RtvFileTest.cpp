@@ -4,6 +4,7 @@
 #include "drawing/selection_lists.h"
 #include "platform/FileError.h"
 
+#include <climits>
 #include <cstring>
 #include <gtest/gtest.h>
 
@@ -167,6 +168,16 @@ TEST(RtvFileTest, TextsKeepWholeHeightsAndGetTheirOwnStyleRecords) {
         EXPECT_EQ(t.FontStyle, 1);
         EXPECT_EQ(t.Angle, i < 2 ? 900 : 0);
     }
+
+    // An angle from a file is brought within one turn, however large.
+    Bytes hostile = b;
+    const std::int32_t extreme = INT32_MIN;
+    std::memcpy(&hostile[styleOfD + 5 + 268], &extreme, 4);
+    WriteBytes(dir.File("extreme.rtv"), hostile);
+    Fixture extremes;
+    extremes.selection.LoadRTV(dir.File("extreme.rtv"), extremes.drawing);
+    const auto& d = static_cast<const Text_&>(*extremes.drawing.Layers[0]->Lists[0]->Entities[0]);
+    EXPECT_EQ(d.Angle, INT32_MIN % 3600);
 }
 
 TEST(RtvFileTest, RoundTripKeepsGeometryAndAttributes) {
