@@ -37,7 +37,7 @@ void Tmainform::SB3of1Click() {
     {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         try {
-            raster = scan::ImageToBitmap(image);
+            raster = scan::TakeImage(image); // frees the image, whatever happens
         } catch (const scan::DibError& e) {
             problem = QString("The scanned image cannot be used: %1.").arg(e.what());
         } catch (const std::bad_alloc&) {
@@ -45,7 +45,6 @@ void Tmainform::SB3of1Click() {
         }
         QApplication::restoreOverrideCursor();
     }
-    scan::TWAIN_FreeImage(image);
     if (!problem.isEmpty()) {
         platform::ShowMessage(problem, this);
         return;

@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <new>
+#include <vector>
 
 namespace scan {
 
@@ -60,6 +62,51 @@ platform::Bitmap24 ImageToBitmap(ImageHandle image) {
     LockedImage block(image);
     if (!block.Data()) throw DibError("the scanned image cannot be read");
     return DibToBitmap(block.Data(), block.Size());
+}
+
+namespace {
+
+// Ends a raster's loan of an image's block.
+void ReleaseImage(void* image) {
+    platform::GlobalUnlock(image);
+    platform::GlobalFree(image);
+}
+
+// Reverses the order of the rows in place.
+void FlipRows(std::uint8_t* bits, std::size_t stride, int rows) {
+    std::vector<std::uint8_t> swap(stride);
+    for (int top = 0, bottom = rows - 1; top < bottom; ++top, --bottom) {
+        std::uint8_t* a = bits + stride * std::size_t(top);
+        std::uint8_t* b = bits + stride * std::size_t(bottom);
+        std::memcpy(swap.data(), a, stride);
+        std::memcpy(a, b, stride);
+        std::memcpy(b, swap.data(), stride);
+    }
+}
+
+} // namespace
+
+platform::Bitmap24 TakeImage(ImageHandle image) {
+    struct Owned {
+        ImageHandle image;
+        ~Owned() {
+            if (image) platform::GlobalFree(image);
+        }
+    } owned{image};
+    {
+        LockedImage block(image);
+        if (!block.Data()) throw DibError("the scanned image cannot be read");
+        const DibLayout layout = ReadDibLayout(block.Data(), block.Size());
+        if (layout.bitsPerPixel != 24) return DibToBitmap(block.Data(), block.Size());
+    }
+    // The raster borrows the block locked, so that it cannot move.
+    auto* data = static_cast<std::uint8_t*>(platform::GlobalLock(image));
+    const DibLayout layout = ReadDibLayout(data, platform::GlobalSize(image));
+    std::uint8_t* bits = data + layout.bitsOffset;
+    if (layout.bottomUp) FlipRows(bits, layout.stride, layout.height);
+    owned.image = nullptr; // from here the raster frees it
+    return platform::Bitmap24::OverRows(bits, layout.width, layout.height, layout.stride,
+                                        ReleaseImage, image);
 }
 
 } // namespace scan

@@ -31,4 +31,10 @@ void CopyImageToBitmap(ImageHandle image, platform::Bitmap24& bitmap);
 // raster; throws DibError or std::bad_alloc, with nothing changed.
 platform::Bitmap24 ImageToBitmap(ImageHandle image);
 
+// The same, taking the image: it is freed in every case, and must not be used afterwards.
+// A 24-bit image is not copied: its rows are set upright in place and the raster keeps
+// the block until it lets go of it. A scan is mostly 24 bits, and its block is already in
+// memory, while a fresh raster of its size would first have to be faulted in.
+platform::Bitmap24 TakeImage(ImageHandle image);
+
 } // namespace scan

@@ -208,6 +208,37 @@ TEST(Dib, PaintClipsToTheBitmapAndKeepsItsSize) {
     scan::TWAIN_FreeImage(image);
 }
 
+TEST(Dib, TakingAnImageLendsAColourScanItsRowsAndFreesTheRest) {
+    // 24 bits: the raster is the block's memory, rows set upright, an odd count of them.
+    DibBytes colour(2, 3, 24);
+    for (int y = 0; y < 3; ++y) colour.Row(std::vector<std::uint8_t>(6, std::uint8_t(y + 1)));
+    scan::ImageHandle image = colour.Block();
+    const auto* bits = static_cast<const std::uint8_t*>(platform::GlobalLock(image)) + 40;
+    platform::GlobalUnlock(image);
+    platform::Bitmap24 raster = scan::TakeImage(image);
+    EXPECT_EQ(raster.ScanLine(0), bits);
+    EXPECT_EQ(At(raster, 1, 0), Rgb(3, 3, 3));
+    EXPECT_EQ(At(raster, 0, 1), Rgb(2, 2, 2));
+    EXPECT_EQ(At(raster, 1, 2), Rgb(1, 1, 1));
+    raster.SetPixel(0, 0, Rgb(9, 8, 7)); // writable in place
+    EXPECT_EQ(At(raster, 0, 0), Rgb(9, 8, 7));
+    platform::Bitmap24 moved = std::move(raster);
+    EXPECT_EQ(At(moved, 1, 2), Rgb(1, 1, 1));
+
+    // Other depths are converted; the result is the same as reading without taking.
+    DibBytes grey(3, 2, 8);
+    for (int i = 0; i < 256; ++i) grey.Colour(std::uint8_t(i), std::uint8_t(i), std::uint8_t(i));
+    grey.Row({10, 20, 30});
+    grey.Row({40, 50, 60});
+    const platform::Bitmap24 taken = scan::TakeImage(grey.Block());
+    EXPECT_EQ(At(taken, 2, 0), Rgb(60, 60, 60));
+    EXPECT_EQ(At(taken, 0, 1), Rgb(10, 10, 10));
+
+    // A bad image throws (and is freed all the same).
+    DibBytes bad(3, 2, 16);
+    EXPECT_THROW(scan::TakeImage(bad.Block()), scan::DibError);
+}
+
 TEST(GlobalMemory, BlocksMoveWhenResizedAndKeepTheirContents) {
     platform::GlobalHandle h = platform::GlobalAlloc(100);
     auto* p = static_cast<std::uint8_t*>(platform::GlobalLock(h));
