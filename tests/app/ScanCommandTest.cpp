@@ -4,6 +4,7 @@
 // (scanimage) gets from the same device with the same options.
 #include "app/Tmainform.h"
 #include "canvas/TGISPanel.h"
+#include "support/Mouse.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -282,4 +283,54 @@ TEST_F(ScanCommand, ACancelledOrFailedScanLeavesTheRasterAndSaysSo) {
     EXPECT_EQ(form.GISPanel1->Raster().Width(), 800);
     EXPECT_EQ(form.GISPanel1->Raster().Height(), 600);
     EXPECT_EQ(form.GISPanel1->Raster().Pixel(5, 5), before);
+}
+
+TEST_F(ScanCommand, APreviewOfTheWholeAreaAndADragOnItChooseWhatIsScanned) {
+    ScanDriver driver;
+    bool previewed = false, dragged = false;
+    double left = 0, top = 0, width = 0, height = 0;
+    driver.sourceWindow = [&](QWidget* w) {
+        Choose(w, {"Colour", "", 50, 0, 0, 80, 100});
+        Child<QAbstractButton>(w, "PreviewButton")->click();
+    };
+    driver.tick = [&](QWidget* w) {
+        auto* scan = Child<QAbstractButton>(w, "ScanButton");
+        if (!scan->isEnabled()) return; // previewing
+        const QString status = Child<QLabel>(w, "StatusText")->text();
+        if (!previewed) {
+            previewed = status.startsWith("Drag on the preview");
+            if (!previewed) return;
+        }
+        if (!dragged) {
+            // The device's whole area (200 mm square) fills the preview's shorter side.
+            QWidget* preview = Child<QWidget>(w, "PreviewArea");
+            const double side = std::min(preview->width(), preview->height()) - 8;
+            auto at = [side](double mmX, double mmY) {
+                return QPoint(int(4 + side * mmX / 200), int(4 + side * mmY / 200));
+            };
+            using testing_support::SendMouse;
+            SendMouse(preview, QEvent::MouseButtonPress, at(50, 20), Qt::LeftButton,
+                      Qt::LeftButton);
+            SendMouse(preview, QEvent::MouseMove, at(80, 70), Qt::NoButton, Qt::LeftButton);
+            SendMouse(preview, QEvent::MouseMove, at(110, 120), Qt::NoButton, Qt::LeftButton);
+            SendMouse(preview, QEvent::MouseButtonRelease, at(110, 120), Qt::LeftButton,
+                      Qt::NoButton);
+            left = Child<QDoubleSpinBox>(w, "AreaLeft")->value();
+            top = Child<QDoubleSpinBox>(w, "AreaTop")->value();
+            width = Child<QDoubleSpinBox>(w, "AreaWidth")->value();
+            height = Child<QDoubleSpinBox>(w, "AreaHeight")->value();
+            dragged = true;
+            scan->click();
+        }
+    };
+    Scan();
+    ASSERT_TRUE(previewed);
+    // The drag chose about 50..110 mm across and 20..120 mm down.
+    EXPECT_NEAR(left, 50, 1.5);
+    EXPECT_NEAR(top, 20, 1.5);
+    EXPECT_NEAR(width, 60, 1.5);
+    EXPECT_NEAR(height, 100, 1.5);
+    // At 50 dpi that is about 118 × 197 pixels.
+    EXPECT_NEAR(form.GISPanel1->Raster().Width(), width / 25.4 * 50, 2);
+    EXPECT_NEAR(form.GISPanel1->Raster().Height(), height / 25.4 * 50, 2);
 }

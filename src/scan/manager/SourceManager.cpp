@@ -40,12 +40,16 @@ void CopyText(char* to, const std::string& from) {
 }
 
 // Our windows stack above the application's window without being its children, so that
-// disabling the application's window leaves ours working.
+// disabling the application's window leaves ours working; they open in the middle of the
+// screen (the application's own window may be a tiny proxy in a corner).
 void StackAbove(QWidget* window, quintptr parent) {
     QWidget* owner = parent ? QWidget::find(WId(parent)) : nullptr;
     window->winId();
     if (owner && owner->windowHandle() && window->windowHandle())
         window->windowHandle()->setTransientParent(owner->windowHandle());
+    window->adjustSize();
+    if (QScreen* screen = window->screen())
+        window->move(screen->availableGeometry().center() - window->rect().center());
 }
 
 } // namespace
@@ -104,9 +108,6 @@ TW_UINT16 Source::Enable(TW_USERINTERFACE* ui) {
     QObject::connect(window_.get(), &SourceWindow::DeviceChosen, &notifier_,
                      [this](const std::string& name) { SwitchDevice(name); });
     StackAbove(window_.get(), quintptr(ui->hParent));
-    window_->adjustSize();
-    if (QScreen* screen = window_->screen())
-        window_->move(screen->availableGeometry().center() - window_->rect().center());
     window_->show();
     window_->raise();
     window_->activateWindow();
