@@ -16,6 +16,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QProcess>
+#include <QProgressBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
@@ -254,8 +255,10 @@ TEST_F(ScanCommand, ACancelledOrFailedScanLeavesTheRasterAndSaysSo) {
         driver.tick = [&](QWidget* w) {
             auto* cancel = Child<QAbstractButton>(w, "CancelButton");
             const QString text = Child<QLabel>(w, "StatusText")->text();
+            // Half way: once some of the image has arrived.
+            const bool started = Child<QProgressBar>(w, "ScanProgress")->value() > 0;
             if (cancel->isEnabled() && text == "Scanning…") {
-                cancel->click();
+                if (started) cancel->click();
             } else if (!cancel->isEnabled() && status.isEmpty()) {
                 status = text;
                 Child<QAbstractButton>(w, "CloseButton")->click();

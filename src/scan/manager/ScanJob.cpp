@@ -3,7 +3,13 @@
 
 #include "scan/manager/DibBuilder.h"
 
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
 #include <memory>
+#include <unistd.h>
 #include <vector>
 
 namespace twaindsm {
@@ -11,6 +17,37 @@ namespace twaindsm {
 namespace {
 
 constexpr std::size_t ReadSize = std::size_t(256) << 10;
+constexpr auto ForceAfter = std::chrono::seconds(2);
+
+// The ids of this process's threads.
+std::vector<long> ThreadIds() {
+    std::vector<long> ids;
+    if (DIR* tasks = ::opendir("/proc/self/task")) {
+        while (const dirent* entry = ::readdir(tasks))
+            if (entry->d_name[0] != '.') ids.push_back(std::strtol(entry->d_name, nullptr, 10));
+        ::closedir(tasks);
+    }
+    return ids;
+}
+
+// Waits, up to a bound, until the threads started since before have ended. Backends that
+// read the device on a thread of their own stop it in sane_cancel by cancelling it
+// asynchronously; caught in the middle of freeing memory, or of its own exit, that thread
+// leaves the C library's allocator locked and the process hangs. Once it has ended of its
+// own accord (the image is complete), or waits on its full pipe (we stopped reading), it
+// is safe to cancel.
+void LetBackendThreadsSettle(const std::vector<long>& before) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(250);
+    const long self = long(::gettid());
+    for (;;) {
+        bool extra = false;
+        for (long id : ThreadIds())
+            if (id != self && std::find(before.begin(), before.end(), id) == before.end())
+                extra = true;
+        if (!extra || std::chrono::steady_clock::now() >= deadline) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
 
 } // namespace
 
@@ -19,19 +56,27 @@ ScanJob::ScanJob(SANE_Handle device, int resolution) : device_(device), resoluti
 ScanJob::~ScanJob() {
     if (thread_.joinable()) {
         Cancel();
+        const auto deadline = std::chrono::steady_clock::now() + ForceAfter;
+        while (!finished_ && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        if (!finished_) CancelNow();
         thread_.join();
     }
     if (image_) platform::GlobalFree(image_);
 }
 
 void ScanJob::Start(std::function<void()> finished) {
-    finished_ = std::move(finished);
+    whenFinished_ = std::move(finished);
     thread_ = std::thread([this] { Run(); });
 }
 
 void ScanJob::Cancel() {
-    if (cancelled_.exchange(true)) return;
-    sane_cancel(device_); // allowed from another thread while sane_read waits
+    cancelled_ = true;
+}
+
+void ScanJob::CancelNow() {
+    cancelled_ = true;
+    if (!forced_.exchange(true)) sane_cancel(device_);
 }
 
 platform::GlobalHandle ScanJob::TakeImage() {
@@ -41,6 +86,7 @@ platform::GlobalHandle ScanJob::TakeImage() {
 }
 
 void ScanJob::Run() {
+    const std::vector<long> threadsBefore = ThreadIds();
     DibBuilder builder;
     std::vector<std::uint8_t> buffer(ReadSize);
     SANE_Status status = SANE_STATUS_GOOD;
@@ -61,6 +107,7 @@ void ScanJob::Run() {
         for (;;) {
             SANE_Int length = 0;
             status = sane_read(device_, buffer.data(), SANE_Int(buffer.size()), &length);
+            if (cancelled_) status = SANE_STATUS_CANCELLED;
             if (status != SANE_STATUS_GOOD) break;
             if (!builder.Add(buffer.data(), std::size_t(length))) {
                 problem_ = "There is not enough memory for the scanned image.";
@@ -76,6 +123,7 @@ void ScanJob::Run() {
         builder.EndFrame();
         if (parameters.last_frame) break;
     }
+    if (!forced_) LetBackendThreadsSettle(threadsBefore);
     sane_cancel(device_); // ends the scan, whatever happened
 
     if (cancelled_ || status == SANE_STATUS_CANCELLED) {
@@ -90,7 +138,8 @@ void ScanJob::Run() {
         outcome_ = Outcome::Failed;
     }
     progress_.store(1.0, std::memory_order_relaxed);
-    if (finished_) finished_();
+    finished_ = true;
+    if (whenFinished_) whenFinished_();
 }
 
 } // namespace twaindsm

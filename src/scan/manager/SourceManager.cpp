@@ -13,6 +13,7 @@
 #include <QWindow>
 #include <algorithm>
 #include <cstring>
+#include <dlfcn.h>
 #include <new>
 
 namespace twaindsm {
@@ -50,6 +51,17 @@ void StackAbove(QWidget* window, quintptr parent) {
     window->adjustSize();
     if (QScreen* screen = window->screen())
         window->move(screen->availableGeometry().center() - window->rect().center());
+}
+
+// Windows, event types and SANE backends' threads outlive a call: the library stays
+// loaded until the process ends, whatever the application does with its handle.
+void PinLibrary() {
+    static const bool pinned = [] {
+        Dl_info self;
+        return ::dladdr(reinterpret_cast<void*>(&PinLibrary), &self) && self.dli_fname &&
+               ::dlopen(self.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+    }();
+    (void)pinned;
 }
 
 } // namespace
@@ -118,7 +130,11 @@ TW_UINT16 Source::Enable(TW_USERINTERFACE* ui) {
 
 TW_UINT16 Source::Disable() {
     if (state_ != 5) return Fail(TWCC_SEQERROR);
-    window_.reset(); // stops a scan under way
+    // Stops a scan under way; the widgets go once the application is back in its loop,
+    // so that the image reaches it first.
+    window_->StopScan();
+    window_->hide();
+    window_.release()->deleteLater();
     state_ = 4;
     return TWRC_SUCCESS;
 }
@@ -246,6 +262,7 @@ TW_UINT16 SourceManager::Parent(TW_UINT16 message, TW_MEMREF data) {
     switch (message) {
     case MSG_OPENDSM:
         if (open_) return Fail(TWCC_SEQERROR);
+        PinLibrary();
         // Windows need the application's widget machinery.
         if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return Fail(TWCC_BUMMER);
         if (sane_init(nullptr, nullptr) != SANE_STATUS_GOOD) return Fail(TWCC_BUMMER);

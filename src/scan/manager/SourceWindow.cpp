@@ -237,7 +237,10 @@ SourceWindow::SourceWindow(const std::vector<DeviceInfo>& devices, SaneDevice* d
     progressTimer_ = new QTimer(this);
     progressTimer_->setInterval(100);
     connect(progressTimer_, &QTimer::timeout, this, [this] {
-        if (job_) progress_->setValue(int(std::lround(job_->Progress() * 1000)));
+        if (!job_) return;
+        progress_->setValue(int(std::lround(job_->Progress() * 1000)));
+        // A read that does not return is cancelled under it.
+        if (cancelClock_.isValid() && cancelClock_.hasExpired(2000)) job_->CancelNow();
     });
 
     connect(previewButton_, &QPushButton::clicked, this, [this] { StartScan(true); });
@@ -246,6 +249,7 @@ SourceWindow::SourceWindow(const std::vector<DeviceInfo>& devices, SaneDevice* d
     connect(cancelButton_, &QPushButton::clicked, this, [this] {
         if (!job_) return;
         job_->Cancel();
+        cancelClock_.start();
         status_->setText("Cancelling…");
     });
     connect(wholeArea_, &QPushButton::clicked, this, [this] {
@@ -400,6 +404,8 @@ void SourceWindow::StartScan(bool preview) {
         QMetaObject::invokeMethod(
             this, [this, preview] { ScanFinished(preview); }, Qt::QueuedConnection);
     });
+    // Written while the device works, not when the image is ready to go.
+    if (!preview) RememberSettings(device_->Name(), Settings());
 }
 
 void SourceWindow::ScanFinished(bool preview) {
@@ -417,8 +423,6 @@ void SourceWindow::ScanFinished(bool preview) {
             platform::GlobalFree(image);
             SetBusy(false, "Drag on the preview to choose the area, then Scan.");
         } else {
-            const ScanSettings settings = Settings();
-            RememberSettings(device_->Name(), settings);
             SetBusy(false, "Scanned.");
             emit ImageReady(image);
         }
@@ -433,6 +437,7 @@ void SourceWindow::ScanFinished(bool preview) {
                 this, "Scan", (preview ? "The preview failed.\n" : "The scan failed.\n") + problem);
         break;
     }
+    cancelClock_.invalidate();
     if (closeAfterScan_) {
         closeAfterScan_ = false;
         emit CloseRequested();
@@ -449,6 +454,7 @@ void SourceWindow::RequestClose() {
     if (job_) {
         closeAfterScan_ = true;
         job_->Cancel();
+        if (!cancelClock_.isValid()) cancelClock_.start();
         status_->setText("Cancelling…");
         return;
     }

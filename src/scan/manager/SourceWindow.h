@@ -11,6 +11,7 @@
 #include "scan/manager/SaneDevice.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QImage>
 #include <memory>
 #include <optional>
@@ -91,6 +92,7 @@ private:
     std::vector<DeviceInfo> devices_;
     std::unique_ptr<ScanJob> job_;
     bool closeAfterScan_ = false;
+    QElapsedTimer cancelClock_; // since Cancel was asked for
 
     QComboBox* deviceBox_;
     QComboBox* resolutionBox_;
