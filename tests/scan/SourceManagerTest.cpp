@@ -4,6 +4,7 @@
 #include "scan/Twain.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QEvent>
 #include <QFile>
 #include <QTemporaryDir>
@@ -93,6 +94,17 @@ TEST_F(SourceManager, ServesTheTestDevicesAndRefusesCallsOutOfTurn) {
         if (w->objectName() == "SourceWindow" && w->isVisible()) window = w;
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->windowTitle(), "Scan from Noname frontend-tester (test:1)");
+
+    // Another device chosen in the window is opened in its place and becomes the default.
+    auto* devices = window->findChild<QComboBox*>("DeviceBox");
+    ASSERT_NE(devices, nullptr);
+    ASSERT_EQ(devices->count(), 2);
+    devices->setCurrentIndex(0);
+    emit devices->activated(0);
+    EXPECT_EQ(window->windowTitle(), "Scan from Noname frontend-tester (test:0)");
+    TW_IDENTITY fallback{};
+    ASSERT_EQ(Manager(DAT_IDENTITY, MSG_GETDEFAULT, &fallback), TWRC_SUCCESS);
+    EXPECT_STREQ(fallback.ProductName, "test:0");
 
     // Events that are not the source's own are left to the application.
     QEvent other(QEvent::User);

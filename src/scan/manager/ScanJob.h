@@ -34,7 +34,6 @@ public:
     void Cancel();
     // sane_cancel at once, from the calling thread, for a read that blocks.
     void CancelNow();
-    bool Finished() const { return finished_.load(); }
     // Share of the expected bytes received, 0 to 1 (0 while the size is unknown).
     double Progress() const { return progress_.load(std::memory_order_relaxed); }
 
