@@ -271,6 +271,7 @@ public:
     bool eventFilter(QObject* receiver, QEvent* event) override {
         // Events of a loop nested inside a call to the source are not offered again, nor
         // events delivered while the loop winds down after its last round.
+        if (!ModalLoopGoesOn()) loop_->quit();
         if (offering_ || !ModalLoopGoesOn()) return false;
         offering_ = true;
         TW_PLATFORMEVENT message{receiver, event};

@@ -4,6 +4,8 @@
 // (scanimage) gets from the same device with the same options.
 #include "app/Tmainform.h"
 #include "canvas/TGISPanel.h"
+#include "scan/ScriptedManager.h"
+#include "scan/TwainSession.h"
 #include "support/Mouse.h"
 
 #include <QAbstractButton>
@@ -20,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
+#include <dlfcn.h>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -336,4 +339,24 @@ TEST_F(ScanCommand, APreviewOfTheWholeAreaAndADragOnItChooseWhatIsScanned) {
     // At 50 dpi that is about 118 × 197 pixels.
     EXPECT_NEAR(form.GISPanel1->Raster().Width(), width / 25.4 * 50, 2);
     EXPECT_NEAR(form.GISPanel1->Raster().Height(), height / 25.4 * 50, 2);
+}
+
+TEST_F(ScanCommand, AnImageThatCannotBeReadIsReportedAndChangesNothing) {
+    // A source manager that hands over images the program does not read.
+    void* library = ::dlopen(SCRIPTED_MANAGER, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+    ASSERT_NE(library, nullptr) << ::dlerror();
+    auto configure =
+        reinterpret_cast<ScriptedConfigureProc>(::dlsym(library, "ScriptedManager_Configure"));
+    const ScriptedScript script{.images = 2, .badImages = true};
+    configure(&script);
+    scan::SetManagerLibrary(SCRIPTED_MANAGER);
+    const platform::Colour before = form.GISPanel1->Raster().Pixel(5, 5);
+    ScanDriver driver;
+    Scan();
+    scan::SetManagerLibrary("libpenwright-twaindsm.so");
+    EXPECT_EQ(driver.messages, QStringList{"The scanned image cannot be used: images of 16 bits a "
+                                           "pixel are not supported."});
+    EXPECT_EQ(form.GISPanel1->Raster().Width(), 800);
+    EXPECT_EQ(form.GISPanel1->Raster().Pixel(5, 5), before);
+    EXPECT_EQ(scan::TWAIN_SessionState(), 1);
 }

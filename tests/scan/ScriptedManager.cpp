@@ -57,7 +57,7 @@ platform::GlobalHandle Image(int number) {
     if (!p) return nullptr;
     std::memset(p, 0, 44);
     const std::uint32_t header = 40, one = 1;
-    const std::uint16_t planes = 1, bits = 24;
+    const std::uint16_t planes = 1, bits = script.badImages ? 16 : 24;
     std::memcpy(p, &header, 4);
     std::memcpy(p + 4, &one, 4);
     std::memcpy(p + 8, &one, 4);

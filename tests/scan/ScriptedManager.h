@@ -18,8 +18,9 @@ struct ScriptedScript {
     bool selectCancels = false;
     bool openFails = false;
     bool enableFails = false;
-    int offersBeforeClose =
-        5; // after a batch that leaves the window up: events, then a close request
+    // After a batch that leaves the window up: events offered, then a close request.
+    int offersBeforeClose = 5;
+    bool badImages = false; // images of 16 bits a pixel, which the program does not read
 };
 
 struct ScriptedRecord {
