@@ -13,6 +13,7 @@
 #include "platform/ui/MessageBox.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -22,7 +23,8 @@ namespace app {
 
 namespace {
 
-const char* const SaveExtensions[] = {".bmp", ".jpg", ".rtv", ".wmf"}; // by filter index 1..4
+// By filter index 1..5.
+const char* const SaveExtensions[] = {".bmp", ".jpg", ".rtv", ".wmf", ".dxf"};
 
 // Shows a wait cursor and a status text while a long file operation runs.
 class BusyIndicator {
@@ -49,7 +51,7 @@ int FilterIndex(const QFileDialog* dialog) {
 } // namespace
 
 QString Tmainform::MendExtension(const QString& fileName, int filterIndex) {
-    if (filterIndex < 1 || filterIndex > 4) return fileName;
+    if (filterIndex < 1 || filterIndex > 5) return fileName;
     const QString wanted = SaveExtensions[filterIndex - 1];
     const int dot = int(fileName.lastIndexOf('.'));
     const QString extension = dot >= 0 ? fileName.mid(dot) : QString();
@@ -112,6 +114,14 @@ void Tmainform::OpenFile(const QString& fileName, int filterIndex) {
     GISPanel1->SetExtent(20, 20, ExtentMin.x, ExtentMax.x, ExtentMin.y, ExtentMax.y);
     GISPanel1->Redraw();
     UpdateInformation();
+    if (filterIndex == 3) {
+        // Save writes the drawing back to its file, unless it held work of its own.
+        if (!drawingChanged_) drawingFile_ = fileName;
+    } else {
+        rasterChanged_ = false;
+    }
+    AddRecentFile(fileName, filterIndex);
+    ShowStatus("Opened " + QFileInfo(fileName).fileName());
 }
 
 QString Tmainform::SaveFile(const QString& fileName, int filterIndex) {
@@ -140,8 +150,45 @@ QString Tmainform::SaveFile(const QString& fileName, int filterIndex) {
         }
     } catch (const platform::FileError& e) {
         platform::ShowMessage(QString::fromStdString(e.what()), this);
+        return {};
     }
+    switch (filterIndex) {
+    case 1:
+    case 2:
+        rasterChanged_ = false;
+        break;
+    case 3:
+        drawingFile_ = name;
+        drawingChanged_ = false;
+        break;
+    case 5: // a whole drawing, for other programs
+        drawingChanged_ = false;
+        break;
+    default: // a metafile is a picture of the drawing, not the drawing
+        break;
+    }
+    AddRecentFile(name, filterIndex);
+    ShowStatus("Saved " + QFileInfo(name).fileName());
     return name;
+}
+
+bool Tmainform::SaveDrawing() {
+    if (drawingFile_.isEmpty()) return SaveAs(3);
+    return !SaveFile(drawingFile_, 3).isEmpty();
+}
+
+bool Tmainform::SaveAs(int filterIndex) {
+    const QStringList filters = SaveDialog1->nameFilters();
+    if (filterIndex >= 1 && filterIndex <= filters.size())
+        SaveDialog1->selectNameFilter(filters.at(filterIndex - 1));
+    SaveDialog1->setDirectory(DialogFolder());
+    if (SaveDialog1->exec() != QDialog::Accepted || SaveDialog1->selectedFiles().isEmpty())
+        return false;
+    lastFolder_ = SaveDialog1->directory().absolutePath();
+    const QString used = SaveFile(SaveDialog1->selectedFiles().first(), FilterIndex(SaveDialog1));
+    if (used.isEmpty()) return false;
+    SaveDialog1->selectFile(used);
+    return true;
 }
 
 void Tmainform::SaveVectorsAsMetafile(const std::string& fileName) {
@@ -159,6 +206,7 @@ void Tmainform::SB4of2Click() {
     Selection->Lists.clear();
     for (auto& [layer, name] : doomed)
         if (layer) layer->DeleteList(name, true);
+    if (!doomed.empty()) MarkDrawingChanged();
     RefreshLayerLists(false);
     GISPanel1->Redraw();
 }
@@ -171,18 +219,22 @@ void Tmainform::OpenStartupFile(const QString& fileName) {
 }
 
 void Tmainform::SB1of1Click() {
+    OpenDialog1->setDirectory(DialogFolder());
     if (OpenDialog1->exec() != QDialog::Accepted || OpenDialog1->selectedFiles().isEmpty()) return;
+    lastFolder_ = OpenDialog1->directory().absolutePath();
     OpenFile(OpenDialog1->selectedFiles().first(), FilterIndex(OpenDialog1));
 }
 
 void Tmainform::SB2of1Click() {
-    if (SaveDialog1->exec() != QDialog::Accepted || SaveDialog1->selectedFiles().isEmpty()) return;
-    const QString used = SaveFile(SaveDialog1->selectedFiles().first(), FilterIndex(SaveDialog1));
-    SaveDialog1->selectFile(used);
+    SaveAs(0); // the type chosen last
 }
 
 void Tmainform::Exit2Click() {
     close();
+}
+
+QString Tmainform::DialogFolder() const {
+    return lastFolder_.isEmpty() ? QDir::currentPath() : lastFolder_;
 }
 
 } // namespace app

@@ -55,6 +55,8 @@ void Tmainform::SB3of1Click() {
     GISPanel1->SetExtent(0, 0, 0, width, 0, height);
     GISPanel1->Redraw();
     UpdateInformation();
+    MarkRasterChanged(); // a scan is work that a close must not lose
+    ShowStatus(QString("Scanned %1 × %2 pixels").arg(width).arg(height));
 }
 
 } // namespace app

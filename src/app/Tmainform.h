@@ -11,6 +11,8 @@
 //   FileCommands.cpp      open, save, exit
 //   ScanCommand.cpp       scan
 //   MapMouse.cpp          the map canvas's mouse events
+//   DesktopHabits.cpp     keys, the status line, unsaved work and the close prompt
+//   Settings.cpp          what is kept between runs, the recent files
 
 #include "canvas/ShiftState.h"
 #include "drawing/DXF_Object.h"
@@ -32,6 +34,7 @@ class QComboBox;
 class QFileDialog;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QRadioButton;
 class QSpinBox;
 class QToolButton;
@@ -102,6 +105,7 @@ public:
     Point3D ExtentMax{-1e10, -1e10, -1e10};
 
     // Drawing attributes of new entities and raster tools.
+    static constexpr platform::Colour StartPenColour = 0xFE00FE; // magenta
     platform::Colour ForeColor = 0;
     int LineWidth = 1;
     std::uint8_t LineStyle = 0;
@@ -153,6 +157,29 @@ public:
     void Track_timerTimer();
     void SB3of2Click();
 
+    // The status line of the info bar: what the last command did.
+    void ShowStatus(const QString& text);
+    // Work that a close would lose. Commands that change the drawing or the raster say so;
+    // opening and saving files clear it.
+    void MarkDrawingChanged() { drawingChanged_ = true; }
+    void MarkRasterChanged() { rasterChanged_ = true; }
+    bool UnsavedDrawing() const { return drawingChanged_; }
+    bool UnsavedRaster() const { return rasterChanged_; }
+    // Asks Save / Discard / Cancel when there is unsaved work; true when the window may
+    // close (nothing to lose, discarded, or saved).
+    bool MaybeSave();
+    // Ends a zoom band, pan or the open group list (Escape).
+    void CancelMouseWork();
+
+    // Kept between runs (Settings.cpp). The window's place first, before it is shown; false
+    // when none was kept. The rest when the window is first shown.
+    bool RestoreWindowGeometry();
+    void LoadSettings();
+    void SaveSettings();
+    void AddRecentFile(const QString& fileName, int filterIndex);
+    QStringList RecentFiles() const;
+    QMenu* RecentMenu = nullptr;
+
     void ApplyAttributes();
     void SetUpMap(Point3D min, Point3D max);
     void ShowGroup(int group);
@@ -161,7 +188,13 @@ public:
     // File commands. OpenFile/SaveFile do the work of the dialogs' commands for one name
     // and filter index (1 bitmap, 2 JPEG, 3 RTV, 4 metafile, 5 DXF).
     void OpenFile(const QString& fileName, int filterIndex);
-    QString SaveFile(const QString& fileName, int filterIndex); // returns the name used
+    // Returns the name used, or an empty string when the save failed (the user was told).
+    QString SaveFile(const QString& fileName, int filterIndex);
+    // Save: the drawing again to the drawing file last opened or saved, else as Save As
+    // with the drawing type chosen. False when nothing was saved.
+    bool SaveDrawing();
+    // Save As: the save dialog with a filter chosen; false when cancelled or failed.
+    bool SaveAs(int filterIndex);
     // Opens a raster named on the command line, by its content.
     void OpenStartupFile(const QString& fileName);
     static QString MendExtension(const QString& fileName, int filterIndex);
@@ -195,6 +228,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
@@ -219,6 +253,10 @@ private:
                       bool drawUnselected);
     void ConnectWindows();
     void ConnectConversion();
+    void ConnectDesktopHabits();
+    void DisableUnbuiltCommands();
+    void FillRecentMenu();
+    QString DialogFolder() const;
     void SetPaintBoxCursorArrowUnlessSpecial();
     void SB4of7Click();
     void ChangeMouse1Click();
@@ -261,6 +299,9 @@ public:
 private:
     bool shown_ = false;
     bool trackingOn_ = false;
+    bool drawingChanged_ = false, rasterChanged_ = false;
+    QString drawingFile_; // the RTV file the drawing was last opened from or saved to
+    QString lastFolder_;
 };
 
 } // namespace app

@@ -37,33 +37,7 @@ void WriteDxfGroup(std::ostream& out, int code, long long value) {
 }
 
 std::string FormatDxfReal(double x) {
-    return FormatReal(x, '.');
-}
-
-std::string FormatDefaultReal(double x) {
-    if (std::isfinite(x) && x != 0) {
-        // Keep 40 significant bits, rounding to nearest, as the 6-byte real does.
-        int exponent = 0;
-        const double mantissa = std::frexp(x, &exponent);
-        x = std::ldexp(std::nearbyint(std::ldexp(mantissa, 40)), exponent - 40);
-        if (std::fabs(x) < 0x1p-129) x = 0; // below the smallest 6-byte real
-    }
-    if (!std::isfinite(x)) return std::isnan(x) ? " Nan" : (x < 0 ? "-Inf" : " Inf");
-    char buf[64];
-    const auto end =
-        std::to_chars(buf, buf + sizeof buf, std::fabs(x), std::chars_format::scientific, 14);
-    // d.dddddddddddddde+XX with at least two exponent digits.
-    const std::string s(buf, end.ptr);
-    const auto e = s.find('e');
-    const char sign = s[e + 1];
-    const std::size_t exponentDigits = s.size() - (e + 2);
-    std::string result(1, std::signbit(x) && x != 0 ? '-' : ' ');
-    result.append(s, 0, e);
-    result += 'E';
-    result += sign;
-    if (exponentDigits < 4) result.append(4 - exponentDigits, '0');
-    result.append(s, e + 2, std::string::npos);
-    return result;
+    return FormatReal(x);
 }
 
 std::string DXF_Entity::DXFName() const {
@@ -95,7 +69,7 @@ void Text_::WriteDXF(std::ostream& out, const std::string& layerName) const {
     DXF_Entity::WriteDXF(out, layerName);
     WriteDXFPoint(out, 10, Pos);
     WriteDxfGroup(out, 40, FormatDxfReal(Height));
-    WriteDxfGroup(out, 50, FormatDefaultReal(Angle / 10));
+    WriteDxfGroup(out, 50, platform::FormatReal48(Angle / 10));
     WriteDxfGroup(out, 1, TextString);
     if (Align != 0) {
         WriteDXFPoint(out, 11, Pos);

@@ -239,6 +239,7 @@ TEST_F(ScanCommand, TheTestPatternLandsInTheRasterAtTheChosenResolutionAndMode) 
         EXPECT_EQ(wrong, 0) << s.mode;
         // The extent follows the scan; the window's own extent stays.
         EXPECT_EQ(form.ExtentMax.x, 800);
+        EXPECT_TRUE(form.UnsavedRaster());
     }
 }
 
@@ -289,6 +290,7 @@ TEST_F(ScanCommand, ACancelledOrFailedScanLeavesTheRasterAndSaysSo) {
     EXPECT_EQ(form.GISPanel1->Raster().Width(), 800);
     EXPECT_EQ(form.GISPanel1->Raster().Height(), 600);
     EXPECT_EQ(form.GISPanel1->Raster().Pixel(5, 5), before);
+    EXPECT_FALSE(form.UnsavedRaster());
 }
 
 TEST_F(ScanCommand, APreviewOfTheWholeAreaAndADragOnItChooseWhatIsScanned) {

@@ -72,21 +72,5 @@ TEST(DxfOutputTest, AxisTextAndArcGroups) {
               (Strings{"11", "1.000", "21", "2.000", "31", "0.000", "72", "2"}));
 }
 
-TEST(DxfOutputTest, DefaultRealNotation) {
-    const std::pair<double, const char*> cases[] = {
-        {45, " 4.50000000000000E+0001"},
-        {0, " 0.00000000000000E+0000"},
-        {-0.5, "-5.00000000000000E-0001"},
-        {123456.75, " 1.23456750000000E+0005"},
-        // A 6-byte real keeps 40 bits: 0.1 reads 0.100000000000023.
-        {0.1, " 1.00000000000023E-0001"},
-    };
-    for (const auto& [x, text] : cases) {
-        EXPECT_EQ(FormatDefaultReal(x), text) << x;
-        EXPECT_EQ(FormatDefaultReal(x).size(), 23u);
-    }
-    EXPECT_EQ(FormatDxfReal(-1234.5678), "-1234.568");
-}
-
 } // namespace
 } // namespace drawing

@@ -62,11 +62,14 @@ main=$(wait_window '^Penwright$') || fail "no window titled Penwright"
 sleep 1
 before=$(map_saturation)
 
-# File → Scan: the menu opens on its first item; Scan is the third.
+# File → Scan by its mnemonic: "c" picks S&can, the first item with that letter (Copy to
+# Clipboard shares it, so the letter may only select it), and Return runs it.
 xdotool windowfocus --sync "$main"
 xdotool key alt+f
 sleep 0.5
-xdotool key Down Down Return
+xdotool key c
+sleep 0.3
+xdotool key Return
 
 selection=$(wait_window '^Select Source$') || fail "no Select Source dialog"
 sleep 0.5 # the search for devices runs on its own thread
