@@ -9,6 +9,7 @@
 //   ToolGroups.cpp        groups, option panels, tool buttons, info bar buttons
 //   Attributes.cpp        attribute controls and ApplyAttributes
 //   FileCommands.cpp      open, save, exit
+//   ScanCommand.cpp       scan
 //   MapMouse.cpp          the map canvas's mouse events
 //   DesktopHabits.cpp     keys, the status line, unsaved work and the close prompt
 //   Settings.cpp          what is kept between runs, the recent files
@@ -211,6 +212,7 @@ public:
     void SB4of2Click(); // delete the selected entity lists
     void SB1of1Click();
     void SB2of1Click();
+    void SB3of1Click(); // scan (ScanCommand.cpp)
     void Exit2Click();
     void GISPanel1MouseMove(QObject* sender, canvas::ShiftState shift, int x, int y);
     void GISPanel1MouseDown(QObject* sender, Qt::MouseButton button, canvas::ShiftState shift,
