@@ -1,13 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Open, save and exit. The commands choose a file, check or mend its extension and hand
-// the work to the map canvas and the raster file readers and writers.
+// the work to the map canvas, the raster file readers and writers and the drawing files.
+// The table of file formats (platform/FileFormats.h) gives the dialogs' types, the
+// extensions and the format a file's content shows: a file opened under a type its
+// content does not match is opened as what it is.
 
 #include "app/Tmainform.h"
 #include "canvas/TGISPanel.h"
 #include "dialogs/TLayerForm.h"
 #include "drawing/DXF_exception.h"
 #include "drawing/DxfFile.h"
+#include "drawing/DxfReader.h"
+#include "drawing/WmfImport.h"
 #include "platform/FileError.h"
+#include "platform/FileFormats.h"
 #include "platform/RasterFiles.h"
 #include "platform/WmfCanvas.h"
 #include "platform/ui/MessageBox.h"
@@ -22,9 +28,6 @@
 namespace app {
 
 namespace {
-
-// By filter index 1..5.
-const char* const SaveExtensions[] = {".bmp", ".jpg", ".rtv", ".wmf", ".dxf"};
 
 // Shows a wait cursor and a status text while a long file operation runs.
 class BusyIndicator {
@@ -50,9 +53,14 @@ int FilterIndex(const QFileDialog* dialog) {
 
 } // namespace
 
+const char* const Tmainform::OpenFilter = platform::OpenDialogFilter();
+const char* const Tmainform::SaveFilter = platform::SaveDialogFilter();
+
 QString Tmainform::MendExtension(const QString& fileName, int filterIndex) {
-    if (filterIndex < 1 || filterIndex > 5) return fileName;
-    const QString wanted = SaveExtensions[filterIndex - 1];
+    const platform::FileFormatEntry* entry =
+        platform::FormatEntry(platform::FormatOfFilterIndex(filterIndex));
+    if (!entry) return fileName;
+    const QString wanted = entry->Extension;
     const int dot = int(fileName.lastIndexOf('.'));
     const QString extension = dot >= 0 ? fileName.mid(dot) : QString();
     return extension.toUpper() == wanted.toUpper() ? fileName : fileName + wanted;
@@ -64,6 +72,10 @@ void Tmainform::OpenFile(const QString& fileName, int filterIndex) {
         return;
     }
     const std::string name = QFile::encodeName(fileName).toStdString();
+    // The content decides where it shows a format the program opens.
+    const platform::FileFormatEntry* shown = platform::FormatEntry(platform::FormatOfFile(name));
+    if (shown && shown->FilterIndex != 0) filterIndex = shown->FilterIndex;
+    QString skipped; // what a drawing file held that the drawing cannot
     try {
         BusyIndicator busy(Labelinfo, "Opening " + QFileInfo(fileName).fileName() + "…");
         switch (filterIndex) {
@@ -95,9 +107,19 @@ void Tmainform::OpenFile(const QString& fileName, int filterIndex) {
             Selection->LoadRTV(name, *Drawing);
             break;
         }
+        case 4:
+        case 5: {
+            // Either reader changes the drawing only when the whole file was read.
+            if (filterIndex == 4)
+                skipped = QString::fromStdString(drawing::LoadWMF(name, *Drawing).SkippedText());
+            else
+                skipped = QString::fromStdString(drawing::LoadDXF(name, *Drawing).SkippedText());
+            DrawingOpen = true;
+            RefreshLayerLists(true);
+            MarkDrawingChanged(); // a new drawing of ours: Save asks where
+            break;
+        }
         default:
-            platform::ShowMessage(
-                "Opening metafiles and DXF files is not available in this version.", this);
             return;
         }
     } catch (const platform::FileError& e) {
@@ -117,16 +139,22 @@ void Tmainform::OpenFile(const QString& fileName, int filterIndex) {
     if (filterIndex == 3) {
         // Save writes the drawing back to its file, unless it held work of its own.
         if (!drawingChanged_) drawingFile_ = fileName;
-    } else {
+    } else if (filterIndex <= 2) {
         rasterChanged_ = false;
     }
     AddRecentFile(fileName, filterIndex);
     ShowStatus("Opened " + QFileInfo(fileName).fileName());
+    if (!skipped.isEmpty())
+        platform::ShowMessage("\"" + fileName +
+                                  "\": not read, having no counterpart in the drawing: " + skipped +
+                                  ".",
+                              this);
 }
 
 QString Tmainform::SaveFile(const QString& fileName, int filterIndex) {
     const QString name = MendExtension(fileName, filterIndex);
     const std::string path = QFile::encodeName(name).toStdString();
+    std::size_t notWritten = 0;
     try {
         BusyIndicator busy(Labelinfo, "Saving " + QFileInfo(name).fileName() + "…");
         switch (filterIndex) {
@@ -143,7 +171,7 @@ QString Tmainform::SaveFile(const QString& fileName, int filterIndex) {
             SaveVectorsAsMetafile(path);
             break;
         case 5:
-            drawing::SaveDXF(path, *Selection);
+            notWritten = drawing::SaveDXF(path, *Selection).NotFinite;
             break;
         default:
             break;
@@ -169,6 +197,10 @@ QString Tmainform::SaveFile(const QString& fileName, int filterIndex) {
     }
     AddRecentFile(name, filterIndex);
     ShowStatus("Saved " + QFileInfo(name).fileName());
+    if (notWritten > 0)
+        platform::ShowMessage("\"" + name + "\": " + QString::number(notWritten) +
+                                  " entities were left out: a coordinate was not a number.",
+                              this);
     return name;
 }
 
@@ -212,10 +244,10 @@ void Tmainform::SB4of2Click() {
 }
 
 void Tmainform::OpenStartupFile(const QString& fileName) {
-    QFile file(fileName);
-    QByteArray magic;
-    if (file.open(QIODevice::ReadOnly)) magic = file.read(2);
-    OpenFile(fileName, magic.startsWith("\xFF\xD8") ? 2 : 1);
+    // By content (OpenFile looks); a name the table knows says what to expect otherwise.
+    const platform::FileFormatEntry* entry = platform::FormatEntry(
+        platform::FormatOfExtension(QFile::encodeName(fileName).toStdString()));
+    OpenFile(fileName, entry && entry->FilterIndex != 0 ? entry->FilterIndex : 1);
 }
 
 void Tmainform::SB1of1Click() {
