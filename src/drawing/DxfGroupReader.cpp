@@ -121,8 +121,10 @@ bool GroupReader::ReadText(Group& g) {
         }
         int code = 0;
         const auto r = std::from_chars(codeLine.data(), codeLine.data() + codeLine.size(), code);
-        if (r.ec != std::errc() || r.ptr != codeLine.data() + codeLine.size() || code < 0)
+        if (r.ec != std::errc() || r.ptr != codeLine.data() + codeLine.size() || code < 0) {
+            if (line_ == 1) Fail("this is not a DXF file: it does not start with a group code");
             Fail("\"" + std::string(codeLine.substr(0, 40)) + "\" is not a group code");
+        }
         if (pos_ >= bytes_.size()) Fail("the file ends inside a group");
         g.Code = code;
         g.Text = TextLine();

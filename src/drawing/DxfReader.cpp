@@ -930,6 +930,10 @@ private:
             in_.Fail("blocks nested deeper than " + std::to_string(MaxNesting) +
                      " levels, or a block that inserts itself");
         const Block& block = found->second;
+        // Refuse before making anything when the insert would expand beyond the limit.
+        const std::size_t cells = std::size_t(insert.rows) * std::size_t(insert.columns);
+        const std::size_t each = ExpandedSize(found->first, block, 0);
+        if (each > 0 && (cells > MaxEntities || each * cells > MaxEntities - emitted_)) TooMany();
         const Inherited here = Resolve(insert.style, outer);
         const Affine local =
             Affine::Translation({-block.base.x, -block.base.y, -block.base.z})
@@ -951,6 +955,29 @@ private:
                 }
             }
         }
+    }
+
+    // The entities a block expands to, saturating beyond MaxEntities; remembered.
+    std::size_t ExpandedSize(const std::string& name, const Block& block, int depth) {
+        const auto known = expandedSize_.find(name);
+        if (known != expandedSize_.end()) return known->second;
+        if (depth >= MaxNesting)
+            in_.Fail("blocks nested deeper than " + std::to_string(MaxNesting) +
+                     " levels, or a block that inserts itself");
+        std::size_t total = 0;
+        for (const Shape& s : block.shapes) {
+            std::size_t n = 1;
+            if (s.kind == Shape::Insert) {
+                const auto child = blocks_.find(s.text);
+                n = child == blocks_.end() ? 0
+                                           : ExpandedSize(child->first, child->second, depth + 1);
+                const std::size_t cells = std::size_t(s.rows) * std::size_t(s.columns);
+                n = (n > 0 && cells > (MaxEntities + 1) / n) ? MaxEntities + 1 : n * cells;
+            }
+            total = std::min(total + n, MaxEntities + 1);
+        }
+        expandedSize_.emplace(name, total);
+        return total;
     }
 
     Inherited Resolve(const Style& style, const Inherited* outer) const {
@@ -1067,6 +1094,7 @@ private:
     std::map<std::string, Block> blocks_;
     std::vector<Shape> pendingInserts_;
     std::map<std::string, std::size_t> skipIndex_;
+    std::map<std::string, std::size_t> expandedSize_;
     std::size_t emitted_ = 0;
 
     // The entity being read.
