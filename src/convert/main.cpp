@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -54,9 +55,12 @@ int main(int argc, char** argv) {
         return Fail(2, "\"" + out + "\": the output must end in .rtv, .dxf, .wmf or .svg");
 
     // Texts in SVG need fonts, which need an application; it never opens a window.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QGuiApplication> application;
     int qtArgc = 1;
-    QGuiApplication application(qtArgc, argv);
+    if (outFormat == platform::FileFormat::Svg) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        application = std::make_unique<QGuiApplication>(qtArgc, argv);
+    }
 
     drawing::DXF_Object drawing("Penwright");
     convert::ConversionReport report;
