@@ -30,6 +30,13 @@ constexpr const char* Usage =
     "Exit status: 0 done, 1 IN could not be read, 2 wrong arguments, 3 OUT could not be\n"
     "written.\n";
 
+// Qt's own warnings (about the session a desktop would have) are no concern of a
+// command-line conversion; serious messages still go to standard error.
+void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "penwright-convert: %s\n", message.toLocal8Bit().constData());
+}
+
 int Fail(int status, const std::string& message) {
     std::fprintf(stderr, "penwright-convert: %s\n", message.c_str());
     return status;
@@ -58,6 +65,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<QGuiApplication> application;
     int qtArgc = 1;
     if (outFormat == platform::FileFormat::Svg) {
+        qInstallMessageHandler(QuietQtMessages);
         qputenv("QT_QPA_PLATFORM", "offscreen");
         application = std::make_unique<QGuiApplication>(qtArgc, argv);
     }

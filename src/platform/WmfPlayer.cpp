@@ -347,12 +347,18 @@ WmfPlayer::WmfPlayer(std::string_view bytes, const std::string& fileName) : file
     const std::uint16_t type = u16(pos), headerWords = u16(pos + 2), version = u16(pos + 4);
     if ((type != 1 && type != 2) || headerWords != 9 || (version != 0x0100 && version != 0x0300))
         fail("this is not a metafile: its header is not one");
+    const std::uint64_t declaredBytes = std::uint64_t(u32(pos + 6)) * 2;
+    const std::size_t headerStart = pos;
     pos += HeaderBytes;
+    bool ended = false;
     while (pos < bytes.size()) {
         if (bytes.size() - pos < 6) break; // a few bytes of padding after the last record
         const std::uint32_t words = u32(pos);
         const std::uint16_t function = u16(pos + 4);
-        if (function == MetaEof) break;
+        if (function == MetaEof) {
+            ended = true;
+            break;
+        }
         if (words < 3 || (bytes.size() - pos) / 2 < words) {
             char buf[96];
             std::snprintf(buf, sizeof buf, "the record 0x%04X at offset %zu has a bad size",
@@ -362,6 +368,9 @@ WmfPlayer::WmfPlayer(std::string_view bytes, const std::string& fileName) : file
         records_.push_back({pos, function, bytes.substr(pos + 6, std::size_t(words) * 2 - 6)});
         pos += std::size_t(words) * 2;
     }
+    // Without its end record, a file shorter than its header says has lost its end.
+    if (!ended && bytes.size() - headerStart < declaredBytes)
+        fail("the file ends before its last record (it is shorter than its header says)");
 
     if (placeable_ && box.width() != 0 && box.height() != 0) {
         frame_ = QRectF(0, 0, std::fabs(box.width()), std::fabs(box.height()));
