@@ -166,8 +166,12 @@ void Write(const selection_lists& selection, Output& out, DxfWriteReport& report
     w.Keyword(0, "ENDSEC");
 
     Section(w, "ENTITIES");
-    platform::Colour lastColour = 0;
-    int lastAci = dxf::NearestAci(0);
+    // Colours repeat: a small table remembers their numbers.
+    struct Remembered {
+        platform::Colour Colour = 0;
+        int Aci = 7;
+    };
+    std::array<Remembered, 64> remembered{};
     for (const Entity_List* list : selection.Lists) {
         const std::string layer = DxfLayerName(list->Layer ? list->Layer->Name : std::string());
         for (const auto& entity : list->Entities) {
@@ -175,13 +179,11 @@ void Write(const selection_lists& selection, Output& out, DxfWriteReport& report
                 ++report.NotFinite;
                 continue;
             }
-            if (entity->Color != lastColour) {
-                lastColour = entity->Color;
-                lastAci = dxf::NearestAci(lastColour);
-            }
+            Remembered& r = remembered[(entity->Color * 2654435761u) >> 26];
+            if (r.Colour != entity->Color) r = {entity->Color, dxf::NearestAci(entity->Color)};
             const int lineType = LineTypeOf(entity->PenStyle);
             entity->WriteDXFGroups(
-                w, {layer, lastAci, lineType == 0 ? std::string_view() : LineTypes[lineType].Name});
+                w, {layer, r.Aci, lineType == 0 ? std::string_view() : LineTypes[lineType].Name});
             ++report.Written;
             out.MaybeFlush();
         }

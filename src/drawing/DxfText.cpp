@@ -113,6 +113,14 @@ std::string Unescape(std::string_view s) {
 
 } // namespace
 
+bool NeedsNoEncoding(std::string_view text) {
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x20 || c >= 0x7F || c == '^') return false;
+    }
+    return true;
+}
+
 std::string EscapeControls(std::string_view text) {
     if (std::none_of(text.begin(), text.end(),
                      [](char c) { return NeedsCaret(static_cast<unsigned char>(c)); }))

@@ -20,6 +20,9 @@ namespace drawing::dxf {
 // notation, characters outside Windows-1252 as \U+XXXX. Pure ASCII passes unchanged.
 std::string EncodeForFile(std::string_view text);
 
+// True for printable ASCII without carets, which every flavour writes as it is.
+bool NeedsNoEncoding(std::string_view text);
+
 // Only the caret notation, leaving every other byte as it is.
 std::string EscapeControls(std::string_view text);
 

@@ -47,7 +47,10 @@ void DxfGroupWriter::Line(std::string_view value) {
 
 void DxfGroupWriter::Text(int code, std::string_view value) {
     Code(code);
-    Line(WholeFile() ? dxf::EncodeForFile(value) : dxf::EscapeControls(value));
+    if (dxf::NeedsNoEncoding(value))
+        Line(value);
+    else
+        Line(WholeFile() ? dxf::EncodeForFile(value) : dxf::EscapeControls(value));
 }
 
 void DxfGroupWriter::Keyword(int code, std::string_view value) {
