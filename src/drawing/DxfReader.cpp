@@ -1016,8 +1016,8 @@ private:
             entity = std::make_unique<Line_>(s.a, s.b, 1, pen, 0);
             break;
         case Shape::Polyline:
-            entity = std::make_unique<Polyline_>(WorldZAxis, std::span<const Point3>(s.points), 1,
-                                                 pen, clear, look.Rgb, 0, s.closed);
+            entity = std::make_unique<Polyline_>(WorldZAxis, std::move(s.points), 1, pen, clear,
+                                                 look.Rgb, 0, s.closed);
             break;
         case Shape::Circle:
             entity =
@@ -1066,11 +1066,13 @@ private:
         return int(layers_.size()) - 1;
     }
 
+    // By the name as the file writes it; decoded once per name.
     int LayerOf(std::string_view raw) {
-        if (lastLayer_ >= 0 && raw == lastLayerRaw_) return lastLayer_;
-        lastLayerRaw_.assign(raw);
-        lastLayer_ = LayerByName(raw.empty() ? std::string("0") : decoder_.Decode(raw));
-        return lastLayer_;
+        const auto known = rawLayerIndex_.find(raw);
+        if (known != rawLayerIndex_.end()) return known->second;
+        const int index = LayerByName(raw.empty() ? std::string("0") : decoder_.Decode(raw));
+        rawLayerIndex_.emplace(std::string(raw), index);
+        return index;
     }
 
     void Skip(const std::string& what) {
@@ -1089,8 +1091,13 @@ private:
     dxf::TextDecoder decoder_;
     std::vector<LayerInfo> layers_;
     std::unordered_map<std::string, int> layerIndex_;
-    std::string lastLayerRaw_;
-    int lastLayer_ = -1;
+    struct NameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const {
+            return std::hash<std::string_view>()(s);
+        }
+    };
+    std::unordered_map<std::string, int, NameHash, std::equal_to<>> rawLayerIndex_;
     std::map<std::string, Block> blocks_;
     std::vector<Shape> pendingInserts_;
     std::map<std::string, std::size_t> skipIndex_;
