@@ -116,7 +116,6 @@ void Tmainform::OpenFile(const QString& fileName, int filterIndex) {
                 skipped = QString::fromStdString(drawing::LoadDXF(name, *Drawing).SkippedText());
             DrawingOpen = true;
             RefreshLayerLists(true);
-            MarkDrawingChanged(); // a new drawing of ours: Save asks where
             break;
         }
         default:
