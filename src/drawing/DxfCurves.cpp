@@ -218,8 +218,9 @@ std::vector<Point3> SplinePoints(int degree, std::span<const double> knots,
     double d[12][4];
     for (int s = 0; s <= samples; ++s) {
         const double u = s == samples ? u1 : u0 + (u1 - u0) * s / samples;
-        std::size_t k = std::size_t(degree);
-        while (k + 1 < n && knots[k + 1] <= u) ++k;
+        // The span: the last knot index k in [degree, n - 1] with knots[k] <= u.
+        const auto first = knots.begin() + degree, last = knots.begin() + std::ptrdiff_t(n);
+        std::size_t k = std::size_t(std::upper_bound(first + 1, last, u) - knots.begin()) - 1;
         for (int j = 0; j <= degree; ++j) {
             const std::size_t i = k - std::size_t(degree) + std::size_t(j);
             const double w = weights.empty() ? 1 : weights[i];

@@ -24,8 +24,9 @@
 // into the caller's only at the end, so a bad file changes nothing. Beyond the checks of
 // the group reader: a file that ends inside a section is an error, blocks nested deeper
 // than 16 levels (or inserting themselves) are an error, and so is a file that would
-// expand to more than MaxEntities entities. Counts in the file are never used to size
-// anything. Cost: one pass over the bytes; inserts cost their expanded size.
+// expand to more than MaxEntities entities or MaxPoints polyline points (curves included).
+// Counts in the file are never used to size anything. Cost: one pass over the bytes;
+// inserts cost their expanded size.
 
 #include "drawing/DxfReader.h"
 
@@ -55,6 +56,7 @@ using dxf::Group;
 using platform::Colour;
 
 constexpr std::size_t MaxEntities = 10'000'000;
+constexpr std::size_t MaxPoints = 50'000'000; // of all polylines together
 constexpr int MaxNesting = 16;
 constexpr double DegToRad = std::numbers::pi / 180;
 constexpr const char* TextFont = "Arial";
@@ -1016,6 +1018,10 @@ private:
             entity = std::make_unique<Line_>(s.a, s.b, 1, pen, 0);
             break;
         case Shape::Polyline:
+            points_ += s.points.size();
+            if (points_ > MaxPoints)
+                in_.Fail("the drawing would have more than " + std::to_string(MaxPoints) +
+                         " polyline points");
             entity = std::make_unique<Polyline_>(WorldZAxis, std::move(s.points), 1, pen, clear,
                                                  look.Rgb, 0, s.closed);
             break;
@@ -1102,7 +1108,7 @@ private:
     std::vector<Shape> pendingInserts_;
     std::map<std::string, std::size_t> skipIndex_;
     std::map<std::string, std::size_t> expandedSize_;
-    std::size_t emitted_ = 0;
+    std::size_t emitted_ = 0, points_ = 0;
 
     // The entity being read.
     Shape scratch_;
