@@ -59,7 +59,7 @@ void TPosterPrint::PrintPoster() {
 
     platform::QtCanvas canvas(static_cast<QPaintDevice*>(&printer_));
     if (!canvas.Begin()) throw std::runtime_error("The printer cannot start a document.");
-    const int labelHeight = int(std::lround(canvas.GetFont().Size * printer_.resolution() / 72.0));
+    const int labelHeight = int(std::lround(platform::Font{}.Size * printer_.resolution() / 72.0));
     for (int i = 1; i <= horzPages_; ++i) {
         for (int j = 1; j <= vertPages_; ++j) {
             if (printer_.printerState() == QPrinter::Aborted) break;
@@ -69,6 +69,11 @@ void TPosterPrint::PrintPoster() {
             canvas.BrushRef().Style = platform::BrushStyle::Clear;
             canvas.Rectangle(frame.left(), frame.top(), frame.right() + 1, frame.bottom() + 1);
             if (LabelPages) {
+                // The printer's own font, whatever the picture of the last page chose, its
+                // points counted in printer dots.
+                platform::Font font;
+                font.Height = -labelHeight;
+                canvas.SetFont(font);
                 canvas.SetTextAlign(platform::AlignLeft | platform::AlignTop);
                 char label[32];
                 std::snprintf(label, sizeof label, "H%d  V%d", i, j);
