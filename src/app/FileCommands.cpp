@@ -24,6 +24,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <algorithm>
 
 namespace app {
 
@@ -46,6 +47,21 @@ private:
     QLabel* status_;
     QString old_;
 };
+
+// A drawing read from another program may lie far from the map (a CAD file in survey
+// coordinates): when none of it overlaps the map's extent, the view moves to it.
+void ShowDrawingIfOffTheMap(const drawing::DXF_Object& dxf, canvas::TGISPanel& map,
+                            const Point3D& extentMin, const Point3D& extentMax) {
+    drawing::Point3 max{-1e300, -1e300, 0}, min{1e300, 1e300, 0};
+    for (const auto& layer : dxf.Layers)
+        for (const auto& list : layer->Lists) list->ExtendBounds(max, min);
+    if (!(min.x <= max.x && min.y <= max.y)) return; // nothing there
+    const bool overlaps = min.x <= extentMax.x && max.x >= extentMin.x && min.y <= extentMax.y &&
+                          max.y >= extentMin.y;
+    if (overlaps) return;
+    const double margin = std::max({max.x - min.x, max.y - min.y, 1.0}) / 20;
+    map.ZoomToRect(min.x - margin, max.x + margin, min.y - margin, max.y + margin);
+}
 
 int FilterIndex(const QFileDialog* dialog) {
     return int(dialog->nameFilters().indexOf(dialog->selectedNameFilter())) + 1;
@@ -134,6 +150,7 @@ void Tmainform::OpenFile(const QString& fileName, int filterIndex) {
     GISPanel1->Image.Visible = true;
     GISPanel1->SetExtent(20, 20, ExtentMin.x, ExtentMax.x, ExtentMin.y, ExtentMax.y);
     GISPanel1->Redraw();
+    if (filterIndex >= 4) ShowDrawingIfOffTheMap(*Drawing, *GISPanel1, ExtentMin, ExtentMax);
     UpdateInformation();
     if (filterIndex == 3) {
         // Save writes the drawing back to its file, unless it held work of its own.

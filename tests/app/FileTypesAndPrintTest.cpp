@@ -82,6 +82,18 @@ TEST(FileTypes, ADrawingOpensByItsContentWhateverTypeWasChosen) {
     EXPECT_EQ(w.form.GISPanel1->Raster().Width(), 800);
 }
 
+TEST(FileTypes, ADrawingFarFromTheMapIsBroughtIntoView) {
+    testing_support::TempDir dir;
+    const std::string dxf = dir.Path("survey.dxf");
+    testing_support::WriteAll(dxf, "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\nA\n10\n512000\n20\n"
+                                   "5410000\n11\n512100\n21\n5410050\n0\nENDSEC\n0\nEOF\n");
+    Window w;
+    w.form.OpenFile(QString::fromStdString(dxf), 5);
+    const QRect surface(QPoint(0, 0), w.form.GISPanel1->PaintBox()->size());
+    EXPECT_TRUE(surface.contains(w.form.GISPanel1->WorldToScreen(512000, 5410000)));
+    EXPECT_TRUE(surface.contains(w.form.GISPanel1->WorldToScreen(512100, 5410050)));
+}
+
 TEST(FileTypes, ABrokenDrawingFileChangesNothingAndSaysWhy) {
     testing_support::TempDir dir;
     Window w;
