@@ -27,6 +27,7 @@
 #include <functional>
 #include <set>
 #include <string_view>
+#include <unordered_set>
 
 namespace drawing {
 
@@ -90,13 +91,17 @@ void Write(const selection_lists& selection, Output& out, DxfWriteReport& report
     std::vector<std::pair<std::string, std::int32_t>> layerRows{{"0", 7}};
     bool lineTypeUsed[5] = {true, false, false, false, false};
     Point3 max{-1e300, -1e300, -1e300}, min{1e300, 1e300, 1e300};
+    std::unordered_set<const DXF_Entity*> notFinite; // rare: looked up only when there are any
     for (const Entity_List* list : selection.Lists) {
         const std::string name = DxfLayerName(list->Layer ? list->Layer->Name : std::string());
         if (layers.insert(name).second)
             layerRows.emplace_back(
                 name, dxf::NearestAci(PaletteColour(list->Layer ? list->Layer->LayerColor : 0)));
         for (const auto& entity : list->Entities) {
-            if (!entity->IsFinite()) continue;
+            if (!entity->IsFinite()) {
+                notFinite.insert(entity.get());
+                continue;
+            }
             lineTypeUsed[LineTypeOf(entity->PenStyle)] = true;
             entity->ExtendBounds(max, min);
         }
@@ -175,7 +180,7 @@ void Write(const selection_lists& selection, Output& out, DxfWriteReport& report
     for (const Entity_List* list : selection.Lists) {
         const std::string layer = DxfLayerName(list->Layer ? list->Layer->Name : std::string());
         for (const auto& entity : list->Entities) {
-            if (!entity->IsFinite()) {
+            if (!notFinite.empty() && notFinite.contains(entity.get())) {
                 ++report.NotFinite;
                 continue;
             }
