@@ -24,6 +24,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QProgressDialog>
 #include <algorithm>
 
 namespace app {
@@ -126,10 +127,23 @@ void Tmainform::OpenFile(const QString& fileName, int filterIndex) {
         case 4:
         case 5: {
             // Either reader changes the drawing only when the whole file was read.
-            if (filterIndex == 4)
+            if (filterIndex == 4) {
                 skipped = QString::fromStdString(drawing::LoadWMF(name, *Drawing).SkippedText());
-            else
-                skipped = QString::fromStdString(drawing::LoadDXF(name, *Drawing).SkippedText());
+            } else {
+                // Large files take a while: a progress bar that can cancel, and a window
+                // that stays alive (it takes no input meanwhile).
+                QProgressDialog progress("Reading " + QFileInfo(fileName).fileName() + "…",
+                                         "Cancel", 0, 1000, this);
+                progress.setObjectName("ReadProgress");
+                progress.setWindowModality(Qt::WindowModal);
+                progress.setMinimumDuration(700);
+                skipped = QString::fromStdString(
+                    drawing::LoadDXF(name, *Drawing, [&progress](double done) {
+                        progress.setValue(int(done * 1000));
+                        QApplication::processEvents();
+                        return !progress.wasCanceled();
+                    }).SkippedText());
+            }
             DrawingOpen = true;
             RefreshLayerLists(true);
             break;

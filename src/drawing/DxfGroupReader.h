@@ -41,6 +41,8 @@ public:
 
     double Real(const Group& g) const;
     long long Integer(const Group& g) const;
+    std::size_t Offset() const { return pos_; }
+    const std::string& FileName() const { return fileName_; }
     // Where the reader is, for messages: "line N" or "offset N".
     std::string Where() const;
     [[noreturn]] void Fail(const std::string& what) const;

@@ -39,6 +39,7 @@
 #include "drawing/Polyline_.h"
 #include "drawing/Text_.h"
 #include "platform/Canvas.h"
+#include "platform/FileError.h"
 #include "platform/MappedFile.h"
 
 #include <algorithm>
@@ -193,8 +194,9 @@ std::string PlainText(const std::string& s, bool mtext) {
 class Reader {
 public:
     Reader(std::string_view bytes, const std::string& fileName, DXF_Object& drawing,
-           DxfReadReport& report)
-        : in_(bytes, fileName), drawing_(drawing), report_(report) {
+           DxfReadReport& report, const DxfProgress& progress)
+        : in_(bytes, fileName), drawing_(drawing), report_(report), progress_(progress),
+          size_(std::max<std::size_t>(bytes.size(), 1)) {
         report_.Binary = in_.IsBinary();
         LayerOf("0");
     }
@@ -354,6 +356,11 @@ private:
             }
             if (block && Is(g.Text, "ENDSEC")) in_.Fail("a block without its end (ENDBLK)");
             Entity(g.Text, block, section);
+            if (progress_ && ++sinceProgress_ == ProgressEvery) {
+                sinceProgress_ = 0;
+                if (!progress_(double(in_.Offset()) / double(size_)))
+                    throw platform::FileError(in_.FileName(), "reading was cancelled");
+            }
         }
     }
 
@@ -1091,9 +1098,14 @@ private:
         report_.Skipped.emplace_back(what, 1);
     }
 
+    static constexpr int ProgressEvery = 20000; // entities
+
     dxf::GroupReader in_;
     DXF_Object& drawing_;
     DxfReadReport& report_;
+    const DxfProgress& progress_;
+    std::size_t size_;
+    int sinceProgress_ = 0;
     dxf::TextDecoder decoder_;
     std::vector<LayerInfo> layers_;
     std::unordered_map<std::string, int> layerIndex_;
@@ -1137,17 +1149,19 @@ std::string DxfReadReport::SkippedText() const {
     return text;
 }
 
-DxfReadReport ReadDXF(std::string_view bytes, const std::string& fileName, DXF_Object& drawing) {
+DxfReadReport ReadDXF(std::string_view bytes, const std::string& fileName, DXF_Object& drawing,
+                      const DxfProgress& progress) {
     DxfReadReport report;
     DXF_Object read(drawing.Name);
-    Reader(bytes, fileName, read, report).Run();
+    Reader(bytes, fileName, read, report, progress).Run();
     drawing.TakeAll(read);
     return report;
 }
 
-DxfReadReport LoadDXF(const std::string& fileName, DXF_Object& drawing) {
+DxfReadReport LoadDXF(const std::string& fileName, DXF_Object& drawing,
+                      const DxfProgress& progress) {
     const platform::MappedFile file(fileName);
-    return ReadDXF(file.Bytes(), fileName, drawing);
+    return ReadDXF(file.Bytes(), fileName, drawing, progress);
 }
 
 } // namespace drawing

@@ -6,6 +6,7 @@
 #include "drawing/DXF_Object.h"
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -26,12 +27,18 @@ struct DxfReadReport {
     std::string SkippedText() const;
 };
 
+// Told now and then how far the reading is (0 to 1); answers false to stop it, which
+// then ends as a bad file does, with the message "reading was cancelled".
+using DxfProgress = std::function<bool(double done)>;
+
 // Reads the file's entities into layers of the drawing named as in the file (created
 // when missing). The drawing changes only when the whole file has been read: on a bad
 // file the platform::FileError names the file and the place, and the drawing is as it
 // was.
-DxfReadReport LoadDXF(const std::string& fileName, DXF_Object& drawing);
+DxfReadReport LoadDXF(const std::string& fileName, DXF_Object& drawing,
+                      const DxfProgress& progress = {});
 // The same for bytes in memory; fileName only names them in messages.
-DxfReadReport ReadDXF(std::string_view bytes, const std::string& fileName, DXF_Object& drawing);
+DxfReadReport ReadDXF(std::string_view bytes, const std::string& fileName, DXF_Object& drawing,
+                      const DxfProgress& progress = {});
 
 } // namespace drawing

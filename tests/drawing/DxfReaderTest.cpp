@@ -424,6 +424,27 @@ TEST(DxfReaderTest, BrokenFilesChangeNothingAndNameTheFileAndPlace) {
     }
 }
 
+TEST(DxfReaderTest, ProgressIsToldAndCanCancel) {
+    Groups many;
+    for (int i = 0; i < 50000; ++i)
+        many.insert(many.end(), {{0, "POINT"}, {8, "P"}, {10, std::to_string(i)}, {20, "0"}});
+    const std::string bytes = Entities(many);
+    std::vector<double> told;
+    DXF_Object drawing("d");
+    ReadDXF(bytes, "many.dxf", drawing, [&](double done) {
+        told.push_back(done);
+        return true;
+    });
+    ASSERT_EQ(told.size(), 2u);
+    EXPECT_GT(told[0], 0.3);
+    EXPECT_LT(told[0], told[1]);
+    EXPECT_LT(told[1], 1.0);
+    DXF_Object kept("k");
+    EXPECT_THROW(ReadDXF(bytes, "many.dxf", kept, [](double) { return false; }),
+                 platform::FileError);
+    EXPECT_EQ(kept.LayerCount(), 0);
+}
+
 TEST(DxfReaderTest, CountsInTheFileAllocateNothing) {
     // A polyline claiming two billion vertices has the two it holds.
     Read r(Entities({{0, "LWPOLYLINE"},
