@@ -68,13 +68,17 @@ TFPrintMap::TFPrintMap(QWidget* owner, PrinterChoice& printer, const platform::B
     memo->setReadOnly(true);
     memo->setEnabled(false);
     memo->setFrameStyle(QFrame::NoFrame);
+    memo->setLineWrapMode(QPlainTextEdit::NoWrap); // the lines are broken as written
+    memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    memo->setFont(dialogs::SansFont(7));
     memo->setStyleSheet("QPlainTextEdit { color: white; background: transparent; }");
-    memo->setGeometry(8, 8, 216, 76);
+    memo->setGeometry(4, 4, 224, 82);
 
-    Caption(panel, "Label1", "Number of horizontal pages:", QRect(8, 92, 150, 20));
-    SpinEdit1 = PageCount(panel, "SpinEdit1", QRect(166, 90, 52, 22));
-    Caption(panel, "Label2", "Number of vertical pages:", QRect(8, 122, 150, 20));
-    SpinEdit2 = PageCount(panel, "SpinEdit2", QRect(166, 120, 52, 22));
+    Caption(panel, "Label1", "Number of horizontal pages:", QRect(8, 92, 164, 20));
+    SpinEdit1 = PageCount(panel, "SpinEdit1", QRect(174, 90, 46, 22));
+    Caption(panel, "Label2", "Number of vertical pages:", QRect(8, 122, 164, 20));
+    SpinEdit2 = PageCount(panel, "SpinEdit2", QRect(174, 120, 46, 22));
 
     QPushButton* printRaster = Button(panel, "BitBtn3", "Print Raster", QRect(8, 156, 104, 26));
     QToolButton* setup = dialogs::GlyphButton(panel, "SpeedButton1", "Printer setup",
