@@ -201,6 +201,22 @@ TEST(DxfReaderTest, CurvesBecomePolylinesOnTheCurve) {
     ExpectNear(spline->Vertices.back(), {2, 0, 0});
 }
 
+TEST(DxfReaderTest, ARationalSplineIsAnExactArc) {
+    // A quarter of the unit circle as a rational quadratic B-spline.
+    const double w = std::sqrt(0.5);
+    Read r(Entities(
+        {{0, "SPLINE"}, {8, "S"},  {70, "4"}, {71, "2"}, {40, "0"}, {40, "0"},
+         {40, "0"},     {40, "1"}, {40, "1"}, {40, "1"}, {41, "1"}, {41, std::to_string(w)},
+         {41, "1"},     {10, "1"}, {20, "0"}, {30, "0"}, {10, "1"}, {20, "1"},
+         {30, "0"},     {10, "0"}, {20, "1"}, {30, "0"}}));
+    const auto* spline = r.First<Polyline_>("S", "Polyline_");
+    ASSERT_NE(spline, nullptr);
+    ASSERT_GE(spline->Vertices.size(), 16u);
+    for (const Point3& v : spline->Vertices) EXPECT_NEAR(std::hypot(v.x, v.y), 1, 1e-6);
+    ExpectNear(spline->Vertices.front(), {1, 0, 0});
+    ExpectNear(spline->Vertices.back(), {0, 1, 0});
+}
+
 TEST(DxfReaderTest, TextsInTheirEncodingAndWithoutFormatting) {
     const std::string old =
         Entities({{0, "TEXT"},
