@@ -225,6 +225,24 @@ TEST(MapSize, ConfirmingResizesTheRasterAndFitsTheSelection) {
     EXPECT_DOUBLE_EQ(line->EndPos.y, 500);
 }
 
+TEST(MapSize, AnEmptySelectionShowsTheStartingBoxAndScalesNothing) {
+    Window w;
+    ModalWatcher watcher([](QWidget* modal) -> void {
+        auto* dialog = qobject_cast<dialogs::TSetform*>(modal);
+        if (!dialog) {
+            modal->close();
+            return;
+        }
+        EXPECT_EQ(dialog->Edit3->text(), "2000000.000");
+        EXPECT_EQ(dialog->Edit4->text(), "2000000.000");
+        dialog->Edit1->setText("640");
+        dialog->SpeedButton1->click();
+    });
+    w.form.findChild<QToolButton*>("SB5of1")->click();
+    EXPECT_EQ(w.form.GISPanel1->Raster().Width(), 640);
+    EXPECT_EQ(w.form.GISPanel1->Raster().Height(), 600);
+}
+
 TEST(MapSize, ABadSizeChangesNothing) {
     Window w;
     w.AddLine("Walls", {10, 0, 0}, {20, 50, 0});
