@@ -10,6 +10,7 @@
 //   Attributes.cpp        attribute controls and ApplyAttributes
 //   FileCommands.cpp      open, save, exit, delete layers
 //   PrintCommands.cpp     print, the poster, the map size
+//   ScanCommand.cpp       scan
 //   MapMouse.cpp          the map canvas's mouse events
 //   DesktopHabits.cpp     keys, the status line, unsaved work and the close prompt
 //   Settings.cpp          what is kept between runs, the recent files
@@ -221,6 +222,7 @@ public:
     print::PrinterChoice& Printer();
     void SB1of1Click();
     void SB2of1Click();
+    void SB3of1Click(); // scan (ScanCommand.cpp)
     void Exit2Click();
     void GISPanel1MouseMove(QObject* sender, canvas::ShiftState shift, int x, int y);
     void GISPanel1MouseDown(QObject* sender, Qt::MouseButton button, canvas::ShiftState shift,

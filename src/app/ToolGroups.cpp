@@ -198,6 +198,7 @@ void Tmainform::ConnectCommands() {
     // File group.
     command("SB1of1", "Raster1", [this] { SB1of1Click(); });
     command("SB2of1", "Save1", [this] { SB2of1Click(); });
+    command("SB3of1", "Scan1", [this] { SB3of1Click(); });
     command(nullptr, "Exit2", [this] { Exit2Click(); });
     // Raster group.
     command("SB1of3", "Text1", [this] {
