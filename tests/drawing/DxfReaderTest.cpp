@@ -203,10 +203,9 @@ TEST(DxfReaderTest, CurvesBecomePolylinesOnTheCurve) {
 
 TEST(DxfReaderTest, ARationalSplineIsAnExactArc) {
     // A quarter of the unit circle as a rational quadratic B-spline.
-    const double w = std::sqrt(0.5);
     Read r(Entities(
         {{0, "SPLINE"}, {8, "S"},  {70, "4"}, {71, "2"}, {40, "0"}, {40, "0"},
-         {40, "0"},     {40, "1"}, {40, "1"}, {40, "1"}, {41, "1"}, {41, std::to_string(w)},
+         {40, "0"},     {40, "1"}, {40, "1"}, {40, "1"}, {41, "1"}, {41, "0.7071067811865476"},
          {41, "1"},     {10, "1"}, {20, "0"}, {30, "0"}, {10, "1"}, {20, "1"},
          {30, "0"},     {10, "0"}, {20, "1"}, {30, "0"}}));
     const auto* spline = r.First<Polyline_>("S", "Polyline_");
