@@ -18,11 +18,10 @@ namespace {
 
 constexpr std::size_t Entities = 1000000;
 
-const std::string& BenchFile() {
-    static const std::string file = (std::filesystem::temp_directory_path() /
-                                     ("pw-bench-" + std::to_string(::getpid()) + ".dxf"))
-                                        .string();
-    return file;
+std::string BenchFile() {
+    return (std::filesystem::temp_directory_path() /
+            ("pw-bench-" + std::to_string(::getpid()) + ".dxf"))
+        .string();
 }
 
 struct RemoveAtExit {
