@@ -28,10 +28,12 @@ public:
 
 private:
     [[noreturn]] void Fail(const std::string& what);
+    void StartWriteBack(std::size_t written);
 
     std::string target_;
     std::string temp_;
     int fd_ = -1;
+    std::size_t written_ = 0, startedUpTo_ = 0;
 };
 
 } // namespace platform
