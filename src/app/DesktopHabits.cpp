@@ -22,8 +22,6 @@ namespace {
 
 // Tool buttons and menu items whose work comes in a later version.
 constexpr std::pair<const char*, const char*> Unbuilt[] = {
-    {"SB4of1", "Print1"},
-    {"SB5of1", "Reset1"},
     {"SB1of3", "Text1"},
     {"SB2of3", "Eraser1"},
     {"SB3of3", "FillBox1"},

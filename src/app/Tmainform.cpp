@@ -3,6 +3,7 @@
 
 #include "canvas/TGISPanel.h"
 #include "dialogs/TLayerForm.h"
+#include "print/PrinterChoice.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -46,6 +47,7 @@ Tmainform::Tmainform(QWidget* parent) : QMainWindow(parent) {
     ConnectWindows();
     ConnectConversion();
     ConnectDesktopHabits();
+    ConnectPrintCommands();
     connect(GISPanel1, &canvas::TGISPanel::MouseMoveEvent, this, &Tmainform::GISPanel1MouseMove);
 }
 

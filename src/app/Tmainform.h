@@ -8,7 +8,8 @@
 //   MainWindowLayout.cpp  building the components
 //   ToolGroups.cpp        groups, option panels, tool buttons, info bar buttons
 //   Attributes.cpp        attribute controls and ApplyAttributes
-//   FileCommands.cpp      open, save, exit
+//   FileCommands.cpp      open, save, exit, delete layers
+//   PrintCommands.cpp     print, the poster, the map size
 //   ScanCommand.cpp       scan
 //   MapMouse.cpp          the map canvas's mouse events
 //   DesktopHabits.cpp     keys, the status line, unsaved work and the close prompt
@@ -43,8 +44,12 @@ class QWidget;
 namespace canvas {
 class TGISPanel;
 }
+namespace print {
+class PrinterChoice;
+}
 namespace dialogs {
 class TDisplayOptions;
+class TSetform;
 class THelpForm;
 class TLayerForm;
 class TTrackingForm;
@@ -143,6 +148,7 @@ public:
     dialogs::THelpForm* HelpForm = nullptr;
     dialogs::TLayerForm* LayerForm = nullptr;
     dialogs::Tinfoform* InfoForm = nullptr;
+    dialogs::TSetform* Setform = nullptr;
 
     // Vector display (VectorDisplay.cpp). The sender picks the target: the menu items
     // "Vector to Raster" and "Copy to Clipboard", anything else the map's surface.
@@ -186,7 +192,8 @@ public:
     void ShowOptionPanel(int optionGroup);
 
     // File commands. OpenFile/SaveFile do the work of the dialogs' commands for one name
-    // and filter index (1 bitmap, 2 JPEG, 3 RTV, 4 metafile, 5 DXF).
+    // and filter index (1 bitmap, 2 JPEG, 3 RTV, 4 metafile, 5 DXF); OpenFile goes by the
+    // file's content where that shows one of these.
     void OpenFile(const QString& fileName, int filterIndex);
     // Returns the name used, or an empty string when the save failed (the user was told).
     QString SaveFile(const QString& fileName, int filterIndex);
@@ -199,17 +206,20 @@ public:
     void OpenStartupFile(const QString& fileName);
     static QString MendExtension(const QString& fileName, int filterIndex);
 
-    static constexpr const char* OpenFilter =
-        "BMP file (*.bmp)|*.bmp|JPEG file  (*.jpg)|*.jpg|RTV file (*.rtv)|*.rtv|WMF file  "
-        "(*.wmf)|*.wmf|DXF file (*.dxf)|*.dxf";
-    static constexpr const char* SaveFilter =
-        "BMP file (*.bmp)|*.bmp|JPEG file (*.jpg)|*.jpg|RTV file (*.rtv)|*.rtv|WMF file "
-        "(*.wmf)|*.wmf|DXF file (*.dxf)|*.dxf";
+    // The dialogs' filters, from the table of file formats.
+    static const char* const OpenFilter;
+    static const char* const SaveFilter;
 
     // Handlers named after their components.
     // The visible vectors as a metafile of the map's size.
     void SaveVectorsAsMetafile(const std::string& fileName);
     void SB4of2Click(); // delete the selected entity lists
+    // Print (PrintCommands.cpp): the print map dialog, then the poster of the visible
+    // vectors over across × down pages (1 to 10 each; the poster takes up to 9).
+    void SB4of1Click();
+    void PrintVectorPoster(int across, int down);
+    void SB5of1Click(); // set map size
+    print::PrinterChoice& Printer();
     void SB1of1Click();
     void SB2of1Click();
     void SB3of1Click(); // scan (ScanCommand.cpp)
@@ -254,6 +264,7 @@ private:
     void ConnectWindows();
     void ConnectConversion();
     void ConnectDesktopHabits();
+    void ConnectPrintCommands();
     void DisableUnbuiltCommands();
     void FillRecentMenu();
     QString DialogFolder() const;
@@ -302,6 +313,8 @@ private:
     bool drawingChanged_ = false, rasterChanged_ = false;
     QString drawingFile_; // the RTV file the drawing was last opened from or saved to
     QString lastFolder_;
+    std::unique_ptr<print::PrinterChoice> printer_;
+    bool printing_ = false;
 };
 
 } // namespace app

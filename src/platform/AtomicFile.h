@@ -32,11 +32,13 @@ public:
 
 private:
     [[noreturn]] void Fail(const std::string& what);
+    void StartWriteBack(std::size_t written);
 
     std::string target_;
     std::string final_; // target_ with symbolic links followed
     std::string temp_;
     int fd_ = -1;
+    std::size_t written_ = 0, startedUpTo_ = 0;
 };
 
 } // namespace platform

@@ -160,6 +160,10 @@ QtCanvas::~QtCanvas() {
     End();
 }
 
+bool QtCanvas::Begin() {
+    return Painter() != nullptr;
+}
+
 void QtCanvas::End() {
     if (painter_.isActive()) painter_.end();
 }
