@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace drawing {
 namespace {
@@ -327,6 +328,22 @@ TEST(RtvFileTest, BadInputGivesAClearErrorAndKeepsWhatWasRead) {
     EXPECT_THROW(selection_lists().LoadRTV(dir.File("absent.rtv"), drawing), platform::FileError);
     WriteBytes(dir.File("short.rtv"), {56, 'R', 'T'});
     EXPECT_THROW(selection_lists().LoadRTV(dir.File("short.rtv"), drawing), platform::FileError);
+}
+
+TEST(RtvFileTest, APipeOrAFolderIsRefusedWithoutWaiting) {
+    TempDir dir;
+    const std::string fifo = dir.File("pipe.rtv");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    Fixture f;
+    for (const auto& [name, words] :
+         {std::pair{fifo, "not a regular file"}, {dir.File(""), "is a folder"}}) {
+        try {
+            f.selection.LoadRTV(name, f.drawing);
+            ADD_FAILURE() << name << " was read";
+        } catch (const platform::FileError& e) {
+            EXPECT_NE(std::string(e.what()).find(words), std::string::npos) << e.what();
+        }
+    }
 }
 
 TEST(RtvFileTest, OversizedTextBlocksAreReadWithinTheirBuffers) {

@@ -4,6 +4,8 @@
 // killed saves. Each is refused (or done) quickly, clearly, and without reading memory
 // that was never written.
 #include "platform/FileError.h"
+#include "platform/FileFormats.h"
+#include "platform/MappedFile.h"
 #include "platform/RasterFiles.h"
 #include "support/TempDir.h"
 
@@ -213,6 +215,10 @@ TEST(HostileFiles, PipesAndFoldersAreRefusedBeforeAnythingWaits) {
     ExpectRefused(platform::LoadJpeg, fifo, "not a regular file");
     ExpectRefused(platform::LoadBmp, dir.Path(""), "is a folder");
     ExpectRefused(platform::LoadJpeg, dir.Path(""), "is a folder");
+    // The readers of drawings map their files; telling a format reads its first bytes.
+    ExpectRefused([](const std::string& f) { platform::MappedFile mapped(f); }, fifo,
+                  "not a regular file");
+    EXPECT_EQ(platform::FormatOfFile(fifo), platform::FileFormat::Unknown);
 }
 
 TEST(HostileFiles, SavesGoThroughLinksKeepTheModeAndClearStaleTemporaries) {
