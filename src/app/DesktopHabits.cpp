@@ -112,6 +112,7 @@ void Tmainform::ConnectDesktopHabits() {
     shortcut("Save1", QKeySequence::Save);
     shortcut("Exit2", QKeySequence::Quit);
     shortcut("Overview1", QKeySequence::HelpContents);
+    shortcut("CopytoClipboard1", QKeySequence::Copy);
     // Save (the menu item) saves the drawing again where it was; the tool bar's save
     // button and Save As ask where and how.
     disconnect(findChild<QAction*>("Save1"), nullptr, this, nullptr);

@@ -14,6 +14,7 @@
 #include "drawing/WmfImport.h"
 #include "platform/FileError.h"
 #include "platform/FileFormats.h"
+#include "platform/InputFile.h"
 #include "platform/RasterFiles.h"
 #include "platform/WmfCanvas.h"
 #include "platform/ui/MessageBox.h"

@@ -189,7 +189,7 @@ void Tmainform::ConnectCommands() {
     };
     // Raster tools take the undo copy of the visible raster when chosen.
     auto rasterTool = [this, tool](int toolMode) {
-        return [this, toolMode, set = tool(3, toolMode)] {
+        return [this, set = tool(3, toolMode)] {
             set();
             GISPanel1->SaveRasterUndo();
         };

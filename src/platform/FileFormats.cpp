@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/FileFormats.h"
 
+#include "platform/FileError.h"
+#include "platform/InputFile.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
-#include <fstream>
+#include <unistd.h>
 
 namespace platform {
 
@@ -106,11 +109,16 @@ FileFormat FormatOfContent(std::string_view head) {
 }
 
 FileFormat FormatOfFile(const std::string& fileName) {
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in) return FileFormat::Unknown;
+    int fd = -1;
+    try {
+        fd = OpenRegularFile(fileName); // a pipe or folder has no format and is not waited on
+    } catch (const FileError&) {
+        return FileFormat::Unknown;
+    }
     std::string head(512, '\0');
-    in.read(head.data(), std::streamsize(head.size()));
-    head.resize(std::size_t(in.gcount()));
+    const ssize_t got = ::read(fd, head.data(), head.size());
+    ::close(fd);
+    head.resize(got > 0 ? std::size_t(got) : 0);
     return FormatOfContent(head);
 }
 

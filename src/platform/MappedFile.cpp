@@ -2,6 +2,7 @@
 #include "platform/MappedFile.h"
 
 #include "platform/FileError.h"
+#include "platform/InputFile.h"
 
 #include <cerrno>
 #include <cstring>
@@ -13,14 +14,9 @@
 namespace platform {
 
 MappedFile::MappedFile(const std::string& fileName) {
-    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw FileError(fileName, std::string("cannot open the file: ") + std::strerror(errno));
+    const int fd = OpenRegularFile(fileName); // a pipe or folder is refused, not waited on
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        throw FileError(fileName, "not a regular file");
-    }
+    ::fstat(fd, &info);
     size_ = std::size_t(info.st_size);
     if (size_ > 0) {
         data_ = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd, 0);

@@ -116,8 +116,8 @@ TEST(MainWindow, VectorizationWidensPanel12UntilTheFileGroup) {
 // Tools whose work is not built yet say so and do nothing; nothing is silently dead.
 TEST(MainWindow, CommandsNotBuiltYetAreDisabledWithAHint) {
     Window w;
-    for (const char* name : {"SB2of3", "SB5of3", "SB2of5", "SB5of5", "SB2of6", "SB5of6", "SB1of8",
-                             "SB5of8"}) {
+    for (const char* name :
+         {"SB2of3", "SB5of3", "SB2of5", "SB5of5", "SB2of6", "SB5of6", "SB1of8", "SB5of8"}) {
         QToolButton* b = w.Button(name);
         EXPECT_FALSE(b->isEnabled()) << name;
         EXPECT_TRUE(b->toolTip().endsWith("(not available in this version)")) << name;
