@@ -7,6 +7,7 @@
 #include "scan/ScriptedManager.h"
 #include "scan/TwainSession.h"
 #include "support/Mouse.h"
+#include "support/SaneTestBackend.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -191,6 +192,7 @@ protected:
         dll.close();
         qputenv("SANE_CONFIG_DIR", QFile::encodeName(Folder().filePath("sane")));
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(Folder().filePath("config")));
+        support::KeepSaneTestBackendMapped();
     }
     void SetUp() override {
         WriteTestConf();

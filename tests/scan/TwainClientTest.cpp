@@ -78,7 +78,7 @@ TEST_F(TwainClient, ThreePendingImagesFillTheFirstSlotsInTransferOrder) {
 
     // The application's identity, as every call gives it.
     const TW_IDENTITY& app = Record().origin;
-    EXPECT_EQ(app.Id, 0u);
+    EXPECT_EQ(TW_UINT32{app.Id}, 0u); // packed records: fields are read as values
     EXPECT_EQ(app.Version.MajorNum, 1);
     EXPECT_EQ(app.Version.MinorNum, 0);
     EXPECT_EQ(app.Version.Language, TWLG_USA);
@@ -86,13 +86,13 @@ TEST_F(TwainClient, ThreePendingImagesFillTheFirstSlotsInTransferOrder) {
     EXPECT_STREQ(app.Version.Info, "<?>");
     EXPECT_EQ(app.ProtocolMajor, 1);
     EXPECT_EQ(app.ProtocolMinor, 6);
-    EXPECT_EQ(app.SupportedGroups, 3u);
+    EXPECT_EQ(TW_UINT32{app.SupportedGroups}, 3u);
     EXPECT_STREQ(app.Manufacturer, "<?>");
     EXPECT_STREQ(app.ProductFamily, "<?>");
     EXPECT_STREQ(app.ProductName, "<?>");
     // The default source is asked for; the manager and the source got the proxy window,
     // which was disabled while the loop ran.
-    EXPECT_EQ(Record().openRequest.Id, 0u);
+    EXPECT_EQ(TW_UINT32{Record().openRequest.Id}, 0u);
     EXPECT_STREQ(Record().openRequest.ProductName, "");
     EXPECT_EQ(Record().parent, Record().userInterfaceParent);
     EXPECT_STREQ(Record().parentTitle, "Acquire Proxy");
@@ -177,7 +177,7 @@ TEST_F(TwainClient, SelectionReturnsWhetherTheUserChoseASource) {
     Script({.closeFirst = true});
     scan::TWAIN_AcquireImages(0);
     EXPECT_EQ(Log().rfind("OPENDSM OPENDS", 0), 0u);
-    EXPECT_EQ(Record().openRequest.Id, 0u);
+    EXPECT_EQ(TW_UINT32{Record().openRequest.Id}, 0u);
 }
 
 TEST_F(TwainClient, AWindowHandleThatIsNoWindow) {
