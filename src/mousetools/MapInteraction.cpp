@@ -98,7 +98,7 @@ void MapInteraction::BeginLeftPress(const MapMouseEvent& e) {
 // A press of another button than the left ends the polyline under way.
 void MapInteraction::EndStroke() {
     if (tool_ == tmPolyline && stroke_.Count() > 0) {
-        if (work_ == wmDraw) {
+        if (!IntoRaster()) {
             if (inProgress_) DrawBand(true);
             draw_.AddPolyline(stroke_.Vertices());
         } else {
@@ -155,7 +155,7 @@ void MapInteraction::ReleaseTool(const MapMouseEvent& e) {
         break;
     case tmLine:
     case tmCircle:
-        if (work_ == wmDraw) {
+        if (!IntoRaster()) {
             DrawBand(true);
             current_ = at;
             if (tool_ == tmLine)

@@ -66,6 +66,10 @@ private:
     // well, but not when only taking their band off.
     void DrawBand(bool takingOff);
     QPoint RasterOf(const drawing::Point3& p) const;
+    // Lines, circles and polylines paint the raster while the raster or convert group is at
+    // work; otherwise they are entities. (Painting the raster with no raster tool chosen
+    // would change it without an undo copy.)
+    bool IntoRaster() const { return work_ == wmRaster || work_ == wmConvert; }
 
     ToolContext& c_;
     DrawTools draw_;

@@ -24,8 +24,9 @@ enum ToolMode : std::uint8_t {
 };
 
 // The tool group in the tool bar, or the scope of the edit tools. It decides where lines,
-// circles and polylines go (wmDraw: new entities, otherwise into the raster) and what the
-// edit tools act on (wmSelected: the picked entity, wmVisible: the whole selection).
+// circles and polylines go (wmRaster and wmConvert: into the raster, otherwise new
+// entities) and what the edit tools act on (wmSelected: the picked entity, wmVisible: the
+// whole selection).
 enum WorkMode : int {
     wmNone = 0,
     wmRaster = 2,

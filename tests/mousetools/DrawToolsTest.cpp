@@ -175,6 +175,24 @@ TEST(DrawTools, ATextLiesAlongTheDrag) {
     EXPECT_EQ(t.added, 0);
 }
 
+// Only the raster and convert groups paint lines into the raster; with any other group or
+// scope (the start, the draw group's text tool, the vector group) a line is an entity, so
+// the raster never changes without a raster tool's undo copy.
+TEST(DrawTools, LinesAreEntitiesUnlessARasterGroupIsAtWork) {
+    for (const WorkMode work : {wmNone, wmDraw, wmVector, wmSelected, wmVisible}) {
+        ToolsOnAMap t(work, tmLine);
+        t.Drag({t.At(10, 10), t.At(40, 30)});
+        EXPECT_NE(t.Only<drawing::Line_>("Line_"), nullptr) << work;
+        EXPECT_TRUE(t.view.areas.empty()) << work;
+    }
+    for (const WorkMode work : {wmRaster, wmConvert}) {
+        ToolsOnAMap t(work, tmLine);
+        t.Drag({t.At(10, 10), t.At(40, 30)});
+        EXPECT_EQ(t.added, 0) << work;
+        EXPECT_EQ(t.painted, 1) << work;
+    }
+}
+
 TEST(DrawTools, NothingIsMadeWithoutADrawing) {
     ToolsOnAMap t(wmDraw, tmLine);
     t.context.Drawing = nullptr;
