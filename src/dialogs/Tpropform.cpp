@@ -9,6 +9,7 @@
 
 #include <QColorDialog>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
@@ -131,6 +132,7 @@ void Tpropform::BuildTextPage() {
     ComboBox4->setToolTip(QStringLiteral("Font name"));
     ComboBox4->setEditable(true);
     ComboBox4->setGeometry(80, RowHeight, 140, 20);
+    ComboBox4->addItems(QFontDatabase::families()); // as in the main window's font box
     ComboBox4->setEditText(QStringLiteral("Times New Roman"));
     Caption(Panel10, "Font Style:", 2);
     const struct {
