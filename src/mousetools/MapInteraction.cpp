@@ -95,9 +95,11 @@ void MapInteraction::BeginLeftPress(const MapMouseEvent& e) {
     }
 }
 
-// A press of another button than the left ends the polyline under way.
+// A press of another button than the left ends the polyline under way. Every left press
+// starts a stroke of one point when none is under way; a polyline has at least two (its
+// first point twice), so a lone point is what another tool left and makes nothing.
 void MapInteraction::EndStroke() {
-    if (tool_ == tmPolyline && stroke_.Count() > 0) {
+    if (tool_ == tmPolyline && stroke_.Count() >= 2) {
         if (!IntoRaster()) {
             if (inProgress_) DrawBand(true);
             draw_.AddPolyline(stroke_.Vertices());

@@ -113,9 +113,14 @@ TEST(DrawTools, APolylineGetsAVertexAtEveryPressAndRelease) {
                                                           {30, 40, 0}}));
     EXPECT_FALSE(t.mouse.InProgress());
     EXPECT_EQ(t.Surface(t.At(30, 25)), Red);
-    // A right click without a stroke makes nothing.
+    // A right click without a stroke makes nothing, nor one after another tool's press.
     t.Click(t.At(50, 50), Qt::RightButton);
-    EXPECT_EQ(t.added, 1);
+    t.mouse.SetTool(tmLine);
+    t.Drag({t.At(10, 10), t.At(20, 20)});
+    t.mouse.SetTool(tmPolyline);
+    t.Click(t.At(50, 50), Qt::RightButton);
+    EXPECT_EQ(t.added, 2);
+    EXPECT_EQ(t.List("Penwright", "Polyline_")->Count(), 1);
 }
 
 // The classic buffers held 1001 points; a long stroke keeps all of its own.
