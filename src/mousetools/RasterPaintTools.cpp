@@ -8,6 +8,14 @@
 
 namespace mousetools {
 
+namespace {
+
+// Sizes from the screen divided by a tiny zoom can be anything; none needs to be larger
+// than the largest raster.
+constexpr int LargestSide = 1 << 20;
+
+} // namespace
+
 platform::Pen RasterPaintTools::InkPen() const {
     const DrawingAttributes& a = c_.Attributes;
     return {a.ForeColor, a.LineWidth, platform::PenStyle(a.LineStyle), platform::PenMode::Copy};
@@ -55,6 +63,7 @@ void RasterPaintTools::Polyline(std::span<const QPoint> points) {
 }
 
 void RasterPaintTools::EraseSquare(QPoint corner, int side) {
+    side = std::clamp(side, 0, LargestSide);
     const QPoint box[] = {corner, corner - QPoint(side, side)};
     Paint(PaintArea(box, c_.Attributes.LineWidth), [&](platform::Canvas& c) {
         c.SetPen(ErasePen());
@@ -73,7 +82,8 @@ void RasterPaintTools::FillBox(QPoint corner, QPoint opposite) {
 }
 
 void RasterPaintTools::EraseTextBox(QPoint from, QPoint to, int height) {
-    const std::array<QPoint, 5> corners = TextBoxCorners(from, to, height);
+    const std::array<QPoint, 5> corners =
+        TextBoxCorners(from, to, std::clamp(height, 0, LargestSide));
     Paint(PaintArea(corners, 1), [&](platform::Canvas& c) {
         platform::Pen pen = ErasePen();
         pen.Width = 1;
