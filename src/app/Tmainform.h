@@ -11,6 +11,7 @@
 //   ToolGroups.cpp        groups, option panels, view modes, start-up
 //   Attributes.cpp        attribute controls and ApplyAttributes
 //   FileCommands.cpp      open, save, exit
+//   ScanCommand.cpp       scan
 //   MapMouse.cpp          the map canvas's mouse events, the entities property dialog
 //   RasterConversion.cpp  detect edge and "V"
 //   VectorDisplay.cpp     painting the vectors, hover tracking
@@ -171,6 +172,7 @@ public:
     void SB4of2Click(); // delete the selected entity lists
     void SB1of1Click();
     void SB2of1Click();
+    void SB3of1Click(); // scan (ScanCommand.cpp)
     void Exit2Click();
     void VectorizeAll();
     void AddVectorizedObject();

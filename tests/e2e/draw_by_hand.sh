@@ -17,6 +17,7 @@ start_program "$work/blank.bmp"
 # Gives a window the keyboard; a window just mapped may refuse it for a moment.
 focus() {
   for _ in $(seq 30); do xdotool windowfocus "$1" 2>/dev/null && return; sleep 0.1; done
+  shoot
   fail "window $1 does not take the keyboard"
 }
 press() { focus "$window"; xdotool key "$@"; }
