@@ -101,11 +101,6 @@ public:
     Point3D MapExtentMin() const { return ExtentMin; }
     Point3D MapExtentMax() const { return ExtentMax; }
 
-    // The command table (Commands.cpp): every tool button and menu item.
-    static std::span<const Command> Commands();
-    static std::span<const ToolGroup> Groups();
-    static std::span<const MenuSpec> Menus();
-
     void NewDrawing(const std::string& name);
     void ApplyAttributes();
     void SetUpMap(Point3D min, Point3D max);
@@ -194,7 +189,10 @@ private:
     QToolButton* CommandButton(const Command& command, QWidget* parent, QRect geometry);
     QWidget* Panel(QWidget* parent, const char* name, QRect geometry);
 
-    // Commands.cpp, ToolGroups.cpp
+    // Commands.cpp, ToolGroups.cpp. The command table: every tool button and menu item.
+    static std::span<const Command> Commands();
+    static std::span<const ToolGroup> Groups();
+    static std::span<const MenuSpec> Menus();
     void RunCommand(const Command& command);
     void ChooseRasterTool(); // the raster tools keep an undo copy of what is on screen
     void ChooseViewMode(QToolButton* button, int mouseMode, Qt::CursorShape cursor);
