@@ -556,8 +556,8 @@ std::span<const ToolGroup> Tmainform::Groups() {
     return groups;
 }
 
-std::span<const MenuSpec> Tmainform::Menus() {
-    static const MenuSpec menus[] = {
+std::span<const MenuTitle> Tmainform::Menus() {
+    static const MenuTitle menus[] = {
         {"FileMenu", "&File"}, {"RasterMenu", "&Raster"}, {"ConvertMenu", "&Convert"},
         {"DrawMenu", "&Draw"}, {"VectorMenu", "&Vector"}, {"ManagementMenu", "&Management"},
         {"ViewMenu", "Vie&w"}, {"HelpMenu", "&Help"},

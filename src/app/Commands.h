@@ -57,7 +57,7 @@ struct ToolGroup {
     void (*overlayClick)(Tmainform&);
 };
 
-struct MenuSpec {
+struct MenuTitle {
     const char* name;
     const char* title;
 };

@@ -271,7 +271,7 @@ void Tmainform::BuildInfoBar() {
 }
 
 void Tmainform::BuildMenu() {
-    for (const MenuSpec& m : Menus()) {
+    for (const MenuTitle& m : Menus()) {
         QMenu* menu = menuBar()->addMenu(m.title);
         menu->setObjectName(m.name);
         for (const Command& c : Commands()) {

@@ -75,7 +75,7 @@ namespace app {
 
 struct Command;
 struct ToolGroup;
-struct MenuSpec;
+struct MenuTitle;
 
 struct Point3D {
     double x = 0, y = 0, z = 0;
@@ -192,7 +192,7 @@ private:
     // Commands.cpp, ToolGroups.cpp. The command table: every tool button and menu item.
     static std::span<const Command> Commands();
     static std::span<const ToolGroup> Groups();
-    static std::span<const MenuSpec> Menus();
+    static std::span<const MenuTitle> Menus();
     void RunCommand(const Command& command);
     void ChooseRasterTool(); // the raster tools keep an undo copy of what is on screen
     void ChooseViewMode(QToolButton* button, int mouseMode, Qt::CursorShape cursor);

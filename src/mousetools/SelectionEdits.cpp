@@ -13,7 +13,7 @@ using drawing::Point3;
 
 namespace {
 
-// The classic program's starting box for the centre of a scale or rotation.
+// The box whose middle is the centre of a scale or rotation starts this far out.
 constexpr double BoundsStart = 1e6;
 
 } // namespace

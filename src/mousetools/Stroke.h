@@ -10,8 +10,7 @@
 namespace mousetools {
 
 // The polyline being drawn with the mouse: its vertices as map points and, in step, as
-// raster pixels. It grows as long as the user clicks; the classic program stopped at
-// 1001 points.
+// raster pixels. It grows as long as the user clicks: a stroke has no fixed limit.
 class Stroke {
 public:
     void Start(const drawing::Point3& at, QPoint pixel) {

@@ -13,8 +13,9 @@
 
 namespace mousetools {
 
-// The edit steps of one mouse move, as the 6-byte reals of the classic program hold 1.01,
-// 0.99 and 0.01: a drag scales or rotates by exactly these, whatever the distance moved.
+// The edit steps of one mouse move: 1.01, 0.99 and 0.01 as a 6-byte real (a 40-bit
+// mantissa) holds them. A drag scales or rotates by exactly these, whatever the distance
+// moved.
 inline constexpr double ScaleUpStep = 1.0100000000002183;
 inline constexpr double ScaleDownStep = 0.9899999999997817;
 inline constexpr double RotateStep = 0.010000000000005116; // radians

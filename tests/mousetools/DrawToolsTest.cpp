@@ -123,7 +123,7 @@ TEST(DrawTools, APolylineGetsAVertexAtEveryPressAndRelease) {
     EXPECT_EQ(t.List("Penwright", "Polyline_")->Count(), 1);
 }
 
-// The classic buffers held 1001 points; a long stroke keeps all of its own.
+// A stroke is not limited to 1001 points: a long one keeps all of its own.
 TEST(DrawTools, ALongStrokeKeepsEveryPoint) {
     ToolsOnAMap t(wmDraw, tmPolyline);
     for (int i = 0; i < 700; ++i) t.Click(t.At(10 + i % 100, 10 + i / 100));
