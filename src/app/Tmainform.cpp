@@ -5,6 +5,7 @@
 #include "dialogs/TLayerForm.h"
 #include "mousetools/MapInteraction.h"
 #include "mousetools/PanelView.h"
+#include "print/PrinterChoice.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -49,6 +50,7 @@ Tmainform::Tmainform(QWidget* parent) : QMainWindow(parent) {
     ConnectWindows();
     ConnectConversion();
     ConnectDesktopHabits();
+    ConnectPrintCommands();
 }
 
 Tmainform::~Tmainform() = default;

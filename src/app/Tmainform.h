@@ -10,7 +10,8 @@
 //   MainWindowLayout.cpp  building the components from the tables
 //   ToolGroups.cpp        groups, option panels, view modes, start-up
 //   Attributes.cpp        attribute controls and ApplyAttributes
-//   FileCommands.cpp      open, save, exit
+//   FileCommands.cpp      open, save, exit, delete layers
+//   PrintCommands.cpp     print, the poster, the map size
 //   ScanCommand.cpp       scan
 //   MapMouse.cpp          the map canvas's mouse events, the entities property dialog
 //   RasterConversion.cpp  detect edge and "V"
@@ -51,9 +52,13 @@ class QWidget;
 namespace canvas {
 class TGISPanel;
 }
+namespace print {
+class PrinterChoice;
+}
 namespace dialogs {
 class ColourSquare;
 class TDisplayOptions;
+class TSetform;
 class THelpForm;
 class TLayerForm;
 class TTrackingForm;
@@ -141,7 +146,8 @@ public:
     QStringList RecentFiles() const;
 
     // File commands. OpenFile/SaveFile do the work of the dialogs' commands for one name
-    // and filter index (1 bitmap, 2 JPEG, 3 RTV, 4 metafile, 5 DXF).
+    // and filter index (1 bitmap, 2 JPEG, 3 RTV, 4 metafile, 5 DXF); OpenFile goes by the
+    // file's content where that shows one of these.
     void OpenFile(const QString& fileName, int filterIndex);
     // Returns the name used, or an empty string when the save failed (the user was told).
     QString SaveFile(const QString& fileName, int filterIndex);
@@ -154,17 +160,20 @@ public:
     void OpenStartupFile(const QString& fileName);
     static QString MendExtension(const QString& fileName, int filterIndex);
 
-    static constexpr const char* OpenFilter =
-        "BMP file (*.bmp)|*.bmp|JPEG file  (*.jpg)|*.jpg|RTV file (*.rtv)|*.rtv|WMF file  "
-        "(*.wmf)|*.wmf|DXF file (*.dxf)|*.dxf";
-    static constexpr const char* SaveFilter =
-        "BMP file (*.bmp)|*.bmp|JPEG file (*.jpg)|*.jpg|RTV file (*.rtv)|*.rtv|WMF file "
-        "(*.wmf)|*.wmf|DXF file (*.dxf)|*.dxf";
+    // The dialogs' filters, from the table of file formats.
+    static const char* const OpenFilter;
+    static const char* const SaveFilter;
 
     // Handlers named after their components.
     // The visible vectors as a metafile of the map's size.
     void SaveVectorsAsMetafile(const std::string& fileName);
     void SB4of2Click(); // delete the selected entity lists
+    // Print (PrintCommands.cpp): the print map dialog, then the poster of the visible
+    // vectors over across × down pages (1 to 10 each; the poster takes up to 9).
+    void SB4of1Click();
+    void PrintVectorPoster(int across, int down);
+    void SB5of1Click(); // set map size
+    print::PrinterChoice& Printer();
     void SB1of1Click();
     void SB2of1Click();
     void SB3of1Click(); // scan (ScanCommand.cpp)
@@ -211,6 +220,7 @@ private:
     void ConnectConversion();
     void ConnectDesktopHabits();
     void ConnectMouseTools();
+    void ConnectPrintCommands();
     void FillRecentMenu();
     QString DialogFolder() const;
     void SetPaintBoxCursorArrowUnlessSpecial();
@@ -266,6 +276,7 @@ private:
     dialogs::Tpropform* PropForm = nullptr;
     dialogs::TLayerForm* LayerForm = nullptr;
     dialogs::Tinfoform* InfoForm = nullptr;
+    dialogs::TSetform* Setform = nullptr;
 
     QTimer* Track_timer = nullptr;
     int TrackTicks = 0;
@@ -310,6 +321,8 @@ private:
     bool drawingChanged_ = false, rasterChanged_ = false;
     QString drawingFile_; // the RTV file the drawing was last opened from or saved to
     QString lastFolder_;
+    std::unique_ptr<print::PrinterChoice> printer_;
+    bool printing_ = false;
 };
 
 } // namespace app

@@ -161,6 +161,10 @@ QtCanvas::~QtCanvas() {
     End();
 }
 
+bool QtCanvas::Begin() {
+    return Painter() != nullptr;
+}
+
 void QtCanvas::End() {
     if (painter_.isActive()) painter_.end();
 }
@@ -567,18 +571,21 @@ const QtCanvas::TextMask& QtCanvas::TurnedGlyph(quint32 glyph, int escapement) {
     return *glyphCache_.insert(key, std::move(m));
 }
 
-// offset: from the reference point to the start of the base line, before turning.
+// offset: from the reference point to the start of the base line, before turning. The
+// glyphs are turned by the escapement within one turn, as the painter turns them.
 bool QtCanvas::BlitTurnedText(int x, int y, QPointF offset, const QString& s) {
     // Decorations are drawn with the text; large glyphs would need large squares.
     if ((font_.Style & (FontUnderline | FontStrikeOut)) != 0 || qfont_->pixelSize() > 256)
         return false;
     const GlyphLine& line = GlyphLineOf(s);
     if (!line.usable) return false;
+    // Within one turn before negating, so that no angle overflows.
+    const int escapement = font_.Escapement % 3600;
     QTransform turn;
-    turn.rotate(-font_.Escapement / 10.0);
+    turn.rotate(-escapement / 10.0);
     for (std::size_t i = 0; i < line.glyphs.size(); ++i) {
         const QPointF at = turn.map(offset + QPointF(line.offsets[i], 0));
-        BlitMask(TurnedGlyph(line.glyphs[i], font_.Escapement), x + int(std::lround(at.x())),
+        BlitMask(TurnedGlyph(line.glyphs[i], escapement), x + int(std::lround(at.x())),
                  y + int(std::lround(at.y())), font_.Color);
     }
     return true;
@@ -616,7 +623,9 @@ void QtCanvas::TextOut(int x, int y, const std::string& text) {
         return;
     }
     p->translate(x, y);
-    p->rotate(-font_.Escapement / 10.0); // counter-clockwise on a y-down device
+    // Counter-clockwise on a y-down device; the remainder first, so that no angle (not even
+    // the most negative integer) overflows when negated.
+    p->rotate(-(font_.Escapement % 3600) / 10.0);
     p->drawText(QPoint(dx, dy), s);
     p->resetTransform();
 }

@@ -64,10 +64,7 @@ press ctrl+0
 changed_width "$wheeled" >/dev/null
 echo "zoom: fitted $fitted px, + $zoomed px, wheel $wheeled px"
 
-# The tool bar begins below the menu bar: its first row of the panel colour.
-shoot
-toolbar=$(convert "$work/shot.png" -crop 1x120+700+0 +repage -depth 8 txt:- |
-          sed -n 's/^0,\([0-9]*\): .*#2D2F46.*/\1/p' | head -n 1)
+toolbar=$(find_toolbar)
 [ -n "$toolbar" ] || fail "no tool bar found"
 infobar=789
 vectorize_square() {

@@ -49,3 +49,13 @@ grey_stats() {
   convert "$work/shot.png" -crop "$1" +repage -colorspace Gray \
     -format '%[fx:mean] %[fx:standard_deviation]' info:
 }
+
+# The first screen row of the tool bar (below the menu bar): the first row of its colour.
+find_toolbar() {
+  shoot
+  convert "$work/shot.png" -crop 1x120+700+0 +repage -depth 8 txt:- |
+    sed -n 's/^0,\([0-9]*\): .*#2D2F46.*/\1/p' | head -n 1
+}
+
+# Resident memory of a process in kB.
+rss_kb() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status" 2>/dev/null || echo 0; }

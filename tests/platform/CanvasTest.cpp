@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 #include <QImage>
+#include <climits>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -457,6 +458,25 @@ TEST(QtCanvasTest, TurnedTextIsBlittedWhereThePainterWouldDrawIt) {
             }
         EXPECT_GT(near, ink * 95 / 100) << c.escapement;
     }
+}
+
+// Any angle, the most negative integer included, draws as the same angle within one turn.
+TEST(QtCanvasTest, ExtremeEscapementsDrawAsTheirAngleWithinOneTurn) {
+    EnsureApplication();
+    const auto draw = [](int escapement) {
+        QImage image = Surface(200, 200);
+        QtCanvas canvas(&image);
+        LogFont lf;
+        lf.Height = 20;
+        lf.Escapement = escapement;
+        lf.SetFace("Times New Roman");
+        canvas.SetLogFont(lf);
+        canvas.TextOut(100, 100, "Angle");
+        canvas.End();
+        return image;
+    };
+    EXPECT_EQ(draw(INT_MIN), draw(INT_MIN % 3600));
+    EXPECT_EQ(draw(INT_MAX), draw(INT_MAX % 3600));
 }
 
 TEST(QtCanvasTest, SolidBrushMakesTextBackgroundOpaque) {
