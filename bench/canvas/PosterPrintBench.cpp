@@ -18,9 +18,9 @@ void BM_PosterPdf2x2(benchmark::State& state) {
     form.resize(1600, 1000);
     form.show();
     auto drawing = bench::MakeMixedDrawing(std::size_t(state.range(0)));
-    form.Drawing->TakeAll(*drawing);
+    form.CurrentDrawing()->TakeAll(*drawing);
     form.RefreshLayerLists(true);
-    form.GISPanel1->SetExtent(0, 0, 0, 10000, 0, 14000); // the whole drawing in view
+    form.Map().SetExtent(0, 0, 0, 10000, 0, 14000); // the whole drawing in view
     const QTemporaryDir folder;
     const QString pdf = folder.filePath("poster.pdf");
     form.Printer().PrintToPdf(pdf);

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The drawing attributes: the controls that edit them and ApplyAttributes.
 
-#include "app/ColourSquare.h"
 #include "app/Tmainform.h"
 #include "canvas/TGISPanel.h"
+#include "dialogs/ColourSquare.h"
 #include "platform/QtCanvas.h"
 
 #include <QCheckBox>
@@ -16,22 +16,30 @@
 
 namespace app {
 
+void Tmainform::ShowPickedColours() {
+    Shape1->SetColour(attributes_.ForeColor);
+    Shape2->SetColour(attributes_.BackColor);
+    ApplyAttributes();
+}
+
 void Tmainform::ApplyAttributes() {
     // The map's drawing surface: rubber bands and new entities.
     platform::Canvas& screen = GISPanel1->PaintBox()->Canvas();
-    screen.SetPen({ForeColor, LineWidth, platform::PenStyle(LineStyle), platform::PenMode::NotXor});
-    screen.SetBrush({BackColor, platform::BrushStyle(BrushStyle)});
+    screen.SetPen({attributes_.ForeColor, attributes_.LineWidth,
+                   platform::PenStyle(attributes_.LineStyle), platform::PenMode::NotXor});
+    screen.SetBrush({attributes_.BackColor, platform::BrushStyle(attributes_.BrushStyle)});
     platform::Font& font = screen.FontRef();
-    font.Size = FontSize;
-    font.Color = FontColor;
-    font.Style = FontStyle;
+    font.Size = attributes_.FontSize;
+    font.Color = attributes_.FontColor;
+    font.Style = attributes_.FontStyle;
     // The raster: what the raster tools paint with.
     platform::Canvas& raster = GISPanel1->Raster().GetCanvas();
-    raster.SetPen({ForeColor, LineWidth, platform::PenStyle(LineStyle), platform::PenMode::Copy});
-    raster.SetBrush({BackColor, platform::BrushStyle::Solid});
+    raster.SetPen({attributes_.ForeColor, attributes_.LineWidth,
+                   platform::PenStyle(attributes_.LineStyle), platform::PenMode::Copy});
+    raster.SetBrush({attributes_.BackColor, platform::BrushStyle::Solid});
 }
 
-void Tmainform::PickColour(ColourSquare* square, platform::Colour& attribute) {
+void Tmainform::PickColour(dialogs::ColourSquare* square, platform::Colour& attribute) {
     QColorDialog dialog(platform::ToQColor(attribute), this);
     dialog.setObjectName("ColorDialog");
     dialog.setOption(QColorDialog::DontUseNativeDialog);
@@ -43,19 +51,22 @@ void Tmainform::PickColour(ColourSquare* square, platform::Colour& attribute) {
 }
 
 void Tmainform::ToggleFontStyle(QToolButton* button, std::uint8_t bit) {
-    FontStyle ^= bit;
-    button->setChecked(FontStyle & bit);
+    attributes_.FontStyle ^= bit;
+    button->setChecked(attributes_.FontStyle & bit);
     ApplyAttributes();
 }
 
 void Tmainform::ConnectAttributeControls() {
-    connect(Shape1, &ColourSquare::Released, this, [this] { PickColour(Shape1, ForeColor); });
-    connect(Shape2, &ColourSquare::Released, this, [this] { PickColour(Shape2, BackColor); });
-    connect(Shape3, &ColourSquare::Released, this, [this] { PickColour(Shape3, FontColor); });
+    connect(Shape1, &dialogs::ColourSquare::Released, this,
+            [this] { PickColour(Shape1, attributes_.ForeColor); });
+    connect(Shape2, &dialogs::ColourSquare::Released, this,
+            [this] { PickColour(Shape2, attributes_.BackColor); });
+    connect(Shape3, &dialogs::ColourSquare::Released, this,
+            [this] { PickColour(Shape3, attributes_.FontColor); });
 
     for (QSpinBox* width : {SpinEdit7, SpinEdit6})
         connect(width, &QSpinBox::valueChanged, this, [this](int v) {
-            LineWidth = v;
+            attributes_.LineWidth = v;
             ApplyAttributes();
         });
     // Box size and font angle share one value: whichever changes, the other follows.
@@ -64,24 +75,23 @@ void Tmainform::ConnectAttributeControls() {
             QSpinBox* other = box == SpinEdit4 ? SpinEdit2 : SpinEdit4;
             const QSignalBlocker quiet(other);
             other->setValue(v);
-            BoxSize = v;
+            attributes_.BoxSize = v;
         });
     connect(ComboBox1, &QComboBox::activated, this, [this](int index) {
-        LineStyle = std::uint8_t(index);
+        attributes_.LineStyle = std::uint8_t(index);
         ApplyAttributes();
     });
     connect(ComboBox2, &QComboBox::activated, this, [this](int index) {
-        static const std::uint8_t stored[8] = {1, 0, 2, 3, 4, 5, 6, 7}; // clear, solid, hatches
-        ClosePolylines = index == 1 ? 1 : 0;
-        if (index >= 0 && index < 8) BrushStyle = stored[index];
+        attributes_.ClosePolylines = index == 1 ? 1 : 0; // solid
+        if (index >= 0 && index < 8) attributes_.BrushStyle = BrushEntries[index];
         ApplyAttributes();
     });
     connect(Edit2, &QLineEdit::textChanged, this,
-            [this](const QString& t) { TextString = t.toStdString(); });
+            [this](const QString& t) { attributes_.TextString = t.toStdString(); });
     connect(ComboBox4, &QComboBox::currentTextChanged, this,
-            [this](const QString& t) { FontName = t.toStdString(); });
+            [this](const QString& t) { attributes_.FontName = t.toStdString(); });
     connect(SpinEdit1, &QSpinBox::valueChanged, this, [this](int v) {
-        FontSize = v;
+        attributes_.FontSize = v;
         ApplyAttributes();
     });
     connect(SpeedButton4, &QToolButton::clicked, this,
@@ -91,7 +101,7 @@ void Tmainform::ConnectAttributeControls() {
     connect(SpeedButton5, &QToolButton::clicked, this,
             [this] { ToggleFontStyle(SpeedButton5, 4); });
     connect(ComboBox3, &QComboBox::currentTextChanged, this,
-            [this](const QString& t) { LayerName = t.toStdString(); });
+            [this](const QString& t) { attributes_.LayerName = t.toStdString(); });
 
     // Tracing and vectorization settings live in the map canvas.
     connect(SpinEdit3, &QSpinBox::valueChanged, this,

@@ -34,30 +34,30 @@ void Magnifier(QPainter& p, const QString& sign) {
 const QHash<QString, Draw>& Table() {
     static const QHash<QString, Draw> table = {
         // file group
-        {"SB1of1",
+        {"open",
          [](QPainter& p) {
              p.drawPolyline(
                  QPolygonF({{2, 6}, {7, 6}, {9, 8}, {17, 8}, {17, 16}, {2, 16}, {2, 6}}));
          }},
-        {"SB2of1",
+        {"save",
          [](QPainter& p) {
              p.drawRect(3, 3, 14, 14);
              p.fillRect(6, 3, 8, 5, Ink);
              p.drawRect(6, 11, 8, 6);
          }},
-        {"SB3of1",
+        {"scan",
          [](QPainter& p) {
              p.drawRect(2, 9, 16, 7);
              p.setPen(Accent);
              p.drawLine(4, 12, 16, 12);
          }},
-        {"SB4of1",
+        {"print",
          [](QPainter& p) {
              p.drawRect(3, 8, 14, 6);
              p.drawRect(6, 3, 8, 5);
              p.drawRect(6, 14, 8, 4);
          }},
-        {"SB5of1",
+        {"map size",
          [](QPainter& p) {
              p.drawRect(3, 3, 14, 14);
              p.setPen(Accent);
@@ -66,93 +66,93 @@ const QHash<QString, Draw>& Table() {
              p.drawLine(14, 6, 14, 10);
          }},
         // raster group
-        {"SB1of3",
+        {"pick up text",
          [](QPainter& p) {
              p.setPen(QPen(Ink, 1, Qt::DashLine));
              p.drawRect(2, 4, 16, 12);
              p.setPen(Accent);
              Letter(p, "T");
          }},
-        {"SB2of3",
+        {"eraser",
          [](QPainter& p) {
              p.drawPolygon(QPolygonF({{4, 14}, {11, 5}, {17, 10}, {11, 17}, {6, 17}}));
              p.drawLine(7, 10, 13, 15);
          }},
-        {"SB3of3", [](QPainter& p) { p.fillRect(4, 4, 12, 12, Ink); }},
-        {"SB4of3",
+        {"fill box", [](QPainter& p) { p.fillRect(4, 4, 12, 12, Ink); }},
+        {"raster polyline",
          [](QPainter& p) {
              p.drawPolyline(QPolygonF({{2, 16}, {7, 5}, {12, 13}, {18, 3}}));
          }},
-        {"SB5of3",
+        {"pencil",
          [](QPainter& p) {
              p.drawPolygon(QPolygonF({{4, 16}, {5, 12}, {14, 3}, {17, 6}, {8, 15}}));
          }},
         // convert group
-        {"SB1of4",
+        {"vectorize",
          [](QPainter& p) {
              p.setPen(Accent);
              Letter(p, "V");
          }},
-        {"SB2of4",
+        {"thin",
          [](QPainter& p) {
              p.setPen(QPen(Ink, 5));
              p.drawLine(4, 10, 16, 10);
              p.setPen(QPen(Accent, 1));
              p.drawLine(4, 10, 16, 10);
          }},
-        {"SB3of4",
+        {"contract",
          [](QPainter& p) {
              p.drawRect(3, 3, 14, 14);
              p.setPen(Accent);
              p.drawRect(6, 6, 8, 8);
          }},
-        {"SB4of4",
+        {"enlarge",
          [](QPainter& p) {
              p.drawRect(6, 6, 8, 8);
              p.setPen(Accent);
              p.drawRect(3, 3, 14, 14);
          }},
-        {"SB5of4",
+        {"undo outline",
          [](QPainter& p) {
              p.drawArc(QRectF(4, 4, 12, 12), 90 * 16, 270 * 16);
              p.drawLine(10, 4, 7, 2);
              p.drawLine(10, 4, 7, 7);
          }},
         // draw group
-        {"SB1of5", [](QPainter& p) { Letter(p, "T", 14, false); }},
-        {"SB2of5", [](QPainter& p) { p.drawEllipse(QRectF(3, 3, 14, 14)); }},
-        {"SB3of5", [](QPainter& p) { p.drawRect(3, 5, 14, 10); }},
-        {"SB4of5",
+        {"text", [](QPainter& p) { Letter(p, "T", 14, false); }},
+        {"circle", [](QPainter& p) { p.drawEllipse(QRectF(3, 3, 14, 14)); }},
+        {"rectangle", [](QPainter& p) { p.drawRect(3, 5, 14, 10); }},
+        {"polyline",
          [](QPainter& p) {
              p.drawPolyline(QPolygonF({{2, 15}, {6, 5}, {12, 12}, {18, 4}}));
          }},
-        {"SB5of5", [](QPainter& p) { p.drawLine(3, 17, 17, 3); }},
+        {"line", [](QPainter& p) { p.drawLine(3, 17, 17, 3); }},
         // vector group
-        {"SB1of6",
+        {"pick",
          [](QPainter& p) {
              p.drawPolygon(
                  QPolygonF({{5, 3}, {5, 16}, {8, 13}, {11, 18}, {13, 17}, {10, 12}, {14, 12}}));
          }},
-        {"SB2of6",
+        {"points",
          [](QPainter& p) {
              p.drawPolyline(QPolygonF({{3, 15}, {10, 5}, {17, 14}}));
              p.setBrush(Accent);
              for (QPointF c : {QPointF(3, 15), QPointF(10, 5), QPointF(17, 14)})
                  p.drawEllipse(c, 2, 2);
          }},
-        {"SB3of6",
+        {"scale",
          [](QPainter& p) {
              p.drawRect(3, 9, 8, 8);
              p.setPen(Accent);
              p.drawRect(3, 3, 14, 14);
          }},
-        {"SB4of6",
+        {"rotate",
          [](QPainter& p) {
              p.drawArc(QRectF(3, 3, 14, 14), 30 * 16, 300 * 16);
              p.drawLine(16, 6, 17, 2);
              p.drawLine(16, 6, 12, 6);
          }},
-        {"SB5of6",
+        {"move",
          [](QPainter& p) {
              p.drawLine(10, 2, 10, 18);
              p.drawLine(2, 10, 18, 10);
@@ -162,56 +162,56 @@ const QHash<QString, Draw>& Table() {
              p.drawLine(18, 10, 15, 13);
          }},
         // management group
-        {"SB1of8",
+        {"layers",
          [](QPainter& p) {
              p.drawRect(3, 4, 12, 4);
              p.drawRect(5, 10, 12, 4);
          }},
-        {"SB2of8",
+        {"entities",
          [](QPainter& p) {
              p.drawEllipse(QRectF(3, 3, 6, 6));
              p.drawRect(11, 11, 6, 6);
          }},
-        {"SB3of8",
+        {"data",
          [](QPainter& p) {
              p.drawEllipse(QRectF(4, 2, 12, 5));
              p.drawLine(4, 5, 4, 15);
              p.drawLine(16, 5, 16, 15);
              p.drawArc(QRectF(4, 12, 12, 5), 180 * 16, 180 * 16);
          }},
-        {"SB4of8",
+        {"selection",
          [](QPainter& p) {
              p.setPen(QPen(Ink, 1, Qt::DotLine));
              p.drawRect(3, 3, 14, 14);
          }},
-        {"SB5of8",
+        {"links",
          [](QPainter& p) {
              p.drawEllipse(QRectF(2, 7, 9, 6));
              p.drawEllipse(QRectF(9, 7, 9, 6));
          }},
         // info bar
-        {"SBs1", [](QPainter& p) { Magnifier(p, "+"); }},
-        {"SBs2", [](QPainter& p) { Magnifier(p, "-"); }},
-        {"SBs3",
+        {"zoom in", [](QPainter& p) { Magnifier(p, "+"); }},
+        {"zoom out", [](QPainter& p) { Magnifier(p, "-"); }},
+        {"reset",
          [](QPainter& p) {
              p.drawRect(4, 4, 12, 12);
              p.drawLine(2, 10, 6, 10);
              p.drawLine(14, 10, 18, 10);
          }},
-        {"SBs4",
+        {"undo",
          [](QPainter& p) {
              p.drawArc(QRectF(4, 5, 12, 11), 0, 200 * 16);
              p.drawLine(4, 11, 2, 7);
              p.drawLine(4, 11, 8, 9);
          }},
-        {"SBs5",
+        {"detect edge",
          [](QPainter& p) {
              p.setPen(QPen(Ink, 1, Qt::DashLine));
              p.drawEllipse(QRectF(3, 3, 14, 14));
              p.setPen(Accent);
              p.drawPoint(10, 10);
          }},
-        {"SBs6",
+        {"pan",
          [](QPainter& p) {
              p.drawPolyline(QPolygonF({{6, 17},
                                        {4, 9},
@@ -231,57 +231,57 @@ const QHash<QString, Draw>& Table() {
                                        {16, 13},
                                        {14, 17}}));
          }},
-        {"SBs7",
+        {"draw",
          [](QPainter& p) {
              p.drawPolygon(
                  QPolygonF({{5, 3}, {5, 16}, {8, 13}, {11, 18}, {13, 17}, {10, 12}, {14, 12}}));
          }},
-        {"SBs8",
+        {"zoom box",
          [](QPainter& p) {
              p.setPen(QPen(Ink, 1, Qt::DashLine));
              p.drawRect(2, 2, 11, 11);
              p.setPen(Ink);
              Magnifier(p, "");
          }},
-        {"SBs9",
+        {"select",
          [](QPainter& p) {
              p.drawPolygon(
                  QPolygonF({{5, 3}, {5, 16}, {8, 13}, {11, 18}, {13, 17}, {10, 12}, {14, 12}}));
              p.setPen(Accent);
              p.drawRect(12, 2, 6, 6);
          }},
-        {"SB1of2",
+        {"show layers",
          [](QPainter& p) {
              p.drawPolygon(QPolygonF({{2, 7}, {10, 3}, {18, 7}, {10, 11}}));
              p.drawPolyline(QPolygonF({{2, 11}, {10, 15}, {18, 11}}));
          }},
-        {"SB1of7",
+        {"view dialog",
          [](QPainter& p) {
              p.drawEllipse(QRectF(2, 6, 16, 8));
              p.setBrush(Ink);
              p.drawEllipse(QRectF(8, 8, 4, 4));
          }},
-        {"SB3of2",
+        {"tracking",
          [](QPainter& p) {
              p.drawLine(10, 2, 10, 18);
              p.drawLine(2, 10, 18, 10);
              p.setPen(Accent);
              p.drawEllipse(QRectF(6, 6, 8, 8));
          }},
-        {"SB4of7",
+        {"background",
          [](QPainter& p) {
              p.fillRect(3, 3, 14, 14, QColor(120, 120, 140));
              p.drawRect(3, 3, 14, 14);
          }},
-        {"SB5of7", [](QPainter& p) { Letter(p, "i", 14); }},
+        {"information", [](QPainter& p) { Letter(p, "i", 14); }},
     };
     return table;
 }
 
 } // namespace
 
-QIcon GlyphFor(const QString& buttonName) {
-    const auto it = Table().constFind(buttonName);
+QIcon GlyphFor(const QString& glyph) {
+    const auto it = Table().constFind(glyph);
     if (it == Table().constEnd()) return {};
     QPixmap pixmap(20, 20);
     pixmap.fill(Qt::transparent);

@@ -7,7 +7,8 @@
 namespace app {
 
 // The small pictures of the tool buttons, drawn at start-up in light strokes for the dark
-// panels. Unknown names give an empty icon.
-QIcon GlyphFor(const QString& buttonName);
+// panels, by the names the command table gives them ("open", "zoom box"). Unknown names
+// give an empty icon.
+QIcon GlyphFor(const QString& glyph);
 
 } // namespace app

@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Building the main window's components: tool bar, group drop-down, option panels,
-// information bar and menu. Geometry is in pixels within each panel.
+// information bar and menu, the buttons and menu items from the command table.
+// Geometry is in pixels within each panel.
 
-#include "app/ColourSquare.h"
+#include "app/Commands.h"
 #include "app/Glyphs.h"
 #include "app/Tmainform.h"
 #include "canvas/TGISPanel.h"
+#include "dialogs/ColourSquare.h"
+#include "dialogs/StyleSamples.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -21,149 +24,19 @@
 #include <QVBoxLayout>
 #include <climits>
 
-#include "app/StyleSamples.h"
-
 namespace app {
 
 namespace {
 
 const QColor PanelColour(45, 47, 70);
+constexpr const char* NotYet = " (not available in this version)";
 
-struct ButtonSpec {
-    const char* name;
-    const char* hint;
-};
+} // namespace
 
-// Groups in drop-down order with their panels, overlay buttons and tool buttons.
-struct GroupSpec {
-    int number;
-    const char* panel;
-    const char* overlay;
-    ButtonSpec buttons[5];
-};
+// The brush style each entry of the brush list stores.
+const std::uint8_t Tmainform::BrushEntries[8] = {1, 0, 2, 3, 4, 5, 6, 7};
 
-const GroupSpec Groups[] = {
-    {1,
-     "Panel1",
-     "SpeedButton2",
-     {{"SB1of1", "Open file"},
-      {"SB2of1", "Save file"},
-      {"SB3of1", "Scan"},
-      {"SB4of1", "Print"},
-      {"SB5of1", "Set map size"}}},
-    {3,
-     "Panel4",
-     "SpeedButton7",
-     {{"SB1of3", "Pick up text"},
-      {"SB2of3", "Eraser"},
-      {"SB3of3", "Fill box"},
-      {"SB4of3", "Polyline"},
-      {"SB5of3", "Pencil"}}},
-    {4,
-     "Panel5",
-     "SpeedButton8",
-     {{"SB1of4", "Vectorization"},
-      {"SB2of4", "thin"},
-      {"SB3of4", "contract"},
-      {"SB4of4", "Enlarge"},
-      {"SB5of4", "Undo"}}},
-    {5,
-     "Panel14",
-     "SpeedButton9",
-     {{"SB1of5", "Text"},
-      {"SB2of5", "Circle"},
-      {"SB3of5", "Retangle"},
-      {"SB4of5", "Polyline"},
-      {"SB5of5", "Line"}}},
-    {6,
-     "Panel15",
-     "SpeedButton10",
-     {{"SB1of6", "Bring to front"},
-      {"SB2of6", "Points"},
-      {"SB3of6", "Zoom"},
-      {"SB4of6", "Rotate"},
-      {"SB5of6", "Move"}}},
-    {8,
-     "Panel17",
-     "SpeedButton12",
-     {{"SB1of8", "Layer management"},
-      {"SB2of8", "Entities management"},
-      {"SB3of8", "Data management"},
-      {"SB4of8", "Selection management"},
-      {"SB5of8", "Set links"}}},
-};
-
-struct MenuSpec {
-    const char* title;
-    std::initializer_list<std::pair<const char*, const char*>>
-        items; // name, caption; "-" separator
-};
-
-const MenuSpec Menus[] = {
-    {"&File",
-     {{"Raster1", "&Open"},
-      {"Save1", "&Save"},
-      {"Scan1", "S&can"},
-      {"Print1", "&Print"},
-      {"Reset1", "&Resize"},
-      {"-", ""},
-      {"CopytoClipboard1", "&Copy to Clipboard"},
-      {"-", ""},
-      {"Exit2", "&Exit"}}},
-    {"&Raster",
-     {{"Text1", "&Text"},
-      {"Eraser1", "&Eraser"},
-      {"FillBox1", "&Fill Box"},
-      {"Polyline1", "&Polyline"},
-      {"Pencil1", "&Pencil"}}},
-    {"&Convert",
-     {{"Vectorization1", "&Vectorization"},
-      {"Thine1", "&Thin"},
-      {"contract1", "&Contract"},
-      {"Enlarge1", "&Enlarge"},
-      {"Layers1", "&Undo"}}},
-    {"&Draw",
-     {{"Text2", "&Text"},
-      {"Line1", "&Line"},
-      {"Polyline2", "&Polyline"},
-      {"Rectangle1", "&Rectangle"},
-      {"Circle1", "&Circle"}}},
-    {"&Vector",
-     {{"BringtoFrant1", "&Bring to Frant"},
-      {"Editor1", "&Edit Pointer"},
-      {"Scale1", "&Scale"},
-      {"N2", "&Rotate"},
-      {"N1", "&Move"}}},
-    {"&Management",
-     {{"Layermanagement1", "&Layer management"},
-      {"Entitiesmanagement1", "&Entities management"},
-      {"Datamanagement1", "&Data management"},
-      {"Selectionmanagement1", "&Selection management"},
-      {"Setlinks1", "Set &links"}}},
-    {"Vie&w",
-     {{"Undo1", "&Layers"},
-      {"ViewDialog1", "&View Dialog"},
-      {"TrackingMouse1", "&Tracking Mouse"},
-      {"Background1", "&Background"},
-      {"Information1", "&Information"},
-      {"-", ""},
-      {"DeleteLayers1", "&Delete Layers"},
-      {"VectortoRaster1", "&Vector to Raster"},
-      {"-", ""},
-      {"ChangeMouse1", "&Change Mouse"},
-      {"ShowInformation1", "&Show Info bar"}}},
-    {"&Help",
-     {{"Overview1", "&Overview"},
-      {"Operate1", "&Operation"},
-      {"File2", "&File"},
-      {"Edit3", "&Edit"},
-      {"Raster3", "&Raster"},
-      {"Convertion1", "&Convert"},
-      {"Vector2", "&Vector"},
-      {"View2", "Vie&w"},
-      {"Management1", "&Management"},
-      {"About1", "&About"}}},
-};
+namespace {
 
 void Colour(QWidget* w, const QColor& background, const QColor& text) {
     w->setAutoFillBackground(true);
@@ -208,28 +81,41 @@ QWidget* Tmainform::Panel(QWidget* parent, const char* name, QRect geometry) {
 }
 
 QToolButton* Tmainform::SpeedButton(QWidget* parent, const char* name, const QString& hint,
-                                    QRect geometry) {
+                                    const char* glyph, QRect geometry) {
     auto* b = new QToolButton(parent);
     b->setObjectName(name);
     b->setToolTip(hint);
     b->setAutoRaise(true);
     b->setGeometry(geometry);
-    b->setIcon(GlyphFor(name));
+    if (glyph) b->setIcon(GlyphFor(glyph));
     b->setIconSize(geometry.size() - QSize(2, 2));
     b->setFocusPolicy(Qt::NoFocus);
+    return b;
+}
+
+QToolButton* Tmainform::CommandButton(const Command& command, QWidget* parent, QRect geometry) {
+    QToolButton* b = SpeedButton(parent, command.button, command.hint, command.glyph, geometry);
+    b->setCheckable(command.checkable);
+    if (command.keepButton) this->*command.keepButton = b;
+    if (command.Available())
+        connect(b, &QToolButton::clicked, this, [this, &command] { RunCommand(command); });
+    else {
+        b->setEnabled(false);
+        b->setToolTip(b->toolTip() + NotYet);
+    }
     return b;
 }
 
 void Tmainform::BuildToolBar() {
     Panel13 = Panel(centralWidget(), "Panel13", {});
     Panel13->setFixedHeight(31);
-    SpeedButton1 = SpeedButton(Panel13, "SpeedButton1", "Tool groups", {120, 4, 14, 22});
+    SpeedButton1 = SpeedButton(Panel13, "SpeedButton1", "Tool groups", nullptr, {120, 4, 14, 22});
     SpeedButton1->setArrowType(Qt::DownArrow);
 
     Panel18 = Panel(Panel13, "Panel18", {0, 0, 62, 31});
-    Shape1 = new ColourSquare(Panel18, "Shape1", "Forgound color", 0x000000);
-    Shape2 = new ColourSquare(Panel18, "Shape2", "Backgound color", 0xFFFFFF);
-    Shape3 = new ColourSquare(Panel18, "Shape3", "Font color", 0x000000);
+    Shape1 = new dialogs::ColourSquare(Panel18, "Shape1", "Forgound color", 0x000000);
+    Shape2 = new dialogs::ColourSquare(Panel18, "Shape2", "Backgound color", 0xFFFFFF);
+    Shape3 = new dialogs::ColourSquare(Panel18, "Shape3", "Font color", 0x000000);
     Shape1->move(4, 7);
     Shape2->move(23, 7);
     Shape3->move(42, 7);
@@ -238,18 +124,23 @@ void Tmainform::BuildToolBar() {
 void Tmainform::BuildGroups() {
     Panel3 = Panel(centralWidget(), "Panel3", {2, 32, 120, 154});
     int top = 0;
-    for (const GroupSpec& g : Groups) {
+    for (const ToolGroup& g : Groups()) {
         QWidget* panel = Panel(Panel3, g.panel, {0, top, 113, 26});
-        for (int i = 0; i < 5; ++i)
-            SpeedButton(panel, g.buttons[i].name, g.buttons[i].hint, {1 + 22 * i, 2, 22, 22});
+        int left = 1;
+        for (const Command& c : Commands())
+            if (c.bar == g.number) {
+                CommandButton(c, panel, {left, 2, 22, 22});
+                left += 22;
+            }
         GroupPanels[std::size_t(g.number)] = panel;
         top += 25;
     }
     // Overlay buttons lie over each waiting group; they are created after the groups so
     // that they are on top of them.
     top = 0;
-    for (const GroupSpec& g : Groups) {
-        QToolButton* overlay = SpeedButton(Panel3, g.overlay, "", {1, top + 1, 111, 24});
+    for (const ToolGroup& g : Groups()) {
+        QToolButton* overlay = SpeedButton(Panel3, g.overlay, "", nullptr, {1, top + 1, 111, 24});
+        connect(overlay, &QToolButton::clicked, this, [this, &g] { g.overlayClick(*this); });
         Overlays[std::size_t(g.number)] = overlay;
         top += 25;
     }
@@ -268,7 +159,7 @@ void Tmainform::BuildOptionPanels() {
     Caption(Panel12, "Label4", "Tolerance:", {164, 5});
     SpinEdit3 = SpinEdit(Panel12, "SpinEdit3", "Line width", {226, 2, 38, 22}, 3, 1, 5);
     SpinEdit3->setEnabled(false);
-    SpeedButton13 = SpeedButton(Panel12, "SpeedButton13", "V", {267, 2, 22, 22});
+    SpeedButton13 = SpeedButton(Panel12, "SpeedButton13", "V", nullptr, {267, 2, 22, 22});
     SpeedButton13->setText("V");
     SpeedButton13->setToolButtonStyle(Qt::ToolButtonTextOnly);
     SpeedButton13->setStyleSheet("QToolButton { color: yellow; font-weight: bold; }");
@@ -297,12 +188,13 @@ void Tmainform::BuildOptionPanels() {
     ComboBox1->setObjectName("ComboBox1");
     ComboBox1->setToolTip("Line style");
     ComboBox1->setGeometry(52, 1, 120, 22);
-    FillStyleSamples(ComboBox1, StyleSampleKind::Pen);
+    static constexpr std::uint8_t PenEntries[] = {0, 1, 2, 3, 4}; // the style each entry stores
+    dialogs::FillStyleSamples(ComboBox1, dialogs::StyleSampleKind::Pen, PenEntries);
     ComboBox2 = new QComboBox(Panel9);
     ComboBox2->setObjectName("ComboBox2");
     ComboBox2->setToolTip("Brush style");
     ComboBox2->setGeometry(176, 1, 110, 22);
-    FillStyleSamples(ComboBox2, StyleSampleKind::Brush);
+    dialogs::FillStyleSamples(ComboBox2, dialogs::StyleSampleKind::Brush, BrushEntries);
 
     Panel7 = Panel(Panel13, "Panel7", {300, 4, 260, 24});
     draw_vertices = new QCheckBox("Draw vertices", Panel7);
@@ -330,9 +222,9 @@ void Tmainform::BuildOptionPanels() {
     ComboBox4->setCurrentText("Times New Roman");
     SpinEdit1 = SpinEdit(Panel10, "SpinEdit1", "Font size", {242, 2, 46, 22}, 12);
     SpinEdit2 = SpinEdit(Panel10, "SpinEdit2", "Font angle", {292, 2, 46, 22}, 6, 0, 60);
-    SpeedButton4 = SpeedButton(Panel10, "SpeedButton4", "B", {342, 2, 22, 22});
-    SpeedButton3 = SpeedButton(Panel10, "SpeedButton3", "I", {364, 2, 22, 22});
-    SpeedButton5 = SpeedButton(Panel10, "SpeedButton5", "U", {386, 2, 22, 22});
+    SpeedButton4 = SpeedButton(Panel10, "SpeedButton4", "B", nullptr, {342, 2, 22, 22});
+    SpeedButton3 = SpeedButton(Panel10, "SpeedButton3", "I", nullptr, {364, 2, 22, 22});
+    SpeedButton5 = SpeedButton(Panel10, "SpeedButton5", "U", nullptr, {386, 2, 22, 22});
     for (auto [button, text] :
          {std::pair{SpeedButton4, "B"}, {SpeedButton3, "I"}, {SpeedButton5, "U"}}) {
         button->setText(text);
@@ -352,21 +244,12 @@ void Tmainform::BuildOptionPanels() {
 void Tmainform::BuildInfoBar() {
     Panelinfo = Panel(centralWidget(), "Panelinfo", {});
     Panelinfo->setFixedHeight(21);
-    const ButtonSpec buttons[] = {
-        {"SBs1", "Zoom in"},       {"SBs2", "Zoom out"},      {"SBs3", "Reset"},
-        {"SBs4", "Undo"},          {"SBs5", "Detect edge"},   {"SBs6", "Pan"},
-        {"SBs7", "Draw"},          {"SBs8", "Zoom Box"},      {"SBs9", "Select"},
-        {"SB1of2", "Show layers"}, {"SB1of7", "View Dialog"}, {"SB3of2", "Tracking mouse"},
-        {"SB4of7", "Background"},  {"SB5of7", "Information"},
-    };
     int left = 4;
-    for (const ButtonSpec& b : buttons) {
-        QToolButton* button = SpeedButton(Panelinfo, b.name, b.hint, {left, 2, 16, 17});
-        // The mouse-mode buttons show down while their mode is on.
-        if (QStringList{"SBs5", "SBs6", "SBs7", "SBs8", "SBs9"}.contains(b.name))
-            button->setCheckable(true);
-        left += 17;
-    }
+    for (const Command& c : Commands())
+        if (c.bar == InfoBar) {
+            CommandButton(c, Panelinfo, {left, 2, 16, 17});
+            left += 17;
+        }
     Labelinfo = Caption(Panelinfo, "Labelinfo", "", {256, 3});
     Labelinfo->setFixedWidth(200);
     QFont italic = Labelinfo->font();
@@ -388,16 +271,38 @@ void Tmainform::BuildInfoBar() {
 }
 
 void Tmainform::BuildMenu() {
-    for (const MenuSpec& m : Menus) {
+    for (const MenuTitle& m : Menus()) {
         QMenu* menu = menuBar()->addMenu(m.title);
-        menu->setObjectName(QString(m.title).remove('&') + "Menu"); // "FileMenu", "ViewMenu"…
-        for (auto [name, caption] : m.items) {
-            if (QString(name) == "-") {
-                menu->addSeparator();
+        menu->setObjectName(m.name);
+        for (const Command& c : Commands()) {
+            if (c.menu == nullptr || QLatin1String(c.menu) != QLatin1String(m.name)) continue;
+            if (c.separatorBefore) menu->addSeparator();
+            if (c.submenu) {
+                QMenu* sub = menu->addMenu(c.caption);
+                sub->setObjectName(c.item);
+                this->*c.submenu = sub;
                 continue;
             }
-            QAction* action = menu->addAction(caption);
-            action->setObjectName(name);
+            QAction* action = menu->addAction(c.caption);
+            action->setObjectName(c.item);
+            if (c.keepItem) this->*c.keepItem = action;
+            QList<QKeySequence> keys;
+            if (c.keys)
+                for (const QString& k : QString(c.keys).split(';'))
+                    keys << QKeySequence(k, QKeySequence::PortableText);
+            if (c.standardKey != QKeySequence::UnknownKey)
+                keys << QKeySequence::keyBindings(c.standardKey);
+            if (!keys.isEmpty()) {
+                action->setShortcuts(keys);
+                addAction(action); // the keys work while the menu bar is closed
+            }
+            if (c.Available()) {
+                connect(action, &QAction::triggered, this, [this, &c] { RunCommand(c); });
+            } else {
+                action->setEnabled(false);
+                action->setStatusTip(action->text().remove('&') + NotYet);
+                action->setToolTip(action->statusTip());
+            }
         }
     }
     OpenDialog1 = new QFileDialog(this, "Open");

@@ -30,8 +30,6 @@ print::PrinterChoice& Tmainform::Printer() {
 
 void Tmainform::ConnectPrintCommands() {
     Setform = new dialogs::TSetform(this);
-    Command("SB4of1", "Print1", [this] { SB4of1Click(); });
-    Command("SB5of1", "Reset1", [this] { SB5of1Click(); });
 }
 
 void Tmainform::SB4of1Click() {

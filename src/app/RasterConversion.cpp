@@ -3,9 +3,9 @@
 // mouse, the outline animation, and "V", which turns every recorded outline into a
 // polyline on the current layer.
 
-#include "app/ColourSquare.h"
 #include "app/Tmainform.h"
 #include "canvas/TGISPanel.h"
+#include "dialogs/ColourSquare.h"
 #include "drawing/Polyline_.h"
 
 #include <QTimer>
@@ -19,45 +19,33 @@ void Tmainform::ConnectConversion() {
     Timer1->setInterval(100);
     connect(Timer1, &QTimer::timeout, this, [this] { GISPanel1->AnimateOutlines(); });
     Timer1->start();
-    connect(GISPanel1, &canvas::TGISPanel::MouseDownEvent, this, &Tmainform::GISPanel1MouseDown);
-    connect(GISPanel1, &canvas::TGISPanel::MouseUpEvent, this, &Tmainform::GISPanel1MouseUp);
     connect(SpeedButton13, &QToolButton::clicked, this, [this] { VectorizeAll(); });
 }
 
-void Tmainform::GISPanel1MouseDown(QObject*, Qt::MouseButton button, canvas::ShiftState shift,
-                                   int x, int y) {
-    if (shift == (canvas::ssShift | canvas::ssLeft)) {
-        ForeColor = GISPanel1->PickColor(x, y);
-        Shape1->SetColour(ForeColor);
-        ApplyAttributes();
-        return;
-    }
-    if (shift == (canvas::ssCtrl | canvas::ssLeft)) {
-        BackColor = GISPanel1->PickColor(x, y);
-        Shape2->SetColour(BackColor);
-        ApplyAttributes();
-        return;
-    }
-    if (button == Qt::LeftButton) {
-        GISPanel1->ScreenToWorld({x, y}, AnchorPoint.x, AnchorPoint.y);
-        CurrentPoint = AnchorPoint;
-        ApplyAttributes();
-    }
+// A plain left press in detect-edge mode chooses the pixel whose outline its release
+// records; shift and ctrl clicks only pick colours.
+void Tmainform::ConversionPress(const canvas::MapMouseEvent& e) {
+    if (e.Button != Qt::LeftButton) return;
+    detectArmed_ =
+        !e.Is(canvas::ssShift | canvas::ssLeft) && !e.Is(canvas::ssCtrl | canvas::ssLeft);
+    detectAt_ = e.Raster;
 }
 
-void Tmainform::GISPanel1MouseUp(QObject*, Qt::MouseButton button, canvas::ShiftState, int, int) {
-    if (button == Qt::LeftButton && GISPanel1->MouseMode == canvas::TGISPanel::mmDetectEdge) {
+void Tmainform::ConversionRelease(const canvas::MapMouseEvent& e) {
+    if (e.MouseMode != canvas::TGISPanel::mmDetectEdge) return;
+    if (e.Button == Qt::LeftButton && detectArmed_) {
+        detectArmed_ = false;
         GISPanel1->ClearContour();
-        const QPoint p = GISPanel1->WorldToRaster(CurrentPoint.x, CurrentPoint.y);
         // The clicked colour is the one to follow. The pen keeps its own colour, so that
         // the polylines made from the outline show over the line work they came from.
-        GISPanel1->Workbench().TargetColor = GISPanel1->Raster().Pixel(p.x(), p.y());
-        GISPanel1->DetectEdge(p.x(), p.y());
+        GISPanel1->Workbench().TargetColor =
+            GISPanel1->Raster().Pixel(detectAt_.x(), detectAt_.y());
+        GISPanel1->DetectEdge(detectAt_.x(), detectAt_.y());
         ShowStatus(QString::fromStdString(GISPanel1->Workbench().DetectOutcomeText()));
         GISPanel1->Redraw();
         UpdateInformation();
     }
-    if (button == Qt::RightButton && GISPanel1->MouseMode == canvas::TGISPanel::mmDetectEdge) {
+    if (e.Button == Qt::RightButton) {
         GISPanel1->UndoObject();
         GISPanel1->Redraw(); // the last outline's dashes go with it
         UpdateInformation();
@@ -68,7 +56,7 @@ void Tmainform::VectorizeAll() {
     GISPanel1->MouseMode = canvas::TGISPanel::mmDetectEdge;
     raster::RasterWorkbench& workbench = GISPanel1->Workbench();
     if (Drawing) {
-        Drawing->CreateLayer(LayerName, true);
+        Drawing->CreateLayer(attributes_.LayerName, true);
         int added = 0;
         for (int i = 0; i < workbench.ObjectCount(); ++i)
             if (workbench.VectorizeObject(i)) {
@@ -78,7 +66,7 @@ void Tmainform::VectorizeAll() {
         if (added > 0) MarkDrawingChanged();
         ShowStatus(QString("%1 polylines on layer \"%2\"")
                        .arg(added)
-                       .arg(QString::fromStdString(LayerName)));
+                       .arg(QString::fromStdString(attributes_.LayerName)));
     }
     workbench.Forget();
     GISPanel1->ClearContour();
@@ -96,13 +84,14 @@ void Tmainform::AddVectorizedObject() {
         const QPoint w = GISPanel1->WorldToRaster(p.x(), p.y());
         vertices.push_back({double(w.x()), double(w.y()), 0});
     }
+    const mousetools::DrawingAttributes& a = attributes_;
     auto polyline = std::make_unique<drawing::Polyline_>(
-        drawing::WorldZAxis, std::move(vertices), std::int16_t(LineWidth), LineStyle, BrushStyle,
-        BackColor, 0, ClosePolylines != 0);
-    polyline->SetColor(ForeColor);
+        drawing::WorldZAxis, std::move(vertices), std::int16_t(a.LineWidth), a.LineStyle,
+        a.BrushStyle, a.BackColor, 0, a.ClosePolylines != 0);
+    polyline->SetColor(a.ForeColor);
     drawing::Polyline_* added = polyline.get();
     std::unique_ptr<drawing::DXF_Entity> entity = std::move(polyline);
-    Drawing->AddEntityToLayer(std::move(entity), LayerName);
+    Drawing->AddEntityToLayer(std::move(entity), a.LayerName);
     platform::Canvas& canvas = GISPanel1->PaintBox()->Canvas();
     const platform::PenMode mode = canvas.GetPen().Mode;
     canvas.PenRef().Mode = platform::PenMode::Copy;

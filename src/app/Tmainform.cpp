@@ -3,6 +3,8 @@
 
 #include "canvas/TGISPanel.h"
 #include "dialogs/TLayerForm.h"
+#include "mousetools/MapInteraction.h"
+#include "mousetools/PanelView.h"
 #include "print/PrinterChoice.h"
 
 #include <QEvent>
@@ -42,13 +44,13 @@ Tmainform::Tmainform(QWidget* parent) : QMainWindow(parent) {
     Panel13->installEventFilter(this);
     Panelinfo->installEventFilter(this);
 
+    ConnectMouseTools();
     ConnectCommands();
     ConnectAttributeControls();
     ConnectWindows();
     ConnectConversion();
     ConnectDesktopHabits();
     ConnectPrintCommands();
-    connect(GISPanel1, &canvas::TGISPanel::MouseMoveEvent, this, &Tmainform::GISPanel1MouseMove);
 }
 
 Tmainform::~Tmainform() = default;
@@ -59,6 +61,7 @@ void Tmainform::NewDrawing(const std::string& name) {
         Drawing->CreateLayer("NewLayer", false);
     }
     DrawingOpen = true;
+    toolContext_->Drawing = Drawing.get();
     LayerForm->Attach(Drawing.get(), Selection.get());
 }
 

@@ -3,28 +3,36 @@
 
 // The main window: tool bar with the current tool group and its option panels, the
 // drop-down of all six groups, the menu, the map canvas and the information bar. It
-// holds the drawing attributes that new entities and raster tools use and the current
-// tool state. Its members are defined across several files by concern:
-//   MainWindowLayout.cpp  building the components
-//   ToolGroups.cpp        groups, option panels, tool buttons, info bar buttons
+// holds the drawing, the selection and the drawing attributes, and hands the map's mouse
+// to the mouse tools (src/mousetools). Its members are defined across several files by
+// concern:
+//   Commands.cpp          the table of every tool button and menu item and what it does
+//   MainWindowLayout.cpp  building the components from the tables
+//   ToolGroups.cpp        groups, option panels, view modes, start-up
 //   Attributes.cpp        attribute controls and ApplyAttributes
 //   FileCommands.cpp      open, save, exit, delete layers
 //   PrintCommands.cpp     print, the poster, the map size
 //   ScanCommand.cpp       scan
-//   MapMouse.cpp          the map canvas's mouse events
+//   MapMouse.cpp          the map canvas's mouse events, the entities property dialog
+//   RasterConversion.cpp  detect edge and "V"
+//   VectorDisplay.cpp     painting the vectors, hover tracking
+//   Windows.cpp           the other windows
 //   DesktopHabits.cpp     keys, the status line, unsaved work and the close prompt
 //   Settings.cpp          what is kept between runs, the recent files
 
-#include "canvas/ShiftState.h"
+#include "canvas/MapMouseEvent.h"
 #include "drawing/DXF_Object.h"
 #include "drawing/selection_lists.h"
+#include "mousetools/DrawingAttributes.h"
+#include "mousetools/ToolContext.h"
+#include "mousetools/ToolModes.h"
 #include "platform/Colour.h"
 
 #include <QMainWindow>
 #include <QPoint>
 #include <array>
-#include <functional>
 #include <memory>
+#include <span>
 #include <string>
 
 class QAction;
@@ -48,23 +56,31 @@ namespace print {
 class PrinterChoice;
 }
 namespace dialogs {
+class ColourSquare;
 class TDisplayOptions;
 class TSetform;
 class THelpForm;
 class TLayerForm;
 class TTrackingForm;
 class Tinfoform;
+class Tpropform;
 } // namespace dialogs
 namespace drawing {
 struct Projection;
 }
+namespace mousetools {
+class MapInteraction;
+class PanelView;
+} // namespace mousetools
 namespace platform {
 class Canvas;
 }
 
 namespace app {
 
-class ColourSquare;
+struct Command;
+struct ToolGroup;
+struct MenuTitle;
 
 struct Point3D {
     double x = 0, y = 0, z = 0;
@@ -76,79 +92,25 @@ public:
     explicit Tmainform(QWidget* parent = nullptr);
     ~Tmainform() override;
 
-    // Tool state.
-    enum ToolModes : std::uint8_t {
-        tmNone = 0,
-        tmEditPoints = 1,
-        tmPick = 2,
-        tmLine = 3,
-        tmRectangle = 4,
-        tmCircle = 5,
-        tmScale = 6,
-        tmMove = 7,
-        tmRotate = 8,
-        tmPolyline = 9,
-        tmText = 10,
-        tmPencil = 11,
-        tmEraser = 12,
-        tmFillBox = 13
-    };
-    enum WorkModes : int {
-        wmNone = 0,
-        wmRaster = 2,
-        wmConvert = 3,
-        wmDraw = 4,
-        wmVector = 6,
-        wmSelected = 10,
-        wmVisible = 11
-    };
-    std::uint8_t ToolMode = tmNone;
-    int WorkMode = wmNone;
-
-    // Map extent in world units.
-    Point3D ExtentMin{1e10, 1e10, 1e10};
-    Point3D ExtentMax{-1e10, -1e10, -1e10};
-
-    // Drawing attributes of new entities and raster tools.
+    // New vectors must show over the scan they are traced from: a pen colour that line work
+    // rarely has.
     static constexpr platform::Colour StartPenColour = 0xFE00FE; // magenta
-    platform::Colour ForeColor = 0;
-    int LineWidth = 1;
-    std::uint8_t LineStyle = 0;
-    platform::Colour BackColor = 0xFEFEFE;
-    std::uint8_t BrushStyle = 0;
-    std::uint8_t ClosePolylines = 0;
-    std::string FontName = "Times New Roman";
-    int FontSize = 12;
-    platform::Colour FontColor = 0;
-    std::uint8_t FontStyle = 0; // bit 0 bold, 1 italic, 2 underline
-    int FontAngle = 0;          // tenths of a degree
-    int BoxSize = 6;            // canvas pixels
-    std::string TextString;
-    std::string LayerName = "Penwright";
-    int MouseX = 0, MouseY = 0;
 
-    canvas::TGISPanel* GISPanel1 = nullptr;
-
-    // The one drawing of the run and the entity lists that painting, picking, group edits
-    // and saving act on. The picked and moved references point into the drawing.
-    std::unique_ptr<drawing::DXF_Object> Drawing;
-    bool DrawingOpen = false;
-    std::unique_ptr<drawing::selection_lists> Selection;
-    drawing::Entity_List* PickedList = nullptr;
-    drawing::DXF_Entity* PickedEntity = nullptr;
-    drawing::Point3 PickedVertex{};
-    drawing::DXF_Entity* MoveEntity = nullptr;
-    drawing::Point3 MoveFrom{};
+    // What other classes and the tests read.
+    canvas::TGISPanel& Map() const { return *GISPanel1; }
+    drawing::DXF_Object* CurrentDrawing() const { return Drawing.get(); }
+    const drawing::selection_lists& SelectedLists() const { return *Selection; }
+    const mousetools::DrawingAttributes& Attributes() const { return attributes_; }
+    const mousetools::PickState& Picks() const { return picks_; }
+    const mousetools::MapInteraction& Interaction() const { return *interaction_; }
+    Point3D MapExtentMin() const { return ExtentMin; }
+    Point3D MapExtentMax() const { return ExtentMax; }
 
     void NewDrawing(const std::string& name);
-
-    // The program's other windows, one each for the whole run.
-    dialogs::TTrackingForm* TrackingForm = nullptr;
-    dialogs::TDisplayOptions* DisplayOptions = nullptr;
-    dialogs::THelpForm* HelpForm = nullptr;
-    dialogs::TLayerForm* LayerForm = nullptr;
-    dialogs::Tinfoform* InfoForm = nullptr;
-    dialogs::TSetform* Setform = nullptr;
+    void ApplyAttributes();
+    void SetUpMap(Point3D min, Point3D max);
+    void ShowGroup(int group);
+    void ShowOptionPanel(int optionGroup);
 
     // Vector display (VectorDisplay.cpp). The sender picks the target: the menu items
     // "Vector to Raster" and "Copy to Clipboard", anything else the map's surface.
@@ -158,8 +120,6 @@ public:
     QMimeData* VectorPicture();
     void ShowInformation();
     void UpdateInformation(); // when the information window is open
-    QTimer* Track_timer = nullptr;
-    int TrackTicks = 0;
     void Track_timerTimer();
     void SB3of2Click();
 
@@ -174,7 +134,7 @@ public:
     // Asks Save / Discard / Cancel when there is unsaved work; true when the window may
     // close (nothing to lose, discarded, or saved).
     bool MaybeSave();
-    // Ends a zoom band, pan or the open group list (Escape).
+    // Ends a zoom band, pan, the operation of a mouse tool or the open group list (Escape).
     void CancelMouseWork();
 
     // Kept between runs (Settings.cpp). The window's place first, before it is shown; false
@@ -184,12 +144,6 @@ public:
     void SaveSettings();
     void AddRecentFile(const QString& fileName, int filterIndex);
     QStringList RecentFiles() const;
-    QMenu* RecentMenu = nullptr;
-
-    void ApplyAttributes();
-    void SetUpMap(Point3D min, Point3D max);
-    void ShowGroup(int group);
-    void ShowOptionPanel(int optionGroup);
 
     // File commands. OpenFile/SaveFile do the work of the dialogs' commands for one name
     // and filter index (1 bitmap, 2 JPEG, 3 RTV, 4 metafile, 5 DXF); OpenFile goes by the
@@ -224,15 +178,6 @@ public:
     void SB2of1Click();
     void SB3of1Click(); // scan (ScanCommand.cpp)
     void Exit2Click();
-    void GISPanel1MouseMove(QObject* sender, canvas::ShiftState shift, int x, int y);
-    void GISPanel1MouseDown(QObject* sender, Qt::MouseButton button, canvas::ShiftState shift,
-                            int x, int y);
-    void GISPanel1MouseUp(QObject* sender, Qt::MouseButton button, canvas::ShiftState shift, int x,
-                          int y);
-
-    // Raster conversion (RasterConversion.cpp).
-    QTimer* Timer1 = nullptr;                      // moves the dashes along the recorded outlines
-    drawing::Point3 AnchorPoint{}, CurrentPoint{}; // map points of the press under way
     void VectorizeAll();
     void AddVectorizedObject();
 
@@ -249,45 +194,105 @@ private:
     void BuildInfoBar();
     void BuildMenu();
     QToolButton* SpeedButton(QWidget* parent, const char* name, const QString& hint,
-                             QRect geometry);
+                             const char* glyph, QRect geometry);
+    QToolButton* CommandButton(const Command& command, QWidget* parent, QRect geometry);
     QWidget* Panel(QWidget* parent, const char* name, QRect geometry);
 
-    // ToolGroups.cpp
-    void ConnectCommands();
-    void Command(const char* button, const char* menuItem, std::function<void()> handler);
+    // Commands.cpp, ToolGroups.cpp. The command table: every tool button and menu item.
+    static std::span<const Command> Commands();
+    static std::span<const ToolGroup> Groups();
+    static std::span<const MenuTitle> Menus();
+    void RunCommand(const Command& command);
+    void ChooseRasterTool(); // the raster tools keep an undo copy of what is on screen
+    void ChooseViewMode(QToolButton* button, int mouseMode, Qt::CursorShape cursor);
+    void DetectEdgeMode(); // SBs5
+    void SelectMode();     // SBs9
+    void ConvertAll(void (*work)(Tmainform&));
+    void ShowHelpPage(const char* page);
     void FormShow();
     void ResetViewButtons();
     void CheckRB1();
     void UncheckRB1();
     void PaintVectors(platform::Canvas& target, const drawing::Projection& projection,
                       bool drawUnselected);
+    void ConnectCommands();
     void ConnectWindows();
     void ConnectConversion();
     void ConnectDesktopHabits();
+    void ConnectMouseTools();
     void ConnectPrintCommands();
-    void DisableUnbuiltCommands();
     void FillRecentMenu();
     QString DialogFolder() const;
     void SetPaintBoxCursorArrowUnlessSpecial();
     void SB4of7Click();
     void ChangeMouse1Click();
+    void OpenLayers();
+    void OpenDisplayOptions();
+    void OpenInformation();
 
     // Attributes.cpp
+    static const std::uint8_t BrushEntries[8];
     void ConnectAttributeControls();
-    void PickColour(ColourSquare* square, platform::Colour& attribute);
+    void PickColour(dialogs::ColourSquare* square, platform::Colour& attribute);
     void ToggleFontStyle(QToolButton* button, std::uint8_t bit);
+    void ShowPickedColours();
 
-public:
-    // Components, by their names; tests and later commands find them here as well.
+    // MapMouse.cpp, RasterConversion.cpp
+    void GISPanel1MouseDown(const canvas::MapMouseEvent& e);
+    void GISPanel1MouseMove(const canvas::MapMouseEvent& e);
+    void GISPanel1MouseUp(const canvas::MapMouseEvent& e);
+    bool EditProperties(bool textMode);
+    void ConversionPress(const canvas::MapMouseEvent& e);
+    void ConversionRelease(const canvas::MapMouseEvent& e);
+
+    // Map extent in world units.
+    Point3D ExtentMin{1e10, 1e10, 1e10};
+    Point3D ExtentMax{-1e10, -1e10, -1e10};
+
+    // Drawing attributes of new entities and raster tools, and the mouse tools that use them.
+    mousetools::DrawingAttributes attributes_;
+    mousetools::PickState picks_;
+    mousetools::ToolEvents toolEvents_;
+    std::unique_ptr<mousetools::PanelView> mapView_;
+    std::unique_ptr<mousetools::ToolContext> toolContext_;
+    std::unique_ptr<mousetools::MapInteraction> interaction_;
+    int MouseX = 0, MouseY = 0; // last mouse position over the map, surface pixels
+    // Detect edge follows the outline under a plain left press, at its release.
+    bool detectArmed_ = false;
+    QPoint detectAt_;
+
+    canvas::TGISPanel* GISPanel1 = nullptr;
+
+    // The one drawing of the run and the entity lists that painting, picking, group edits
+    // and saving act on.
+    std::unique_ptr<drawing::DXF_Object> Drawing;
+    bool DrawingOpen = false;
+    std::unique_ptr<drawing::selection_lists> Selection;
+
+    // The program's other windows, one each for the whole run.
+    dialogs::TTrackingForm* TrackingForm = nullptr;
+    dialogs::TDisplayOptions* DisplayOptions = nullptr;
+    dialogs::THelpForm* HelpForm = nullptr;
+    dialogs::Tpropform* PropForm = nullptr;
+    dialogs::TLayerForm* LayerForm = nullptr;
+    dialogs::Tinfoform* InfoForm = nullptr;
+    dialogs::TSetform* Setform = nullptr;
+
+    QTimer* Track_timer = nullptr;
+    int TrackTicks = 0;
+    QTimer* Timer1 = nullptr; // moves the dashes along the recorded outlines
+    QMenu* RecentMenu = nullptr;
+
+    // Components, by their names.
     QWidget* Panel13 = nullptr; // tool bar
     QWidget* Panel3 = nullptr;  // drop-down of the groups
     QWidget* Panel18 = nullptr;
     QWidget* Panelinfo = nullptr;
     QWidget* Panel19 = nullptr;
     QToolButton* SpeedButton1 = nullptr;
-    ColourSquare* Shape1 = nullptr;
-    ColourSquare* Shape2 = nullptr;
-    ColourSquare* Shape3 = nullptr;
+    dialogs::ColourSquare* Shape1 = nullptr;
+    dialogs::ColourSquare* Shape2 = nullptr;
+    dialogs::ColourSquare* Shape3 = nullptr;
     std::array<QWidget*, 9> GroupPanels{};  // indexed by group number (1, 3, 4, 5, 6, 8)
     std::array<QToolButton*, 9> Overlays{}; // overlay buttons by group number
     QWidget *Panel7 = nullptr, *Panel8 = nullptr, *Panel9 = nullptr, *Panel10 = nullptr,
@@ -302,12 +307,15 @@ public:
     QCheckBox *vectbox = nullptr, *draw_vertices = nullptr;
     QRadioButton *RadioButton1 = nullptr, *RadioButton2 = nullptr, *RB1 = nullptr, *RB2 = nullptr;
     QLabel *Labelinfo = nullptr, *Label1 = nullptr, *Label2 = nullptr;
+    // The mouse-mode buttons of the info bar, shown down while their mode is on.
+    QToolButton *SBs5 = nullptr, *SBs6 = nullptr, *SBs7 = nullptr, *SBs8 = nullptr, *SBs9 = nullptr,
+                *SB3of2 = nullptr;
+    QAction* Save1 = nullptr;
     QAction* CopytoClipboard1 = nullptr; // senders that choose ZoomboxPaint's target
     QAction* VectortoRaster1 = nullptr;
     QFileDialog* OpenDialog1 = nullptr;
     QFileDialog* SaveDialog1 = nullptr;
 
-private:
     bool shown_ = false;
     bool trackingOn_ = false;
     bool drawingChanged_ = false, rasterChanged_ = false;

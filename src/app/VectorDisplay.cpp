@@ -114,18 +114,17 @@ void Tmainform::Track_timerTimer() {
     if (!RB1->isChecked() || !DrawingOpen) return;
     if (++TrackTicks != 2) return;
     TrackTicks = 0;
-    drawing::DXF_Entity* const previousEntity = PickedEntity;
-    const drawing::Point3 previousVertex = PickedVertex;
+    drawing::DXF_Entity* const previousEntity = picks_.Entity;
+    const drawing::Point3 previousVertex = picks_.Vertex;
     double x = 0, y = 0;
     GISPanel1->ScreenToWorld({MouseX, MouseY}, x, y);
     if (TrackingForm->SearchNearest()) {
-        drawing::Point3 vertex = PickedVertex;
-        Selection->FindNearest({x, y, 0}, PickedEntity, PickedList, vertex);
-        PickedVertex = vertex;
+        Selection->FindNearest({x, y, 0}, picks_.Entity, picks_.List, picks_.Vertex);
     }
-    if (!PickedEntity) return;
+    drawing::DXF_Entity* const picked = picks_.Entity;
+    if (!picked) return;
 
-    if (PickedEntity != previousEntity) {
+    if (picked != previousEntity) {
         platform::Canvas& canvas = GISPanel1->PaintBox()->Canvas();
         const platform::PenMode mode = canvas.GetPen().Mode;
         const drawing::Projection& screen = GISPanel1->ScreenProjection();
@@ -134,28 +133,28 @@ void Tmainform::Track_timerTimer() {
             previousEntity->Draw(canvas, nullptr, screen);
         }
         canvas.PenRef().Mode = platform::PenMode::NotXor;
-        const auto style = PickedEntity->PenStyle;
-        const auto colour = PickedEntity->Color;
-        PickedEntity->PenStyle = std::uint8_t(platform::PenStyle::Dot);
-        PickedEntity->Color = 0xFF;
-        PickedEntity->Draw(canvas, nullptr, screen);
-        PickedEntity->PenStyle = style;
-        PickedEntity->Color = colour;
+        const auto style = picked->PenStyle;
+        const auto colour = picked->Color;
+        picked->PenStyle = std::uint8_t(platform::PenStyle::Dot);
+        picked->Color = 0xFF;
+        picked->Draw(canvas, nullptr, screen);
+        picked->PenStyle = style;
+        picked->Color = colour;
         canvas.PenRef().Mode = mode;
         GISPanel1->PaintBox()->Show();
     }
-    if (!drawing::PointsEqual(PickedVertex, previousVertex)) {
-        TrackingForm->ShowVertex(PickedVertex, PickedEntity->VertexCount());
+    if (!drawing::PointsEqual(picks_.Vertex, previousVertex)) {
+        TrackingForm->ShowVertex(picks_.Vertex, picked->VertexCount());
         if (TrackingForm->Extended()) {
             std::vector<std::string> lines;
-            PickedEntity->Describe(lines);
+            picked->Describe(lines);
             TrackingForm->ShowDescription(lines);
         }
     }
 }
 
 void Tmainform::SB3of2Click() {
-    QToolButton* button = findChild<QToolButton*>("SB3of2");
+    QToolButton* button = SB3of2;
     if (!trackingOn_) {
         TrackingForm->show();
         Track_timer->start();

@@ -9,6 +9,7 @@
 #include "dialogs/TLayerForm.h"
 #include "dialogs/TTrackingForm.h"
 #include "dialogs/Tinfoform.h"
+#include "dialogs/Tpropform.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -21,6 +22,7 @@ void Tmainform::ConnectWindows() {
     TrackingForm = new dialogs::TTrackingForm(this);
     DisplayOptions = new dialogs::TDisplayOptions(this);
     HelpForm = new dialogs::THelpForm(this);
+    PropForm = new dialogs::Tpropform(this);
     LayerForm = new dialogs::TLayerForm(this);
     InfoForm = new dialogs::Tinfoform(this);
     auto* placer = new ToolWindowPlacer(GISPanel1, this);
@@ -43,10 +45,7 @@ void Tmainform::ConnectWindows() {
     };
     LayerForm->OnDrawingChanged = [this] { MarkDrawingChanged(); };
     LayerForm->OnSelectionRebuilt = [this] {
-        PickedEntity = nullptr;
-        PickedList = nullptr;
-        PickedVertex = {};
-        MoveEntity = nullptr;
+        picks_ = {}; // the picked entity may be gone
         UpdateInformation();
     };
 
@@ -55,42 +54,30 @@ void Tmainform::ConnectWindows() {
     Track_timer->setInterval(100);
     connect(Track_timer, &QTimer::timeout, this, &Tmainform::Track_timerTimer);
 
-    auto command = [this](const char* button, const char* menuItem, std::function<void()> handler) {
-        Command(button, menuItem, std::move(handler));
-    };
-    command("SB1of2", "Undo1", [this] {
-        LayerForm->Attach(Drawing.get(), Selection.get());
-        LayerForm->exec();
-        GISPanel1->Redraw();
-    });
-    command("SB1of7", "ViewDialog1", [this] {
-        DisplayOptions->exec();
-        GISPanel1->Redraw();
-    });
-    command("SB3of2", "TrackingMouse1", [this] { SB3of2Click(); });
-    command("SB5of7", "Information1", [this] {
-        ShowInformation();
-        InfoForm->show();
-        InfoForm->raise();
-    });
-    command(nullptr, "DeleteLayers1", [this] { SB4of2Click(); });
-    CopytoClipboard1 = findChild<QAction*>("CopytoClipboard1");
-    VectortoRaster1 = findChild<QAction*>("VectortoRaster1");
-    for (QAction* action : {CopytoClipboard1, VectortoRaster1})
-        connect(action, &QAction::triggered, this, [this, action] { ZoomboxPaint(action); });
-    const std::pair<const char*, const char*> helpPages[] = {
-        {"Overview1", "TabSheet2"}, {"Operate1", "TabSheet3"}, {"File2", "TabSheet4"},
-        {"Edit3", "TabSheet5"},     {"Raster3", "TabSheet6"},  {"Convertion1", "TabSheet8"},
-        {"Vector2", "TabSheet9"},   {"View2", "TabSheet10"},   {"Management1", "TabSheet12"},
-        {"About1", "TabSheet1"},
-    };
-    for (auto [item, page] : helpPages)
-        connect(findChild<QAction*>(item), &QAction::triggered, this, [this, page = QString(page)] {
-            HelpForm->ShowPage(page);
-            HelpForm->show();
-            HelpForm->raise();
-        });
     connect(GISPanel1, &canvas::TGISPanel::Paint, this, &Tmainform::ZoomboxPaint);
+}
+
+void Tmainform::OpenLayers() {
+    LayerForm->Attach(Drawing.get(), Selection.get());
+    LayerForm->exec();
+    GISPanel1->Redraw();
+}
+
+void Tmainform::OpenDisplayOptions() {
+    DisplayOptions->exec();
+    GISPanel1->Redraw();
+}
+
+void Tmainform::OpenInformation() {
+    ShowInformation();
+    InfoForm->show();
+    InfoForm->raise();
+}
+
+void Tmainform::ShowHelpPage(const char* page) {
+    HelpForm->ShowPage(page);
+    HelpForm->show();
+    HelpForm->raise();
 }
 
 } // namespace app

@@ -156,8 +156,10 @@ bool TGISPanel::RenderImage() {
     return true;
 }
 
-void TGISPanel::ShowRaster() {
-    if (RenderImage()) Redraw();
+bool TGISPanel::ShowRaster() {
+    if (!RenderImage()) return false;
+    Redraw();
+    return true;
 }
 
 void TGISPanel::Redraw() {
@@ -243,6 +245,11 @@ void TGISPanel::RasterChanged() {
     RasterReplaced();
 }
 
+void TGISPanel::PaintRaster(QRect area, const std::function<void(platform::Canvas&)>& paint) {
+    const QRect changed = workbench_.PaintRaster(area, paint);
+    if (!changed.isEmpty()) RasterChanged(changed);
+}
+
 // ---- raster conversion -----------------------------------------------------------------
 
 void TGISPanel::SyncDisplay() {
@@ -324,6 +331,17 @@ void TGISPanel::DrawCross() {
     paintBox_->Show();
 }
 
+MapMouseEvent TGISPanel::MakeEvent(QPoint at, Qt::MouseButton button, ShiftState shift) const {
+    MapMouseEvent e;
+    e.Button = button;
+    e.Shift = shift;
+    e.Screen = at;
+    view_.ScreenToWorld(at, e.X, e.Y);
+    e.Raster = view_.WorldToRaster(e.X, e.Y);
+    e.MouseMode = MouseMode;
+    return e;
+}
+
 void TGISPanel::PaintBoxMouseDown(QMouseEvent* e) {
     const QPoint p = e->position().toPoint();
     if (e->button() == Qt::MiddleButton) { // grab and drag the map, in any mouse mode
@@ -331,8 +349,7 @@ void TGISPanel::PaintBoxMouseDown(QMouseEvent* e) {
         grabAt_ = p;
         return;
     }
-    emit MouseDownEvent(paintBox_, e->button(), MakeShiftState(e->modifiers(), e->buttons()), p.x(),
-                        p.y());
+    emit MouseDownEvent(MakeEvent(p, e->button(), MakeShiftState(e->modifiers(), e->buttons())));
     if (e->button() != Qt::LeftButton) return;
     dragX_ = p.x();
     dragY_ = p.y();
@@ -389,7 +406,7 @@ void TGISPanel::PaintBoxMouseMove(QMouseEvent* e) {
             return;
         }
     }
-    emit MouseMoveEvent(paintBox_, shift, x, y);
+    emit MouseMoveEvent(MakeEvent(p, Qt::NoButton, shift));
 }
 
 void TGISPanel::PaintBoxMouseUp(QMouseEvent* e) {
@@ -408,8 +425,7 @@ void TGISPanel::PaintBoxMouseUp(QMouseEvent* e) {
             ZoomToRect(x1, x2, y2, y1);
         }
     }
-    emit MouseUpEvent(paintBox_, e->button(), MakeShiftState(e->modifiers(), e->buttons()), p.x(),
-                      p.y());
+    emit MouseUpEvent(MakeEvent(p, e->button(), MakeShiftState(e->modifiers(), e->buttons())));
 }
 
 void TGISPanel::PaintBoxDblClick(QMouseEvent*) {

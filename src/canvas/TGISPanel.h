@@ -9,8 +9,8 @@
 // Layers, bottom to top: the image layer (the scaled raster, remade only after a view
 // change), the owner's vectors, then cross-hair and zoom band drawn with inverting pens.
 
+#include "canvas/MapMouseEvent.h"
 #include "canvas/PaintBox.h"
-#include "canvas/ShiftState.h"
 #include "drawing/Projection.h"
 #include "platform/Bitmap24.h"
 #include "raster/MapView.h"
@@ -19,6 +19,7 @@
 
 #include <QImage>
 #include <QWidget>
+#include <functional>
 #include <string>
 
 class QScrollBar;
@@ -71,8 +72,9 @@ public:
     void ResetView();
     void UndoView();
     void UpdateView();
-    // Copies the raster into the image layer when it changed, and shows it.
-    void ShowRaster();
+    // Copies the raster into the image layer when it changed, and shows it; false when
+    // nothing had changed (the surface was not redrawn).
+    bool ShowRaster();
     // Remakes the paint surface (raster copy plus the owner's vectors) and shows it.
     void Redraw();
 
@@ -106,6 +108,10 @@ public:
     // Keeps the scaled display in step after pixels of the raster changed.
     void RasterChanged(QRect changed);
     void RasterChanged();
+    // Paints on the raster through the workbench, the one way the painting tools write
+    // raster pixels; area: the raster pixels the painting may touch. The scaled display
+    // follows; the image layer is remade at the next ShowRaster.
+    void PaintRaster(QRect area, const std::function<void(platform::Canvas&)>& paint);
 
     ImageLayer Image;
     TPaintBox* PaintBox() const { return paintBox_; }
@@ -117,11 +123,11 @@ public:
 
 signals:
     void Paint(QObject* sender);
-    void MouseDownEvent(QObject* sender, Qt::MouseButton button, canvas::ShiftState shift, int x,
-                        int y);
-    void MouseMoveEvent(QObject* sender, canvas::ShiftState shift, int x, int y);
-    void MouseUpEvent(QObject* sender, Qt::MouseButton button, canvas::ShiftState shift, int x,
-                      int y);
+    // Every press, move and release of the left and right buttons over the surface (the
+    // middle button pans the map); moves only while a view exists.
+    void MouseDownEvent(const canvas::MapMouseEvent& e);
+    void MouseMoveEvent(const canvas::MapMouseEvent& e);
+    void MouseUpEvent(const canvas::MapMouseEvent& e);
     void DoubleClicked(QObject* sender);
 
 protected:
@@ -133,6 +139,7 @@ private:
     void PaintBoxMouseUp(QMouseEvent* e);
     void PaintBoxDblClick(QMouseEvent* e);
     void PaintBoxWheel(QWheelEvent* e);
+    MapMouseEvent MakeEvent(QPoint at, Qt::MouseButton button, ShiftState shift) const;
     void ScrollBarScroll(QScrollBar* bar, int position);
     void SurfaceResized();
     void DrawBand(platform::Colour colour);

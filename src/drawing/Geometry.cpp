@@ -76,18 +76,6 @@ Point3 TransformPoint(const Matrix4& m, const Point3& p) {
             p.x * M[0][2] + p.y * M[1][2] + p.z * M[2][2] + M[3][2]};
 }
 
-void MaxInto(Point3& acc, const Point3& p) {
-    if (p.x > acc.x) acc.x = p.x;
-    if (p.y > acc.y) acc.y = p.y;
-    if (p.z > acc.z) acc.z = p.z;
-}
-
-void MinInto(Point3& acc, const Point3& p) {
-    if (p.x < acc.x) acc.x = p.x;
-    if (p.y < acc.y) acc.y = p.y;
-    if (p.z < acc.z) acc.z = p.z;
-}
-
 PointArray AllocPoints(std::size_t n) {
     return std::make_unique<Point3[]>(n);
 }

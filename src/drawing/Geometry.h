@@ -69,8 +69,17 @@ Matrix4 MatMul4(const Matrix4& a, const Matrix4& b);
 const Matrix4* CombineMatrix(const Matrix4* ocs, const Matrix4* view);
 Point3 TransformPoint(const Matrix4& m, const Point3& p);
 
-void MaxInto(Point3& acc, const Point3& p);
-void MinInto(Point3& acc, const Point3& p);
+// Inline: a scale or rotation drag takes the bounds of the whole selection at every step.
+inline void MaxInto(Point3& acc, const Point3& p) {
+    if (p.x > acc.x) acc.x = p.x;
+    if (p.y > acc.y) acc.y = p.y;
+    if (p.z > acc.z) acc.z = p.z;
+}
+inline void MinInto(Point3& acc, const Point3& p) {
+    if (p.x < acc.x) acc.x = p.x;
+    if (p.y < acc.y) acc.y = p.y;
+    if (p.z < acc.z) acc.z = p.z;
+}
 inline double MinOf(double a, double b) {
     return b >= a ? a : b;
 }

@@ -5,6 +5,7 @@
 
 #include <QByteArrayView>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QImage>
 #include <QList>
 #include <QString>
@@ -230,6 +231,9 @@ void QtCanvas::SetMode(QPainter& p, QPainter::CompositionMode mode) {
 
 void QtCanvas::BuildFont() {
     maskCache_.clear(); // masks belong to one font
+    lineCache_.clear();
+    glyphCache_.clear();
+    rawFont_.reset();
     auto font = std::make_unique<QFont>(QString::fromStdString(font_.Name));
     font->setStyleStrategy(QFont::NoAntialias);
     font->setBold(font_.Style & FontBold);
@@ -503,6 +507,90 @@ void QtCanvas::BlitMask(const TextMask& m, int x, int y, Colour c) {
     }
 }
 
+const QtCanvas::GlyphLine& QtCanvas::GlyphLineOf(const QString& s) {
+    if (lineCache_.size() >= TextCacheLimit) lineCache_.clear();
+    auto it = lineCache_.find(s);
+    if (it != lineCache_.end()) return *it;
+    if (!rawFont_) rawFont_ = std::make_unique<QRawFont>(QRawFont::fromFont(*qfont_));
+    GlyphLine line;
+    const QList<quint32> glyphs = rawFont_->glyphIndexesForString(s);
+    // One glyph a character, all present: otherwise shaping or font fallback is needed,
+    // and the painter draws the text.
+    line.usable =
+        rawFont_->isValid() && glyphs.size() == s.size() &&
+        std::none_of(glyphs.begin(), glyphs.end(), [](quint32 g) { return g == 0; }) &&
+        std::none_of(s.begin(), s.end(), [](QChar c) { return c.isMark() || c.isSurrogate(); });
+    if (line.usable) {
+        const QList<QPointF> advances =
+            rawFont_->advancesForGlyphIndexes(glyphs, QRawFont::KernedAdvances);
+        qreal along = 0;
+        for (qsizetype i = 0; i < glyphs.size(); ++i) {
+            line.glyphs.push_back(glyphs[i]);
+            line.offsets.push_back(along);
+            along += advances[i].x();
+        }
+    }
+    return *lineCache_.insert(s, std::move(line));
+}
+
+const QtCanvas::TextMask& QtCanvas::TurnedGlyph(quint32 glyph, int escapement) {
+    if (glyphCache_.size() >= TextCacheLimit) glyphCache_.clear();
+    const quint64 key = quint64(glyph) << 32 | quint32(escapement);
+    auto it = glyphCache_.find(key);
+    if (it != glyphCache_.end()) return *it;
+    // The glyph's origin in the middle of a square that holds it at any angle.
+    const int half = 2 * qfont_->pixelSize() + 4;
+    QImage mask(2 * half, 2 * half, QImage::Format_Alpha8);
+    mask.fill(0);
+    {
+        QGlyphRun run;
+        run.setRawFont(*rawFont_);
+        run.setGlyphIndexes({glyph});
+        run.setPositions({QPointF(0, 0)});
+        QPainter p(&mask);
+        p.setRenderHint(QPainter::TextAntialiasing, false);
+        p.setPen(Qt::black);
+        p.translate(half, half);
+        p.rotate(-escapement / 10.0); // counter-clockwise on a y-down device
+        p.drawGlyphRun(QPointF(0, 0), run);
+    }
+    TextMask m;
+    for (int r = 0; r < mask.height(); ++r) {
+        const uchar* row = mask.constScanLine(r);
+        for (int c = 0; c < mask.width();) {
+            if (row[c] < 128) {
+                ++c;
+                continue;
+            }
+            const int start = c;
+            while (c < mask.width() && row[c] >= 128) ++c;
+            m.ink.push_back(
+                {std::int16_t(start - half), std::int16_t(r - half), std::int16_t(c - start)});
+        }
+    }
+    return *glyphCache_.insert(key, std::move(m));
+}
+
+// offset: from the reference point to the start of the base line, before turning. The
+// glyphs are turned by the escapement within one turn, as the painter turns them.
+bool QtCanvas::BlitTurnedText(int x, int y, QPointF offset, const QString& s) {
+    // Decorations are drawn with the text; large glyphs would need large squares.
+    if ((font_.Style & (FontUnderline | FontStrikeOut)) != 0 || qfont_->pixelSize() > 256)
+        return false;
+    const GlyphLine& line = GlyphLineOf(s);
+    if (!line.usable) return false;
+    // Within one turn before negating, so that no angle overflows.
+    const int escapement = font_.Escapement % 3600;
+    QTransform turn;
+    turn.rotate(-escapement / 10.0);
+    for (std::size_t i = 0; i < line.glyphs.size(); ++i) {
+        const QPointF at = turn.map(offset + QPointF(line.offsets[i], 0));
+        BlitMask(TurnedGlyph(line.glyphs[i], escapement), x + int(std::lround(at.x())),
+                 y + int(std::lround(at.y())), font_.Color);
+    }
+    return true;
+}
+
 void QtCanvas::TextOut(int x, int y, const std::string& text) {
     if (text.empty()) return;
     QPainter* p = Painter();
@@ -523,12 +611,13 @@ void QtCanvas::TextOut(int x, int y, const std::string& text) {
     else if ((textAlign_ & AlignBaseline) == AlignBottom)
         dy = -metrics_->descent();
 
-    if (font_.Escapement % 3600 == 0 && pen_.Mode == PenMode::Copy &&
-        brush_.Style != BrushStyle::Solid && Direct(image_) &&
-        image_->format() != QImage::Format_ARGB32) {
+    const bool blit = pen_.Mode == PenMode::Copy && brush_.Style != BrushStyle::Solid &&
+                      Direct(image_) && image_->format() != QImage::Format_ARGB32;
+    if (blit && font_.Escapement % 3600 == 0) {
         BlitMask(MaskOf(s), x + dx, y + dy, font_.Color);
         return;
     }
+    if (blit && BlitTurnedText(x, y, QPointF(dx, dy), s)) return;
     if (font_.Escapement % 3600 == 0) {
         p->drawText(QPoint(x + dx, y + dy), s);
         return;

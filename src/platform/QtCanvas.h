@@ -15,6 +15,7 @@
 #include <QFontMetrics>
 #include <QHash>
 #include <QPainter>
+#include <QRawFont>
 #include <memory>
 #include <vector>
 
@@ -89,6 +90,20 @@ private:
     const TextMask& MaskOf(const QString& s);
     void BlitMask(const TextMask& m, int x, int y, Colour c);
     QHash<QString, TextMask> maskCache_;
+    // Turned texts are blitted glyph by glyph: each glyph's ink is rendered once per font
+    // and angle, and a string's glyphs with their kerned advances once per font and
+    // string, so turning many texts renders only the few glyphs they use.
+    struct GlyphLine {
+        std::vector<quint32> glyphs;
+        std::vector<qreal> offsets; // of each glyph's origin along the base line
+        bool usable = false;        // every character has a glyph of this font
+    };
+    const GlyphLine& GlyphLineOf(const QString& s);
+    const TextMask& TurnedGlyph(quint32 glyph, int escapement);
+    bool BlitTurnedText(int x, int y, QPointF offset, const QString& s);
+    QHash<QString, GlyphLine> lineCache_;
+    QHash<quint64, TextMask> glyphCache_;
+    std::unique_ptr<QRawFont> rawFont_;
     static constexpr qsizetype TextCacheLimit = 20000;
     bool fontInPainter_ = false;
     QPen textPen_;

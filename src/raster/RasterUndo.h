@@ -32,6 +32,10 @@ public:
     // copy). A copy is put back only where it still fits the raster.
     QRect Restore(platform::Bitmap24& raster);
 
+    // Told before the painting tools change pixels of rect. The copy is whole from the
+    // moment it is saved, so nothing needs doing yet.
+    void BeforeWrite(QRect) {}
+
     QRect UndoRect() const { return undoRect_; }
     bool UndoSaved() const { return undoSaved_; }
     // The file that holds the copy (empty before the first Save).

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "raster/RasterWorkbench.h"
 
+#include "platform/QtCanvas.h"
 #include "raster/ColourPick.h"
 #include "raster/EdgeFollower.h"
 #include "raster/Marks.h"
@@ -217,6 +218,19 @@ QRect RasterWorkbench::TakeChangedRect() {
     const QRect r = changed_;
     changed_ = QRect();
     return r;
+}
+
+QRect RasterWorkbench::PaintRaster(QRect area,
+                                   const std::function<void(platform::Canvas&)>& paint) {
+    if (!Ready()) return {};
+    const QRect clipped = area.normalized() & QRect(0, 0, raster_->Width(), raster_->Height());
+    if (clipped.isEmpty()) return {};
+    undo_.BeforeWrite(clipped);
+    paint(raster_->GetCanvas());
+    raster_->EndPainting(); // rows are read directly right after (display, marks, undo)
+    outlinesKnown_ = false;
+    Widen(changed_, clipped);
+    return clipped;
 }
 
 } // namespace raster

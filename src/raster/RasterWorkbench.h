@@ -28,6 +28,7 @@
 #include <climits>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -131,6 +132,14 @@ public:
     QRect UndoRect() const { return undo_.UndoRect(); }
     std::string UndoFileName() const { return undo_.FileName(); }
     platform::Colour PickColor(int column, int row) const;
+
+    // --- Painting by hand ---
+    // The one way the painting tools write raster pixels: paint draws on the raster's
+    // canvas and touches no pixel outside area (raster pixels; the caller errs on the
+    // large side). The undo copy hears of the area before any pixel changes. Returns
+    // the area clipped to the raster, which joins the changed rectangle; empty when
+    // nothing of it lies on the raster (paint is then not called).
+    QRect PaintRaster(QRect area, const std::function<void(platform::Canvas&)>& paint);
 
     // The raster rectangle whose bytes changed since the last call (empty: none).
     QRect TakeChangedRect();

@@ -40,7 +40,7 @@ struct Window {
         form.activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
     }
-    canvas::TGISPanel& Map() { return *form.GISPanel1; }
+    canvas::TGISPanel& Map() { return form.Map(); }
     QWidget* Box() { return Map().PaintBox(); }
     QPointF World(QPoint at) {
         double x = 0, y = 0;
@@ -69,11 +69,11 @@ TEST(DesktopHabits, ViewKeysReachTheMapButNotATextBoxThatHasTheKeyboard) {
     EXPECT_DOUBLE_EQ(w.Map().Transform().View().ScaleX, home);
 
     // In the layer box the keys type, and only there.
-    QLineEdit* layer = w.form.ComboBox3->lineEdit();
+    QLineEdit* layer = w.form.findChild<QComboBox*>("ComboBox3")->lineEdit();
     layer->setFocus();
     layer->clear();
     QTest::keyClicks(layer, "+roads-");
-    EXPECT_EQ(w.form.LayerName, "+roads-");
+    EXPECT_EQ(w.form.Attributes().LayerName, "+roads-");
     EXPECT_DOUBLE_EQ(w.Map().Transform().View().ScaleX, home);
     QTest::keyClick(layer, Qt::Key_Return); // hands the keyboard back to the map
     EXPECT_TRUE(w.Box()->hasFocus());
@@ -147,18 +147,18 @@ TEST(DesktopHabits, EscapeEndsAZoomBand) {
 TEST(DesktopHabits, UndoViewShowsTheScaleOfTheViewOnScreen) {
     Window w;
     w.form.findChild<QToolButton*>("SBs1")->click();
-    EXPECT_EQ(w.form.Label1->text(), "Scale 1.43 : 1");
+    EXPECT_EQ(w.form.findChild<QLabel*>("Label1")->text(), "Scale 1.43 : 1");
     w.form.findChild<QToolButton*>("SBs4")->click(); // back to the whole raster
-    EXPECT_EQ(w.form.Label1->text(), "Scale 1 : 1");
+    EXPECT_EQ(w.form.findChild<QLabel*>("Label1")->text(), "Scale 1 : 1");
 }
 
 TEST(DesktopHabits, DoubleClickOnTheMapEndsTracking) {
     Window w;
     w.form.findChild<QToolButton*>("SB3of2")->click();
-    EXPECT_TRUE(w.form.TrackingForm->isVisible());
+    EXPECT_TRUE(w.form.findChild<dialogs::TTrackingForm*>()->isVisible());
     QTest::mouseDClick(w.Box(), Qt::LeftButton, {}, {100, 100});
-    EXPECT_FALSE(w.form.TrackingForm->isVisible());
-    EXPECT_FALSE(w.form.Track_timer->isActive());
+    EXPECT_FALSE(w.form.findChild<dialogs::TTrackingForm*>()->isVisible());
+    EXPECT_FALSE(w.form.findChild<QTimer*>("Track_timer")->isActive());
     EXPECT_FALSE(w.form.findChild<QToolButton*>("SB3of2")->isChecked());
 }
 
@@ -207,32 +207,33 @@ TEST(DesktopHabits, OptionsFoldersAndRecentFilesAreKeptBetweenRuns) {
     platform::SaveBmp(dir.Path("scan.bmp"), scan);
     {
         Window w;
-        w.form.SpinEdit3->setValue(5);
-        w.form.SpinEdit5->setValue(120);
-        w.form.vectbox->click();
-        w.form.ComboBox2->setCurrentIndex(1); // the solid brush, as chosen by the user
-        emit w.form.ComboBox2->activated(1);
+        w.form.findChild<QSpinBox*>("SpinEdit3")->setValue(5);
+        w.form.findChild<QSpinBox*>("SpinEdit5")->setValue(120);
+        w.form.findChild<QCheckBox*>("vectbox")->click();
+        w.form.findChild<QComboBox*>("ComboBox2")
+            ->setCurrentIndex(1); // the solid brush, as chosen by the user
+        emit w.form.findChild<QComboBox*>("ComboBox2")->activated(1);
         w.form.OpenFile(QString::fromStdString(dir.Path("scan.bmp")), 1);
-        ASSERT_EQ(w.form.RecentMenu->actions().size(), 1);
-        EXPECT_EQ(w.form.RecentMenu->actions().first()->text(), "&1 scan.bmp");
+        ASSERT_EQ(w.form.findChild<QMenu*>("RecentMenu")->actions().size(), 1);
+        EXPECT_EQ(w.form.findChild<QMenu*>("RecentMenu")->actions().first()->text(), "&1 scan.bmp");
         w.form.close();
     }
     Window w(false);
-    EXPECT_EQ(w.form.SpinEdit3->value(), 5);
+    EXPECT_EQ(w.form.findChild<QSpinBox*>("SpinEdit3")->value(), 5);
     EXPECT_EQ(w.Map().Workbench().VectorTolerance, 5);
     EXPECT_EQ(w.Map().Workbench().ColorRange, 120);
-    EXPECT_TRUE(w.form.vectbox->isChecked());
+    EXPECT_TRUE(w.form.findChild<QCheckBox*>("vectbox")->isChecked());
     EXPECT_FALSE(w.Map().Workbench().UseColorRange);
-    EXPECT_EQ(w.form.BrushStyle, std::uint8_t(platform::BrushStyle::Solid));
+    EXPECT_EQ(w.form.Attributes().BrushStyle, std::uint8_t(platform::BrushStyle::Solid));
     // The recent entry opens the file again, by its type.
-    w.form.RecentMenu->actions().first()->trigger();
+    w.form.findChild<QMenu*>("RecentMenu")->actions().first()->trigger();
     EXPECT_EQ(w.Map().Raster().Width(), 40);
 }
 
 TEST(DesktopHabits, ToolWindowsOpenBesideTheMapAndRememberTheirPlace) {
     Window w;
     w.form.findChild<QToolButton*>("SB3of2")->click();
-    QWidget* tracking = w.form.TrackingForm;
+    QWidget* tracking = w.form.findChild<dialogs::TTrackingForm*>();
     const QRect map(w.Box()->mapToGlobal(QPoint(0, 0)), w.Box()->size());
     EXPECT_TRUE(map.contains(tracking->frameGeometry().topRight() + QPoint(-1, 1)))
         << tracking->frameGeometry().x() << "," << tracking->frameGeometry().y();

@@ -37,13 +37,13 @@ struct Window {
         form.show();
     }
     void AddLine(const char* layer, drawing::Point3 a, drawing::Point3 b) {
-        form.Drawing->CreateLayer(layer, true);
+        form.CurrentDrawing()->CreateLayer(layer, true);
         std::unique_ptr<drawing::DXF_Entity> line = std::make_unique<drawing::Line_>(a, b, 1, 0, 0);
-        form.Drawing->AddEntityToLayer(std::move(line), layer);
+        form.CurrentDrawing()->AddEntityToLayer(std::move(line), layer);
         form.RefreshLayerLists(true);
     }
     std::size_t Entities(const char* layer) {
-        const drawing::DXF_Layer* l = form.Drawing->FindLayer(layer);
+        const drawing::DXF_Layer* l = form.CurrentDrawing()->FindLayer(layer);
         std::size_t n = 0;
         if (l)
             for (const auto& list : l->Lists) n += list->Entities.size();
@@ -68,7 +68,7 @@ TEST(FileTypes, ADrawingOpensByItsContentWhateverTypeWasChosen) {
     Window w;
     w.AddLine("Walls", {0, 0, 0}, {100, 50, 0});
     const std::string dxf = dir.Path("drawing.dxf");
-    drawing::SaveDXF(dxf, *w.form.Selection);
+    drawing::SaveDXF(dxf, w.form.SelectedLists());
     // A DXF chosen under the RTV and the bitmap types, and a metafile under the DXF type.
     ModalWatcher watcher;
     w.form.OpenFile(QString::fromStdString(dxf), 3);
@@ -79,7 +79,7 @@ TEST(FileTypes, ADrawingOpensByItsContentWhateverTypeWasChosen) {
     w.form.OpenFile(QString::fromStdString(dir.Path("picture.dat")), 5);
     EXPECT_TRUE(watcher.messages.isEmpty());
     EXPECT_EQ(w.Entities("picture"), 3u); // a layer named after the file
-    EXPECT_EQ(w.form.GISPanel1->Raster().Width(), 800);
+    EXPECT_EQ(w.form.Map().Raster().Width(), 800);
 }
 
 TEST(FileTypes, ADrawingFarFromTheMapIsBroughtIntoView) {
@@ -89,17 +89,17 @@ TEST(FileTypes, ADrawingFarFromTheMapIsBroughtIntoView) {
                                    "5410000\n11\n512100\n21\n5410050\n0\nENDSEC\n0\nEOF\n");
     Window w;
     w.form.OpenFile(QString::fromStdString(dxf), 5);
-    const QRect surface(QPoint(0, 0), w.form.GISPanel1->PaintBox()->size());
-    EXPECT_TRUE(surface.contains(w.form.GISPanel1->WorldToScreen(512000, 5410000)));
-    EXPECT_TRUE(surface.contains(w.form.GISPanel1->WorldToScreen(512100, 5410050)));
+    const QRect surface(QPoint(0, 0), w.form.Map().PaintBox()->size());
+    EXPECT_TRUE(surface.contains(w.form.Map().WorldToScreen(512000, 5410000)));
+    EXPECT_TRUE(surface.contains(w.form.Map().WorldToScreen(512100, 5410050)));
 }
 
 TEST(FileTypes, ABrokenDrawingFileChangesNothingAndSaysWhy) {
     testing_support::TempDir dir;
     Window w;
     w.AddLine("Walls", {0, 0, 0}, {100, 50, 0});
-    const int layers = w.form.Drawing->LayerCount();
-    std::string bytes = drawing::DxfFileBytes(*w.form.Selection);
+    const int layers = w.form.CurrentDrawing()->LayerCount();
+    std::string bytes = drawing::DxfFileBytes(w.form.SelectedLists());
     testing_support::WriteAll(dir.Path("cut.dxf"), bytes.substr(0, bytes.size() / 2 + 40));
     testing_support::WriteAll(dir.Path("bad.wmf"), std::string("\x01\x00\x09\x00\x00\x03", 6));
     ModalWatcher watcher;
@@ -108,7 +108,7 @@ TEST(FileTypes, ABrokenDrawingFileChangesNothingAndSaysWhy) {
     ASSERT_EQ(watcher.messages.size(), 2);
     EXPECT_TRUE(watcher.messages[0].contains("cut.dxf")) << watcher.messages[0].toStdString();
     EXPECT_TRUE(watcher.messages[1].contains("bad.wmf"));
-    EXPECT_EQ(w.form.Drawing->LayerCount(), layers);
+    EXPECT_EQ(w.form.CurrentDrawing()->LayerCount(), layers);
     EXPECT_EQ(w.Entities("Walls"), 1u);
 }
 
@@ -202,7 +202,7 @@ TEST(MapSize, ConfirmingResizesTheRasterAndFitsTheSelection) {
     Window w;
     w.AddLine("Walls", {0, 0, 0}, {100, 50, 0});
     auto* line = static_cast<drawing::Line_*>(
-        w.form.Drawing->FindLayer("Walls")->Lists[0]->Entities[0].get());
+        w.form.CurrentDrawing()->FindLayer("Walls")->Lists[0]->Entities[0].get());
     ModalWatcher watcher([](QWidget* modal) -> void {
         auto* dialog = qobject_cast<dialogs::TSetform*>(modal);
         if (!dialog) {
@@ -218,8 +218,8 @@ TEST(MapSize, ConfirmingResizesTheRasterAndFitsTheSelection) {
         dialog->SpeedButton1->click();
     });
     w.form.findChild<QAction*>("Reset1")->trigger();
-    EXPECT_EQ(w.form.GISPanel1->Raster().Width(), 1000);
-    EXPECT_EQ(w.form.GISPanel1->Raster().Height(), 1000);
+    EXPECT_EQ(w.form.Map().Raster().Width(), 1000);
+    EXPECT_EQ(w.form.Map().Raster().Height(), 1000);
     // f = min(1000 / 100, 1000 / 50) = 10, about the origin.
     EXPECT_DOUBLE_EQ(line->EndPos.x, 1000);
     EXPECT_DOUBLE_EQ(line->EndPos.y, 500);
@@ -239,8 +239,8 @@ TEST(MapSize, AnEmptySelectionShowsTheStartingBoxAndScalesNothing) {
         dialog->SpeedButton1->click();
     });
     w.form.findChild<QToolButton*>("SB5of1")->click();
-    EXPECT_EQ(w.form.GISPanel1->Raster().Width(), 640);
-    EXPECT_EQ(w.form.GISPanel1->Raster().Height(), 600);
+    EXPECT_EQ(w.form.Map().Raster().Width(), 640);
+    EXPECT_EQ(w.form.Map().Raster().Height(), 600);
 }
 
 TEST(MapSize, ABadSizeChangesNothing) {
@@ -266,5 +266,5 @@ TEST(MapSize, ABadSizeChangesNothing) {
     w.form.findChild<QToolButton*>("SB5of1")->click();
     ASSERT_EQ(messages.size(), 1);
     EXPECT_EQ(messages[0], "'12.5' is not a valid integer value.");
-    EXPECT_EQ(w.form.GISPanel1->Raster().Width(), 800);
+    EXPECT_EQ(w.form.Map().Raster().Width(), 800);
 }

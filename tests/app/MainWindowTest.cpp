@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/ColourSquare.h"
 #include "app/Tmainform.h"
 #include "canvas/TGISPanel.h"
+#include "dialogs/ColourSquare.h"
+#include "mousetools/MapInteraction.h"
 #include "platform/RasterFiles.h"
 #include "support/ModalWatcher.h"
 #include "support/Mouse.h"
@@ -41,7 +42,7 @@ struct Window {
         EXPECT_NE(w, nullptr) << name;
         return w;
     }
-    bool InToolBar(const char* panel) { return Find(panel)->parent() == form.Panel13; }
+    bool InToolBar(const char* panel) { return Find(panel)->parent() == Find("Panel13"); }
 };
 
 } // namespace
@@ -49,18 +50,18 @@ struct Window {
 TEST(MainWindow, StartsWithTheFileGroupOnAnEmptyRaster) {
     Window w;
     EXPECT_EQ(w.form.windowTitle(), "Penwright");
-    EXPECT_EQ(w.form.ExtentMin.x, 0);
-    EXPECT_EQ(w.form.ExtentMax.x, 800);
-    EXPECT_EQ(w.form.ExtentMax.y, 600);
-    EXPECT_EQ(w.form.GISPanel1->Raster().Width(), 800);
-    EXPECT_EQ(w.form.GISPanel1->Raster().Height(), 600);
+    EXPECT_EQ(w.form.MapExtentMin().x, 0);
+    EXPECT_EQ(w.form.MapExtentMax().x, 800);
+    EXPECT_EQ(w.form.MapExtentMax().y, 600);
+    EXPECT_EQ(w.form.Map().Raster().Width(), 800);
+    EXPECT_EQ(w.form.Map().Raster().Height(), 600);
     EXPECT_TRUE(w.InToolBar("Panel1"));
-    EXPECT_EQ(w.form.Labelinfo->text(), "File");
-    EXPECT_EQ(w.form.Panel12->width(), 160);
-    EXPECT_TRUE(w.form.Panel12->isVisible());
-    EXPECT_FALSE(w.form.Panel3->isVisible());
-    EXPECT_EQ(w.form.LayerName, "Penwright");
-    EXPECT_EQ(w.form.BackColor, 0xFEFEFEu);
+    EXPECT_EQ(w.form.findChild<QLabel*>("Labelinfo")->text(), "File");
+    EXPECT_EQ(w.form.findChild<QWidget*>("Panel12")->width(), 160);
+    EXPECT_TRUE(w.form.findChild<QWidget*>("Panel12")->isVisible());
+    EXPECT_FALSE(w.form.findChild<QWidget*>("Panel3")->isVisible());
+    EXPECT_EQ(w.form.Attributes().LayerName, "Penwright");
+    EXPECT_EQ(w.form.Attributes().BackColor, 0xFEFEFEu);
     EXPECT_EQ(w.Find<QLabel>("Label1")->text(), "Scale 1 : 1"); // set by the first vector paint
     EXPECT_TRUE(w.Button("SB2of5")->toolTip().startsWith("Circle")); // the program's hints
     EXPECT_EQ(w.Find<QAction>("Line1")->text(), "&Line");
@@ -69,75 +70,124 @@ TEST(MainWindow, StartsWithTheFileGroupOnAnEmptyRaster) {
 TEST(MainWindow, ChoosingAGroupRestacksTheOthers) {
     Window w;
     w.Button("SpeedButton1")->click();
-    EXPECT_TRUE(w.form.Panel3->isVisible());
+    EXPECT_TRUE(w.form.findChild<QWidget*>("Panel3")->isVisible());
     w.Button("SpeedButton7")->click(); // the raster group's row
     EXPECT_TRUE(w.InToolBar("Panel4"));
     EXPECT_EQ(w.Find("Panel4")->pos(), QPoint(3, 3));
     EXPECT_FALSE(w.InToolBar("Panel1"));
     EXPECT_EQ(w.Find("Panel1")->pos(), QPoint(0, 0)); // back in its fixed row
-    EXPECT_FALSE(w.Button("SpeedButton7")->isVisibleTo(w.form.Panel3));
-    EXPECT_TRUE(w.Button("SpeedButton2")->isVisibleTo(w.form.Panel3));
-    EXPECT_FALSE(w.form.Panel3->isVisible());
-    EXPECT_EQ(w.form.Labelinfo->text(), "Raster");
-    EXPECT_EQ(w.form.WorkMode, Tmainform::wmRaster);
-    EXPECT_TRUE(w.form.Panel11->isVisible());
+    EXPECT_FALSE(w.Button("SpeedButton7")->isVisibleTo(w.form.findChild<QWidget*>("Panel3")));
+    EXPECT_TRUE(w.Button("SpeedButton2")->isVisibleTo(w.form.findChild<QWidget*>("Panel3")));
+    EXPECT_FALSE(w.form.findChild<QWidget*>("Panel3")->isVisible());
+    EXPECT_EQ(w.form.findChild<QLabel*>("Labelinfo")->text(), "Raster");
+    EXPECT_EQ(w.form.Interaction().Work(), mousetools::wmRaster);
+    EXPECT_TRUE(w.form.findChild<QWidget*>("Panel11")->isVisible());
 
     w.Button("SpeedButton10")->click(); // vector group, as "Select"
-    EXPECT_EQ(w.form.Labelinfo->text(), "Vector");
-    EXPECT_FALSE(w.form.SpinEdit3->isEnabled());
-    EXPECT_FALSE(w.form.ComboBox3->isEnabled());
+    EXPECT_EQ(w.form.findChild<QLabel*>("Labelinfo")->text(), "Vector");
+    EXPECT_FALSE(w.form.findChild<QSpinBox*>("SpinEdit3")->isEnabled());
+    EXPECT_FALSE(w.form.findChild<QComboBox*>("ComboBox3")->isEnabled());
     EXPECT_TRUE(w.Button("SBs9")->isChecked());
-    EXPECT_TRUE(w.form.RB1->isChecked());
-    EXPECT_EQ(w.form.WorkMode, Tmainform::wmSelected);
-    EXPECT_TRUE(w.form.Panel7->isVisible());
-    EXPECT_FALSE(w.form.Panel11->isVisible());
+    EXPECT_TRUE(w.form.findChild<QRadioButton*>("RB1")->isChecked());
+    EXPECT_EQ(w.form.Interaction().Work(), mousetools::wmSelected);
+    EXPECT_TRUE(w.form.findChild<QWidget*>("Panel7")->isVisible());
+    EXPECT_FALSE(w.form.findChild<QWidget*>("Panel11")->isVisible());
 
     w.Button("SpeedButton9")->click(); // draw group
-    EXPECT_TRUE(w.form.SpinEdit3->isEnabled());
-    EXPECT_EQ(w.form.WorkMode, Tmainform::wmDraw);
-    EXPECT_TRUE(w.form.Panel9->isVisible());
-    EXPECT_EQ(w.form.Panel9->x(), 300);
+    EXPECT_TRUE(w.form.findChild<QSpinBox*>("SpinEdit3")->isEnabled());
+    EXPECT_EQ(w.form.Interaction().Work(), mousetools::wmDraw);
+    EXPECT_TRUE(w.form.findChild<QWidget*>("Panel9")->isVisible());
+    EXPECT_EQ(w.form.findChild<QWidget*>("Panel9")->x(), 300);
 }
 
 TEST(MainWindow, VectorizationWidensPanel12UntilTheFileGroup) {
     Window w;
     w.Button("SpeedButton8")->click(); // convert group through "Detect edge"
-    EXPECT_EQ(w.form.GISPanel1->MouseMode, canvas::TGISPanel::mmDetectEdge);
+    EXPECT_EQ(w.form.Map().MouseMode, canvas::TGISPanel::mmDetectEdge);
     EXPECT_TRUE(w.Button("SBs5")->isChecked());
     w.Button("SB1of4")->click();
-    EXPECT_EQ(w.form.Panel12->width(), 291);
-    EXPECT_EQ(w.form.Panel9->x(), 429);
+    EXPECT_EQ(w.form.findChild<QWidget*>("Panel12")->width(), 291);
+    EXPECT_EQ(w.form.findChild<QWidget*>("Panel9")->x(), 429);
     w.Button("SpeedButton9")->click();
-    EXPECT_EQ(w.form.Panel12->width(), 291);
+    EXPECT_EQ(w.form.findChild<QWidget*>("Panel12")->width(), 291);
     w.Button("SpeedButton2")->click();
-    EXPECT_EQ(w.form.Panel12->width(), 160);
+    EXPECT_EQ(w.form.findChild<QWidget*>("Panel12")->width(), 160);
 }
 
-// Tools whose work is not built yet say so and do nothing; nothing is silently dead.
+// Commands whose work is not built yet say so and do nothing; nothing is silently dead.
 TEST(MainWindow, CommandsNotBuiltYetAreDisabledWithAHint) {
     Window w;
-    for (const char* name :
-         {"SB2of3", "SB5of3", "SB2of5", "SB5of5", "SB2of6", "SB5of6", "SB1of8", "SB5of8"}) {
+    for (const char* name : {"SB1of8", "SB5of8"}) {
         QToolButton* b = w.Button(name);
         EXPECT_FALSE(b->isEnabled()) << name;
         EXPECT_TRUE(b->toolTip().endsWith("(not available in this version)")) << name;
     }
-    for (const char* name : {"Pencil1", "Circle1", "N1", "Setlinks1"}) {
+    for (const char* name : {"Layermanagement1", "Setlinks1"}) {
         QAction* a = w.Find<QAction>(name);
         EXPECT_FALSE(a->isEnabled()) << name;
         EXPECT_TRUE(a->statusTip().endsWith("(not available in this version)")) << name;
     }
-    w.form.ToolMode = 0;
-    w.Button("SB2of5")->click();
-    w.Find<QAction>("N1")->trigger();
-    EXPECT_EQ(w.form.ToolMode, 0);
-    // What is built stays available.
+    // What is built is available.
     for (const char* name :
-         {"SB1of1", "SB2of1", "SB3of1", "SB4of1", "SB5of1", "SB1of4", "SB2of4", "SBs5", "SBs9"})
+         {"SB1of1", "SB2of1", "SB3of1", "SB4of1", "SB5of1", "SB1of4", "SB2of4", "SBs5", "SBs9",
+          "SB2of3", "SB5of3", "SB2of5", "SB5of5", "SB2of6", "SB5of6"})
         EXPECT_TRUE(w.Button(name)->isEnabled()) << name;
     EXPECT_TRUE(w.Find<QAction>("Scan1")->isEnabled());
     w.Find<QRadioButton>("RB2")->click();
-    EXPECT_EQ(w.form.WorkMode, Tmainform::wmVisible);
+    EXPECT_EQ(w.form.Interaction().Work(), mousetools::wmVisible);
+}
+
+// A tool button and its menu item choose the same tool and option panel, also where the
+// button's hint and the item's caption name different tools.
+TEST(MainWindow, ToolButtonsAndMenuItemsChooseTheirTools) {
+    using namespace mousetools;
+    struct Case {
+        const char* button;
+        const char* item;
+        ToolMode tool;
+        const char* panel; // option panel shown, if any
+    };
+    const Case cases[] = {
+        {"SB1of3", "Text1", tmText, "Panel10"},
+        {"SB2of3", "Eraser1", tmEraser, "Panel11"},
+        {"SB3of3", "FillBox1", tmFillBox, "Panel11"},
+        {"SB4of3", "Polyline1", tmPolyline, "Panel11"},
+        {"SB5of3", "Pencil1", tmPencil, "Panel11"},
+        {"SB1of5", "Text2", tmText, "Panel10"},
+        {"SB2of5", "Line1", tmCircle, "Panel9"},
+        {"SB3of5", "Polyline2", tmRectangle, "Panel9"},
+        {"SB4of5", "Rectangle1", tmPolyline, "Panel9"},
+        {"SB5of5", "Circle1", tmLine, "Panel9"},
+        {"SB1of6", "BringtoFrant1", tmPick, nullptr},
+        {"SB2of6", "Editor1", tmEditPoints, nullptr},
+        {"SB3of6", "Scale1", tmScale, nullptr},
+        {"SB4of6", "N2", tmRotate, nullptr},
+        {"SB5of6", "N1", tmMove, nullptr},
+    };
+    Window w;
+    for (const Case& c : cases) {
+        const char* other = c.tool == tmScale ? "N1" : "Scale1";
+        w.Find<QAction>(other)->trigger();
+        w.Button(c.button)->click();
+        EXPECT_EQ(w.form.Interaction().Tool(), c.tool) << c.button;
+        if (c.panel) {
+            EXPECT_TRUE(w.Find(c.panel)->isVisible()) << c.button;
+        }
+        w.Find<QAction>(other)->trigger();
+        w.Find<QAction>(c.item)->trigger();
+        EXPECT_EQ(w.form.Interaction().Tool(), c.tool) << c.item;
+    }
+    // "Pick up text" works on the raster, the draw group's "Text" makes entities.
+    w.Button("SB1of3")->click();
+    EXPECT_EQ(w.form.Interaction().Work(), wmConvert);
+    EXPECT_TRUE(w.form.Map().Workbench().UndoSaved());
+    w.Button("SB1of5")->click();
+    EXPECT_EQ(w.form.Interaction().Work(), wmNone);
+    // "Points" marks the vertices and works on the picked entity.
+    w.Find<QRadioButton>("RB2")->click();
+    w.Button("SB2of6")->click();
+    EXPECT_TRUE(w.Find<QCheckBox>("draw_vertices")->isChecked());
+    EXPECT_EQ(w.form.Interaction().Work(), wmSelected);
 }
 
 TEST(MainWindow, AttributeControls) {
@@ -149,48 +199,48 @@ TEST(MainWindow, AttributeControls) {
         dialog->setCurrentColor(Qt::white);
         dialog->accept();
     });
-    testing_support::SendMouse(w.form.Shape1, QEvent::MouseButtonRelease, {5, 5}, Qt::LeftButton,
-                               Qt::NoButton);
-    EXPECT_EQ(w.form.ForeColor, 0xFEFEFEu);
-    EXPECT_EQ(w.form.Shape1->Colour(), 0xFEFEFEu);
-    EXPECT_EQ(w.form.GISPanel1->PaintBox()->Canvas().GetPen().Color, 0xFEFEFEu);
+    testing_support::SendMouse(w.form.findChild<dialogs::ColourSquare*>("Shape1"),
+                               QEvent::MouseButtonRelease, {5, 5}, Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(w.form.Attributes().ForeColor, 0xFEFEFEu);
+    EXPECT_EQ(w.form.findChild<dialogs::ColourSquare*>("Shape1")->Colour(), 0xFEFEFEu);
+    EXPECT_EQ(w.form.Map().PaintBox()->Canvas().GetPen().Color, 0xFEFEFEu);
 
     // Bold on and off again.
-    const auto style = w.form.FontStyle;
+    const auto style = w.form.Attributes().FontStyle;
     w.Button("SpeedButton4")->click();
-    EXPECT_EQ(w.form.FontStyle, style | 1);
+    EXPECT_EQ(w.form.Attributes().FontStyle, style | 1);
     EXPECT_TRUE(w.Button("SpeedButton4")->isChecked());
     w.Button("SpeedButton4")->click();
-    EXPECT_EQ(w.form.FontStyle, style);
+    EXPECT_EQ(w.form.Attributes().FontStyle, style);
     EXPECT_FALSE(w.Button("SpeedButton4")->isChecked());
 
     // Line style and brush style come from the entry chosen.
-    w.form.ComboBox2->setCurrentIndex(1);
-    emit w.form.ComboBox2->activated(1);
-    EXPECT_EQ(w.form.BrushStyle, 0);
-    EXPECT_EQ(w.form.ClosePolylines, 1);
-    emit w.form.ComboBox2->activated(3);
-    EXPECT_EQ(w.form.BrushStyle, 3);
-    EXPECT_EQ(w.form.ClosePolylines, 0);
-    emit w.form.ComboBox1->activated(4);
-    EXPECT_EQ(w.form.LineStyle, 4);
+    w.form.findChild<QComboBox*>("ComboBox2")->setCurrentIndex(1);
+    emit w.form.findChild<QComboBox*>("ComboBox2")->activated(1);
+    EXPECT_EQ(w.form.Attributes().BrushStyle, 0);
+    EXPECT_EQ(w.form.Attributes().ClosePolylines, 1);
+    emit w.form.findChild<QComboBox*>("ComboBox2")->activated(3);
+    EXPECT_EQ(w.form.Attributes().BrushStyle, 3);
+    EXPECT_EQ(w.form.Attributes().ClosePolylines, 0);
+    emit w.form.findChild<QComboBox*>("ComboBox1")->activated(4);
+    EXPECT_EQ(w.form.Attributes().LineStyle, 4);
 
     // Box size and font angle share one value.
-    w.form.SpinEdit2->setValue(40);
-    EXPECT_EQ(w.form.BoxSize, 40);
-    EXPECT_EQ(w.form.SpinEdit4->value(), 40);
-    w.form.SpinEdit4->setValue(70); // bounded to 60
-    EXPECT_EQ(w.form.BoxSize, 60);
+    w.form.findChild<QSpinBox*>("SpinEdit2")->setValue(40);
+    EXPECT_EQ(w.form.Attributes().BoxSize, 40);
+    EXPECT_EQ(w.form.findChild<QSpinBox*>("SpinEdit4")->value(), 40);
+    w.form.findChild<QSpinBox*>("SpinEdit4")->setValue(70); // bounded to 60
+    EXPECT_EQ(w.form.Attributes().BoxSize, 60);
 
-    w.form.SpinEdit5->setValue(20);
-    EXPECT_EQ(w.form.GISPanel1->Workbench().ColorRange, 20);
-    w.form.vectbox->click();
-    EXPECT_FALSE(w.form.GISPanel1->Workbench().UseColorRange);
+    w.form.findChild<QSpinBox*>("SpinEdit5")->setValue(20);
+    EXPECT_EQ(w.form.Map().Workbench().ColorRange, 20);
+    w.form.findChild<QCheckBox*>("vectbox")->click();
+    EXPECT_FALSE(w.form.Map().Workbench().UseColorRange);
 }
 
 TEST(MainWindow, InfoBarViewCommandsAndStatusCoordinates) {
     Window w;
-    canvas::TGISPanel* map = w.form.GISPanel1;
+    canvas::TGISPanel* map = &w.form.Map();
     const auto home = map->Transform().View();
     w.Button("SBs1")->click();
     EXPECT_EQ(map->ScaleText(), "Scale 1.43 : 1");
@@ -212,9 +262,10 @@ TEST(MainWindow, InfoBarViewCommandsAndStatusCoordinates) {
     const QPoint centre(map->PaintBox()->width() / 2, map->PaintBox()->height() / 2);
     testing_support::SendMouse(map->PaintBox(), QEvent::MouseMove, centre, Qt::NoButton,
                                Qt::NoButton);
-    EXPECT_TRUE(w.form.Label2->text().startsWith("X= 400.")) << w.form.Label2->text().toStdString();
-    EXPECT_TRUE(w.form.Label2->text().contains("   Y= 300."))
-        << w.form.Label2->text().toStdString();
+    EXPECT_TRUE(w.form.findChild<QLabel*>("Label2")->text().startsWith("X= 400."))
+        << w.form.findChild<QLabel*>("Label2")->text().toStdString();
+    EXPECT_TRUE(w.form.findChild<QLabel*>("Label2")->text().contains("   Y= 300."))
+        << w.form.findChild<QLabel*>("Label2")->text().toStdString();
 
     w.Find<QAction>("ChangeMouse1")->trigger();
     EXPECT_EQ(map->PaintBox()->cursor().shape(), Qt::BlankCursor);
@@ -252,10 +303,10 @@ TEST(FileCommands, OpenAndSaveRasterFiles) {
     platform::SaveBmp(dir.Path("scan.bmp"), scan);
 
     w.form.OpenFile(QString::fromStdString(dir.Path("scan.bmp")), 1);
-    canvas::TGISPanel* map = w.form.GISPanel1;
+    canvas::TGISPanel* map = &w.form.Map();
     EXPECT_EQ(map->Raster().Width(), 1000);
-    EXPECT_EQ(w.form.ExtentMax.x, 1000);
-    EXPECT_EQ(w.form.ExtentMax.y, 700);
+    EXPECT_EQ(w.form.MapExtentMax().x, 1000);
+    EXPECT_EQ(w.form.MapExtentMax().y, 700);
     EXPECT_DOUBLE_EQ(map->Transform().HomeView().CenterX, 500);
     EXPECT_EQ(map->Raster().Pixel(10, 10), 0u);
 
@@ -285,12 +336,12 @@ TEST(FileCommands, TheDialogsOfferTheFiveTypes) {
                  "BMP file (*.bmp)|*.bmp|JPEG file  (*.jpg)|*.jpg|RTV file (*.rtv)|*.rtv|"
                  "WMF file  (*.wmf)|*.wmf|DXF file (*.dxf)|*.dxf");
     // The dialog shows the five types in order (it folds the double spaces when it shows them).
-    const QStringList shown = w.form.OpenDialog1->nameFilters();
+    const QStringList shown = w.form.findChild<QFileDialog*>("OpenDialog1")->nameFilters();
     ASSERT_EQ(shown.size(), 5);
     EXPECT_TRUE(shown[1].startsWith("JPEG file"));
     EXPECT_TRUE(shown[4].endsWith("(*.dxf)"));
     // A cancelled dialog changes nothing.
     ModalWatcher watcher;
     w.Button("SB1of1")->click();
-    EXPECT_EQ(w.form.GISPanel1->Raster().Width(), 800);
+    EXPECT_EQ(w.form.Map().Raster().Width(), 800);
 }

@@ -29,7 +29,7 @@ struct WindowWithSquare {
         Map().AdoptRaster(std::move(scan));
         Map().SetExtent(20, 20, 0, 100, 0, 100);
     }
-    canvas::TGISPanel& Map() { return *form.GISPanel1; }
+    canvas::TGISPanel& Map() { return form.Map(); }
     QWidget* Box() { return Map().PaintBox(); }
     QPoint AtPixel(int column, int row) { return Map().WorldToScreen(column, 100 - row); }
     void Click(QPoint at, Qt::MouseButton button = Qt::LeftButton,
@@ -49,7 +49,7 @@ TEST(RasterConversion, DetectEdgeThenVTurnsTheOutlineIntoAPolyline) {
     EXPECT_EQ(w.Map().ObjectCount(), 1);
     EXPECT_EQ(w.Map().Workbench().ContourCount(), 32u); // colour-range mode
     w.Click(w.AtPixel(22, 23), Qt::RightButton);
-    w.form.vectbox->click(); // "Pure color"
+    w.form.findChild<QCheckBox*>("vectbox")->click(); // "Pure color"
     w.Click(w.AtPixel(22, 23));
     EXPECT_EQ(w.Map().ObjectCount(), 1);
     EXPECT_EQ(w.Map().Workbench().ContourCount(), 36u);
@@ -58,13 +58,13 @@ TEST(RasterConversion, DetectEdgeThenVTurnsTheOutlineIntoAPolyline) {
     w.Click(w.AtPixel(22, 23));
     ASSERT_EQ(w.Map().ObjectCount(), 1);
 
-    w.form.SpinEdit3->setValue(3);
+    w.form.findChild<QSpinBox*>("SpinEdit3")->setValue(3);
     w.Button("SpeedButton13")->click();
     EXPECT_EQ(w.Map().ObjectCount(), 0);
-    const drawing::DXF_Layer* layer = w.form.Drawing->FindLayer("Penwright");
+    const drawing::DXF_Layer* layer = w.form.CurrentDrawing()->FindLayer("Penwright");
     ASSERT_NE(layer, nullptr);
-    ASSERT_EQ(w.form.Selection->Lists.size(), 1u);
-    const drawing::Entity_List* list = w.form.Selection->Lists[0];
+    ASSERT_EQ(w.form.SelectedLists().Lists.size(), 1u);
+    const drawing::Entity_List* list = w.form.SelectedLists().Lists[0];
     ASSERT_EQ(list->Name, "Polyline_");
     const auto& polyline = static_cast<const drawing::Polyline_&>(*list->Entities.front());
     // Raster (20, 21), (29, 20), (29, 29), (20, 29), (20, 22) as map points (y up).
@@ -105,9 +105,9 @@ TEST(RasterConversion, ShiftAndCtrlClicksPickPenAndFillColours) {
         for (int x = 55; x < 66; ++x)
             w.Map().Raster().SetPixel(x, y, platform::MakeColour(100, 51, 200));
     w.Click(w.AtPixel(60, 60), Qt::LeftButton, Qt::ShiftModifier);
-    EXPECT_EQ(w.form.ForeColor, platform::MakeColour(100, 50, 200));
+    EXPECT_EQ(w.form.Attributes().ForeColor, platform::MakeColour(100, 50, 200));
     w.Click(w.AtPixel(25, 25), Qt::LeftButton, Qt::ControlModifier);
-    EXPECT_EQ(w.form.BackColor, 0u);
+    EXPECT_EQ(w.form.Attributes().BackColor, 0u);
 }
 
 TEST(RasterConversion, RasterUndoCopyIsRestoredByUndo) {
@@ -127,19 +127,22 @@ TEST(RasterConversion, RasterUndoCopyIsRestoredByUndo) {
 TEST(RasterConversion, TheStatusLineSaysWhatADetectEdgeClickDid) {
     WindowWithSquare w;
     w.Button("SBs5")->click();
-    w.form.vectbox->click();                                           // "Pure color"
+    w.form.findChild<QCheckBox*>("vectbox")->click();                  // "Pure color"
     for (int x = 60; x < 64; ++x) w.Map().Raster().SetPixel(x, 60, 0); // a 4-pixel speck
     w.Map().RasterChanged();
     w.Click(w.AtPixel(61, 60));
-    EXPECT_EQ(w.form.Labelinfo->text(),
+    EXPECT_EQ(w.form.findChild<QLabel*>("Labelinfo")->text(),
               "Nothing recorded: a speck of 4 outline points (30 needed)");
     w.Click(w.AtPixel(22, 23));
-    EXPECT_EQ(w.form.Labelinfo->text(), "Outline recorded: 36 points");
-    w.form.vectbox->click(); // colour range: a lone dark pixel averages with its light neighbours
+    EXPECT_EQ(w.form.findChild<QLabel*>("Labelinfo")->text(), "Outline recorded: 36 points");
+    w.form.findChild<QCheckBox*>("vectbox")
+        ->click(); // colour range: a lone dark pixel averages with its light neighbours
     w.Map().Raster().SetPixel(80, 80, 0);
     w.Map().RasterChanged();
     w.Click(w.AtPixel(80, 80));
-    EXPECT_TRUE(w.form.Labelinfo->text().startsWith("Nothing recorded: the 2 × 2 average"));
+    EXPECT_TRUE(w.form.findChild<QLabel*>("Labelinfo")
+                    ->text()
+                    .startsWith("Nothing recorded: the 2 × 2 average"));
     EXPECT_EQ(w.Map().ObjectCount(), 1);
 }
 
@@ -147,16 +150,16 @@ TEST(RasterConversion, TheStatusLineSaysWhatADetectEdgeClickDid) {
 // not the pen colour, and outlines are not filled.
 TEST(RasterConversion, VectorsFromVShowOverTheirLineWork) {
     WindowWithSquare w;
-    EXPECT_EQ(w.form.ForeColor, Tmainform::StartPenColour);
+    EXPECT_EQ(w.form.Attributes().ForeColor, Tmainform::StartPenColour);
     w.Button("SBs5")->click();
-    w.form.vectbox->click();
+    w.form.findChild<QCheckBox*>("vectbox")->click();
     w.Click(w.AtPixel(22, 23));
     EXPECT_EQ(w.Map().Workbench().TargetColor, 0u);
-    EXPECT_EQ(w.form.ForeColor, Tmainform::StartPenColour);
+    EXPECT_EQ(w.form.Attributes().ForeColor, Tmainform::StartPenColour);
     w.Button("SpeedButton13")->click();
     EXPECT_TRUE(w.form.UnsavedDrawing());
-    EXPECT_EQ(w.form.Labelinfo->text(), "1 polylines on layer \"Penwright\"");
-    const drawing::Entity_List* list = w.form.Selection->Lists.at(0);
+    EXPECT_EQ(w.form.findChild<QLabel*>("Labelinfo")->text(), "1 polylines on layer \"Penwright\"");
+    const drawing::Entity_List* list = w.form.SelectedLists().Lists.at(0);
     const auto& polyline = static_cast<const drawing::Polyline_&>(*list->Entities.front());
     EXPECT_EQ(polyline.BrushStyle, std::uint8_t(platform::BrushStyle::Clear));
     // The polyline's edge runs over the square's black edge in the pen colour, and the
@@ -170,7 +173,8 @@ TEST(RasterConversion, VectorsFromVShowOverTheirLineWork) {
 TEST(RasterConversion, ContractAndEnlargeReshapeTheRecordedOutline) {
     WindowWithSquare w;
     w.Button("SBs5")->click();
-    w.form.vectbox->click(); // "Pure color": the outline is the square's own edge
+    w.form.findChild<QCheckBox*>("vectbox")
+        ->click(); // "Pure color": the outline is the square's own edge
     w.Click(w.AtPixel(22, 23));
     ASSERT_EQ(w.Map().ObjectCount(), 1);
     // The outline mark (low bit of blue) moves one pixel in, then out again.

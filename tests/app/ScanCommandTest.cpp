@@ -228,7 +228,7 @@ TEST_F(ScanCommand, TheTestPatternLandsInTheRasterAtTheChosenResolutionAndMode) 
         first = false;
 
         const Reference expected = ScanImage(s);
-        const platform::Bitmap24& raster = form.GISPanel1->Raster();
+        const platform::Bitmap24& raster = form.Map().Raster();
         ASSERT_GT(expected.width, 0) << "scanimage gave no image";
         ASSERT_EQ(raster.Width(), expected.width) << s.mode;
         ASSERT_EQ(raster.Height(), expected.height) << s.mode;
@@ -240,13 +240,13 @@ TEST_F(ScanCommand, TheTestPatternLandsInTheRasterAtTheChosenResolutionAndMode) 
                          (expected.pixels[std::size_t(y) * expected.width + x] & 0xFEFEFE);
         EXPECT_EQ(wrong, 0) << s.mode;
         // The extent follows the scan; the window's own extent stays.
-        EXPECT_EQ(form.ExtentMax.x, 800);
+        EXPECT_EQ(form.MapExtentMax().x, 800);
         EXPECT_TRUE(form.UnsavedRaster());
     }
 }
 
 TEST_F(ScanCommand, ACancelledOrFailedScanLeavesTheRasterAndSaysSo) {
-    const platform::Colour before = form.GISPanel1->Raster().Pixel(5, 5);
+    const platform::Colour before = form.Map().Raster().Pixel(5, 5);
     const Setting s{"Colour", "", 300, 0, 0, 80, 100};
     {
         // Slow reads: the scan runs long enough to be cancelled half way.
@@ -289,9 +289,9 @@ TEST_F(ScanCommand, ACancelledOrFailedScanLeavesTheRasterAndSaysSo) {
         EXPECT_TRUE(driver.messages[0].startsWith("The scan failed."))
             << driver.messages[0].toStdString();
     }
-    EXPECT_EQ(form.GISPanel1->Raster().Width(), 800);
-    EXPECT_EQ(form.GISPanel1->Raster().Height(), 600);
-    EXPECT_EQ(form.GISPanel1->Raster().Pixel(5, 5), before);
+    EXPECT_EQ(form.Map().Raster().Width(), 800);
+    EXPECT_EQ(form.Map().Raster().Height(), 600);
+    EXPECT_EQ(form.Map().Raster().Pixel(5, 5), before);
     EXPECT_FALSE(form.UnsavedRaster());
 }
 
@@ -341,8 +341,8 @@ TEST_F(ScanCommand, APreviewOfTheWholeAreaAndADragOnItChooseWhatIsScanned) {
     EXPECT_NEAR(width, 60, 1.5);
     EXPECT_NEAR(height, 100, 1.5);
     // At 50 dpi that is about 118 × 197 pixels.
-    EXPECT_NEAR(form.GISPanel1->Raster().Width(), width / 25.4 * 50, 2);
-    EXPECT_NEAR(form.GISPanel1->Raster().Height(), height / 25.4 * 50, 2);
+    EXPECT_NEAR(form.Map().Raster().Width(), width / 25.4 * 50, 2);
+    EXPECT_NEAR(form.Map().Raster().Height(), height / 25.4 * 50, 2);
 }
 
 TEST_F(ScanCommand, AnImageThatCannotBeReadIsReportedAndChangesNothing) {
@@ -354,13 +354,13 @@ TEST_F(ScanCommand, AnImageThatCannotBeReadIsReportedAndChangesNothing) {
     const ScriptedScript script{.images = 2, .badImages = true};
     configure(&script);
     scan::SetManagerLibrary(SCRIPTED_MANAGER);
-    const platform::Colour before = form.GISPanel1->Raster().Pixel(5, 5);
+    const platform::Colour before = form.Map().Raster().Pixel(5, 5);
     ScanDriver driver;
     Scan();
     scan::SetManagerLibrary("libpenwright-twaindsm.so");
     EXPECT_EQ(driver.messages, QStringList{"The scanned image cannot be used: images of 16 bits a "
                                            "pixel are not supported."});
-    EXPECT_EQ(form.GISPanel1->Raster().Width(), 800);
-    EXPECT_EQ(form.GISPanel1->Raster().Pixel(5, 5), before);
+    EXPECT_EQ(form.Map().Raster().Width(), 800);
+    EXPECT_EQ(form.Map().Raster().Pixel(5, 5), before);
     EXPECT_EQ(scan::TWAIN_SessionState(), 1);
 }

@@ -5,6 +5,7 @@
 #include "dialogs/TTrackingForm.h"
 #include "drawing/Line_.h"
 #include "support/ModalWatcher.h"
+#include "support/Mouse.h"
 #include "support/QtPrinters.h"
 #include "support/TempDir.h"
 
@@ -32,7 +33,7 @@ struct WindowWithLines {
     WindowWithLines() {
         form.resize(1000, 700);
         form.show();
-        form.Drawing->CreateLayer("Penwright", true);
+        form.CurrentDrawing()->CreateLayer("Penwright", true);
         auto a = std::make_unique<drawing::Line_>(drawing::Point3{100, 400, 0},
                                                   drawing::Point3{500, 400, 0}, 1, 0, 0);
         auto b = std::make_unique<drawing::Line_>(drawing::Point3{600, 100, 0},
@@ -42,12 +43,17 @@ struct WindowWithLines {
         horizontal = a.get();
         vertical = b.get();
         std::unique_ptr<drawing::DXF_Entity> ea = std::move(a), eb = std::move(b);
-        form.Drawing->AddEntityToLayer(std::move(ea), "Penwright");
-        form.Drawing->AddEntityToLayer(std::move(eb), "Penwright");
+        form.CurrentDrawing()->AddEntityToLayer(std::move(ea), "Penwright");
+        form.CurrentDrawing()->AddEntityToLayer(std::move(eb), "Penwright");
     }
-    canvas::TGISPanel& Map() { return *form.GISPanel1; }
+    canvas::TGISPanel& Map() { return form.Map(); }
     QPoint Screen(double x, double y) { return Map().WorldToScreen(x, y); }
     QRgb Surface(QPoint p) { return Map().PaintBox()->Surface().pixel(p); }
+    // The mouse rests at p: hover tracking searches there.
+    void Hover(QPoint p) {
+        testing_support::SendMouse(Map().PaintBox(), QEvent::MouseMove, p, Qt::NoButton,
+                                   Qt::NoButton);
+    }
     void Tick() {
         form.Track_timerTimer();
         form.Track_timerTimer(); // the work runs on every second tick
@@ -64,16 +70,17 @@ TEST(VectorDisplay, SelectedListsArePaintedOverTheRaster) {
     w.form.RefreshLayerLists(true);
     w.Map().Redraw();
     EXPECT_EQ(w.Surface(mid), qRgb(254, 0, 0));
-    EXPECT_EQ(w.form.Selection->Lists.size(), 1u);
+    EXPECT_EQ(w.form.SelectedLists().Lists.size(), 1u);
     // The layer box offers the drawing's layers by name; picking one names that layer.
-    ASSERT_EQ(w.form.ComboBox3->count(), 1); // the empty "NewLayer" was binned
-    w.form.ComboBox3->setEditText("Other");
-    EXPECT_EQ(w.form.LayerName, "Other");
-    w.form.ComboBox3->setCurrentIndex(-1);
-    w.form.ComboBox3->setCurrentIndex(0);
-    EXPECT_EQ(w.form.LayerName, "Penwright");
+    ASSERT_EQ(w.form.findChild<QComboBox*>("ComboBox3")->count(),
+              1); // the empty "NewLayer" was binned
+    w.form.findChild<QComboBox*>("ComboBox3")->setEditText("Other");
+    EXPECT_EQ(w.form.Attributes().LayerName, "Other");
+    w.form.findChild<QComboBox*>("ComboBox3")->setCurrentIndex(-1);
+    w.form.findChild<QComboBox*>("ComboBox3")->setCurrentIndex(0);
+    EXPECT_EQ(w.form.Attributes().LayerName, "Penwright");
     w.Map().Zoom(0.7);
-    EXPECT_EQ(w.form.Label1->text(), "Scale 1.43 : 1");
+    EXPECT_EQ(w.form.findChild<QLabel*>("Label1")->text(), "Scale 1.43 : 1");
     EXPECT_EQ(w.Surface(w.Screen(300, 400)), qRgb(254, 0, 0));
 }
 
@@ -82,38 +89,36 @@ TEST(VectorDisplay, HoverTrackingHighlightsTheNearestEntityAndRestoresTheLastOne
     w.form.RefreshLayerLists(true);
     w.Map().Redraw();
     w.form.findChild<QToolButton*>("SB3of2")->click(); // tracking on: "Selected" scope
-    EXPECT_TRUE(w.form.RB1->isChecked());
-    EXPECT_TRUE(w.form.Track_timer->isActive());
+    EXPECT_TRUE(w.form.findChild<QRadioButton*>("RB1")->isChecked());
+    EXPECT_TRUE(w.form.findChild<QTimer*>("Track_timer")->isActive());
 
     const QPoint nearHorizontal = w.Screen(300, 402);
-    w.form.MouseX = nearHorizontal.x();
-    w.form.MouseY = nearHorizontal.y();
+    w.Hover(nearHorizontal);
     w.Tick();
-    ASSERT_EQ(w.form.PickedEntity, w.horizontal);
+    ASSERT_EQ(w.form.Picks().Entity, w.horizontal);
     // Dotted: some pixels of the line differ from its normal red, some stay unchanged.
     int changed = 0;
     for (int x = w.Screen(200, 400).x(); x < w.Screen(400, 400).x(); ++x)
         changed += w.Surface({x, w.Screen(0, 400).y()}) != qRgb(254, 0, 0);
     EXPECT_GT(changed, 5);
-    EXPECT_EQ(w.form.TrackingForm->Tr_X->text(),
-              dialogs::TTrackingForm::FormatGeneral(w.form.PickedVertex.x));
+    EXPECT_EQ(w.form.findChild<dialogs::TTrackingForm*>()->Tr_X->text(),
+              dialogs::TTrackingForm::FormatGeneral(w.form.Picks().Vertex.x));
 
     const QPoint nearVertical = w.Screen(598, 450);
-    w.form.MouseX = nearVertical.x();
-    w.form.MouseY = nearVertical.y();
+    w.Hover(nearVertical);
     w.Tick();
-    EXPECT_EQ(w.form.PickedEntity, w.vertical);
+    EXPECT_EQ(w.form.Picks().Entity, w.vertical);
     for (int x = w.Screen(200, 400).x(); x < w.Screen(400, 400).x(); ++x)
         ASSERT_EQ(w.Surface({x, w.Screen(0, 400).y()}), qRgb(254, 0, 0)) << "restored at " << x;
 
     // Resting on the same vertex leaves the fields alone.
-    w.form.TrackingForm->Tr_X->setText("untouched");
+    w.form.findChild<dialogs::TTrackingForm*>()->Tr_X->setText("untouched");
     w.Tick();
-    EXPECT_EQ(w.form.TrackingForm->Tr_X->text(), "untouched");
+    EXPECT_EQ(w.form.findChild<dialogs::TTrackingForm*>()->Tr_X->text(), "untouched");
 
     w.form.findChild<QToolButton*>("SB3of2")->click(); // tracking off
-    EXPECT_FALSE(w.form.Track_timer->isActive());
-    EXPECT_FALSE(w.form.RB1->isChecked());
+    EXPECT_FALSE(w.form.findChild<QTimer*>("Track_timer")->isActive());
+    EXPECT_FALSE(w.form.findChild<QRadioButton*>("RB1")->isChecked());
 }
 
 TEST(VectorDisplay, ClipboardGetsMetafileSvgAndPng) {
@@ -139,7 +144,7 @@ TEST(VectorDisplay, VectorToRasterBurnsTheLinesIn) {
     w.form.findChild<QAction*>("VectortoRaster1")->trigger();
     EXPECT_EQ(w.Map().Raster().Pixel(raster.x(), raster.y()), 0x0000FEu);
     // With the list deselected and the raster shown, the burnt-in line is still seen.
-    w.form.LayerForm->RefreshLayerLists(false);
+    w.form.findChild<dialogs::TLayerForm*>()->RefreshLayerLists(false);
     w.Map().Zoom(1);
     EXPECT_EQ(w.Surface(w.Screen(300, 400)), qRgb(254, 0, 0));
 }
@@ -161,12 +166,13 @@ TEST(DrawingFiles, SaveAndOpenDrawingsMetafilesAndDxf) {
     // Opening the drawing adds its entities: twice as many lines, all selected.
     w.form.OpenFile(rtv, 3);
     std::size_t lines = 0;
-    for (const drawing::Entity_List* list : w.form.Selection->Lists) lines += list->Entities.size();
+    for (const drawing::Entity_List* list : w.form.SelectedLists().Lists)
+        lines += list->Entities.size();
     EXPECT_EQ(lines, 4u);
 
     // Delete layers frees the selected lists.
     w.form.findChild<QAction*>("DeleteLayers1")->trigger();
-    EXPECT_TRUE(w.form.Selection->Lists.empty());
-    EXPECT_EQ(w.form.Drawing->FindLayer("Penwright"), nullptr); // binned once empty
+    EXPECT_TRUE(w.form.SelectedLists().Lists.empty());
+    EXPECT_EQ(w.form.CurrentDrawing()->FindLayer("Penwright"), nullptr); // binned once empty
     EXPECT_TRUE(watcher.messages.isEmpty()) << watcher.messages.join(" | ").toStdString();
 }

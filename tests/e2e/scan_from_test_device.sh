@@ -25,7 +25,7 @@ fail() {
 wait_window() {
   local id=""
   for _ in $(seq 200); do
-    id=$(xdotool search --name "$1" 2>/dev/null | head -n 1 || true)
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
     [ -n "$id" ] && { echo "$id"; return 0; }
     sleep 0.1
   done

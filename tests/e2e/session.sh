@@ -34,7 +34,8 @@ start_program() {
   app_pid=$!
   window=""
   for _ in $(seq 100); do
-    window=$(xdotool search --name '^Penwright$' 2>/dev/null | head -n 1 || true)
+    # Qt also makes an unmapped window of that name, which cannot take the keyboard.
+    window=$(xdotool search --onlyvisible --name '^Penwright$' 2>/dev/null | head -n 1 || true)
     [ -n "$window" ] && break
     sleep 0.1
   done

@@ -409,6 +409,57 @@ TEST(QtCanvasTest, EscapementRotatesTextCounterClockwise) {
     EXPECT_LT(ink.right(), 101) << ink;  // the glyphs stand left of the base line
 }
 
+// Turned texts on images the canvas writes directly are put together from turned glyphs;
+// they cover what the painter draws for them (on an image it does not write directly),
+// at any angle, with a logical font's width and every alignment.
+TEST(QtCanvasTest, TurnedTextIsBlittedWhereThePainterWouldDrawIt) {
+    EnsureApplication();
+    struct Case {
+        int escapement, width;
+        unsigned align;
+    };
+    for (const Case c : {Case{900, 0, AlignLeft | AlignBaseline},
+                         {-10, 0, AlignLeft | AlignTop},
+                         {450, 20, AlignCenter | AlignBaseline},
+                         {1800, 0, AlignRight | AlignBottom},
+                         {3590, 20, AlignLeft | AlignBaseline}}) {
+        QImage images[] = {Surface(240, 240), Surface(240, 240, QImage::Format_ARGB32)};
+        for (QImage& image : images) {
+            QtCanvas canvas(&image);
+            LogFont lf;
+            lf.Height = 20;
+            lf.Width = c.width;
+            lf.Escapement = c.escapement;
+            lf.SetFace("Liberation Serif");
+            canvas.SetLogFont(lf);
+            canvas.SetTextAlign(c.align);
+            canvas.BrushRef().Style = BrushStyle::Clear;
+            canvas.TextOut(120, 120, "Parcel 17 AVAWay");
+            canvas.End();
+        }
+        const QRect blitted = InkBox(images[0]), painted = InkBox(images[1]);
+        EXPECT_FALSE(blitted.isEmpty()) << c.escapement;
+        for (const auto& [a, b] : {std::pair{blitted.left(), painted.left()},
+                                   {blitted.right(), painted.right()},
+                                   {blitted.top(), painted.top()},
+                                   {blitted.bottom(), painted.bottom()}})
+            EXPECT_NEAR(a, b, 2) << c.escapement << " " << blitted << " " << painted;
+        // Most ink lies within a pixel of the painter's.
+        int ink = 0, near = 0;
+        for (int y = 1; y < 239; ++y)
+            for (int x = 1; x < 239; ++x) {
+                if (images[0].pixel(x, y) == 0xFFFFFFFFu) continue;
+                ++ink;
+                bool found = false;
+                for (int v = -1; v <= 1 && !found; ++v)
+                    for (int u = -1; u <= 1 && !found; ++u)
+                        found = images[1].pixel(x + u, y + v) != 0xFFFFFFFFu;
+                near += found;
+            }
+        EXPECT_GT(near, ink * 95 / 100) << c.escapement;
+    }
+}
+
 // Any angle, the most negative integer included, draws as the same angle within one turn.
 TEST(QtCanvasTest, ExtremeEscapementsDrawAsTheirAngleWithinOneTurn) {
     EnsureApplication();

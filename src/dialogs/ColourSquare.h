@@ -5,14 +5,15 @@
 
 #include <QWidget>
 
-namespace app {
+namespace dialogs {
 
-// A 16 × 16 square showing a drawing colour, with a navy border and a hand cursor; a
-// mouse release over it asks for a new colour.
+// A small square (16 × 16 pixels unless said otherwise) showing a drawing colour, with a
+// navy border and a hand cursor; a mouse release over it asks for a new colour.
 class ColourSquare : public QWidget {
     Q_OBJECT
 public:
-    ColourSquare(QWidget* parent, const char* name, const QString& hint, platform::Colour colour);
+    ColourSquare(QWidget* parent, const char* name, const QString& hint, platform::Colour colour,
+                 int side = 16);
     void SetColour(platform::Colour c);
     platform::Colour Colour() const { return colour_; }
 
@@ -27,4 +28,4 @@ private:
     platform::Colour colour_;
 };
 
-} // namespace app
+} // namespace dialogs

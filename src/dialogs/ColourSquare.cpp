@@ -1,18 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/ColourSquare.h"
+#include "dialogs/ColourSquare.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 
-namespace app {
+namespace dialogs {
 
 ColourSquare::ColourSquare(QWidget* parent, const char* name, const QString& hint,
-                           platform::Colour colour)
+                           platform::Colour colour, int side)
     : QWidget(parent), colour_(colour) {
     setObjectName(name);
     setToolTip(hint);
     setCursor(Qt::PointingHandCursor);
-    setFixedSize(16, 16);
+    setFixedSize(side, side);
 }
 
 void ColourSquare::SetColour(platform::Colour c) {
@@ -31,4 +31,4 @@ void ColourSquare::mouseReleaseEvent(QMouseEvent* e) {
     if (rect().contains(e->position().toPoint())) emit Released();
 }
 
-} // namespace app
+} // namespace dialogs
