@@ -88,31 +88,53 @@ void MarkOutline(platform::Bitmap24& raster, const PointList& points, std::size_
     Widen(changed, minX, minY, maxX, maxY);
 }
 
-bool PeelPixel(platform::Bitmap24& raster, int x, int y) {
-    if (x < 1 || y < 1 || x > raster.Width() - 2 || y > raster.Height() - 2) return false;
-    // Left, down-left, down, down-right, right, up-right, up, up-left; sides at even places.
-    static constexpr int nx[8] = {-1, -1, 0, 1, 1, 1, 0, -1};
-    static constexpr int ny[8] = {0, 1, 1, 1, 0, -1, -1, -1};
-    const std::uint8_t* rows[3] = {raster.ScanLine(y - 1), raster.ScanLine(y),
-                                   raster.ScanLine(y + 1)};
-    const auto set = [&](int k) {
-        return (rows[1 + ny[k]][3 * std::size_t(x + nx[k]) + BandPlane] & 1) != 0;
-    };
-    int n = 0, sides = 0, runs = 0, run = 0;
-    for (int k = 0; k < 8; ++k) {
-        const bool side = k % 2 == 0;
-        if (set(k)) {
-            ++n;
-            ++run;
-            if (side) ++sides;
-        } else if (side && run > 0) {
-            ++runs;
-            run = 0;
+namespace {
+
+// The test walks the neighbours counter-clockwise from the left one: directions 8, 7, … 1;
+// the side neighbours are the even directions.
+struct PeelTable {
+    bool removable[256];
+    constexpr PeelTable() : removable() {
+        for (unsigned set = 0; set < 256; ++set) {
+            const auto has = [set](int k) {
+                return (set >> (7 - k) & 1) != 0;
+            }; // k: 0 left … 7 up-left
+            int n = 0, sides = 0, runs = 0, run = 0;
+            for (int k = 0; k < 8; ++k) {
+                const bool side = k % 2 == 0;
+                if (has(k)) {
+                    ++n;
+                    ++run;
+                    if (side) ++sides;
+                } else if (side && run > 0) {
+                    ++runs;
+                    run = 0;
+                }
+            }
+            if (!has(0) && run > 0) ++runs; // a last run that does not join the first
+            removable[set] = n >= 2 && runs <= 1 && sides <= 3;
         }
     }
-    if (!set(0) && run > 0) ++runs; // a last run that does not join the first
-    if (n < 2 || runs > 1 || sides > 3) return false;
-    raster.ScanLine(y)[3 * std::size_t(x) + BandPlane] &= 0xFE;
+};
+constexpr PeelTable Peel;
+
+} // namespace
+
+bool Peelable(unsigned neighbours) {
+    return Peel.removable[neighbours & 0xFF];
+}
+
+bool PeelPixel(platform::Bitmap24& raster, int x, int y) {
+    if (x < 1 || y < 1 || x > raster.Width() - 2 || y > raster.Height() - 2) return false;
+    const std::size_t stride = raster.BytesPerLine();
+    std::uint8_t* centre = raster.ScanLine(y) + 3 * std::size_t(x) + BandPlane;
+    const std::uint8_t* up = centre - stride;
+    const std::uint8_t* down = centre + stride;
+    const unsigned set = (up[-3] & 1) | (up[0] & 1) << 1 | (up[3] & 1) << 2 | (centre[3] & 1) << 3 |
+                         (down[3] & 1) << 4 | (down[0] & 1) << 5 | (down[-3] & 1) << 6 |
+                         (centre[-3] & 1) << 7;
+    if (!Peelable(set)) return false;
+    *centre &= 0xFE;
     return true;
 }
 

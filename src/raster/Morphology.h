@@ -37,5 +37,9 @@ void MarkOutline(platform::Bitmap24& raster, const PointList& points, std::size_
 // neighbours do not split a run) and at most three side neighbours set. True when
 // removed. A pixel on the raster's outermost frame is never removed.
 bool PeelPixel(platform::Bitmap24& raster, int x, int y);
+// The same test from the eight band neighbours as a set, bit k − 1 for direction k (up-left
+// 1, up 2, up-right 3, right 4, down-right 5, down 6, down-left 7, left 8): true when the
+// pixel may go.
+bool Peelable(unsigned neighbours);
 
 } // namespace raster

@@ -66,12 +66,11 @@ bool RasterWorkbench::DetectEdge(int x, int y) {
     return true;
 }
 
-bool RasterWorkbench::TraceObject(int index, int plane, bool upLeft) {
+bool RasterWorkbench::FindTraceStart(int index, int plane, bool upLeft, QPoint& start) {
     if (!Ready() || index < 0 || index > objectCount_ || std::size_t(index) >= objectStarts_.size())
         return false;
-    raster_->EndPainting();
     const MarkTest test(*raster_, plane);
-    QPoint start = objectStarts_[std::size_t(index)];
+    start = objectStarts_[std::size_t(index)];
     if (!test.Marked(start.x(), start.y())) return false;
     const QPoint diagonal = upLeft ? QPoint(-1, -1) : QPoint(1, 1);
     do start += diagonal;
@@ -86,9 +85,16 @@ bool RasterWorkbench::TraceObject(int index, int plane, bool upLeft) {
         test.Marked(start.x() + across.x(), start.y() + across.y()))
         start += side;
     objectStarts_[std::size_t(index)] = start;
+    return true;
+}
+
+bool RasterWorkbench::TraceObject(int index, int plane, bool upLeft) {
+    if (Ready()) raster_->EndPainting();
+    QPoint start;
+    if (!FindTraceStart(index, plane, upLeft, start)) return false;
     contourCount_ = 0;
     contour_.Put(contourCount_++, start);
-    return FollowBoundary(test, start, upLeft ? 2 : 6, [this](QPoint p) {
+    return FollowBoundary(MarkTest(*raster_, plane), start, upLeft ? 2 : 6, [this](QPoint p) {
                contour_.Put(contourCount_++, p);
            }) == FollowResult::Closed;
 }

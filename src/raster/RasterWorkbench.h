@@ -19,6 +19,7 @@
 #include "platform/Bitmap24.h"
 #include "platform/Canvas.h"
 #include "platform/Colour.h"
+#include "raster/BandPeeler.h"
 #include "raster/MapView.h"
 #include "raster/PointList.h"
 #include "raster/RasterUndo.h"
@@ -102,6 +103,8 @@ public:
     void ShiftOutline(int index, bool outward);
     void ShiftOutlines(bool outward); // contract (false) or enlarge (true) every object
     void ThinObjects();
+    // What the last ThinObjects did (passes, removals, follower steps, tests).
+    const BandPeeler::Work& ThinningWork() const { return thinningWork_; }
     bool PeelPixel(int x, int y);
 
     // --- Vectorization ---
@@ -124,6 +127,9 @@ public:
     QRect TakeChangedRect();
 
 private:
+    // The start of a trace of object index: the end of the diagonal walk from its stored
+    // start, which moves there. False when the stored start lost its mark.
+    bool FindTraceStart(int index, int plane, bool upLeft, QPoint& start);
     bool Ready() const { return raster_ != nullptr && !raster_->IsEmpty(); }
 
     platform::Bitmap24* raster_;
@@ -136,6 +142,7 @@ private:
     std::vector<QPoint> vectorPoints_;
     int antsPhase_ = 0;
     RasterUndo undo_;
+    BandPeeler::Work thinningWork_;
     QRect changed_;
     std::string refusal_;
 };

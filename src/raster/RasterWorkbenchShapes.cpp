@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Thin, contract and enlarge: the morphology commands of the workbench, built on the band
 // marks of Morphology.h and the mark follower.
+#include "raster/BandPeeler.h"
 #include "raster/Morphology.h"
 #include "raster/RasterWorkbench.h"
 
@@ -28,25 +29,23 @@ void RasterWorkbench::ShiftOutlines(bool outward) {
 
 void RasterWorkbench::ThinObjects() {
     outlinesKnown_ = false;
+    thinningWork_ = {};
+    if (!Ready()) return;
+    platform::Bitmap24& raster = *raster_;
+    BandPeeler peeler(raster);
     for (int i = 0; i < objectCount_; ++i) {
         if (!TraceObject(i, OutlinePlane, true)) continue;
-        platform::Bitmap24& raster = *raster_;
         MarkBand(raster, contour_, contourCount_, true, changed_);
         UnmarkContour();
         // Peel the band from its outer boundary, in boundary order, until a pass removes
-        // nothing; point 0 (the start) is never peeled. Every productive pass removes a
-        // band pixel, so this ends.
-        for (;;) {
-            TraceObject(i, BandPlane, true);
-            std::size_t removed = 0;
-            for (std::size_t j = 1; j < contourCount_; ++j) {
-                const QPoint p = contour_.Get(j);
-                if (raster::PeelPixel(raster, p.x(), p.y())) ++removed;
-            }
-            if (removed == 0) break;
-        }
+        // nothing; each pass starts where the object's start walk ends on the band, and
+        // that point is never peeled. Every productive pass removes a band pixel, so this
+        // ends.
+        peeler.Peel([this, i](QPoint& start) { return FindTraceStart(i, BandPlane, true, start); },
+                    contour_, contourCount_);
         MarkOutline(raster, contour_, contourCount_, true, changed_);
     }
+    thinningWork_ = peeler.Done();
 }
 
 bool RasterWorkbench::PeelPixel(int x, int y) {
