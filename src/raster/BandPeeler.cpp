@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "raster/BandPeeler.h"
 
-#include "raster/EdgeFollower.h"
 #include "raster/Morphology.h"
+#include "raster/PlaneFollower.h"
 
 #include <algorithm>
 #include <bit>
@@ -12,11 +12,12 @@ namespace raster {
 
 namespace {
 
-constexpr std::uint8_t Bit = 1;
+constexpr int Band = 1; // the plane peeled
 // Labels live below Top; a relabelled list uses the lower half, so that states added
 // after its last one find room.
 constexpr std::uint64_t Top = std::uint64_t(1) << 62;
-constexpr std::uint64_t Roomy = 1 << 4; // the least gap a relabelled list keeps a state
+constexpr std::uint64_t Roomy = std::uint64_t(1)
+                                << 20; // the gap a relabelled stretch gives each state
 
 // A pass that removes more than one state in this many makes the next pass a plain one.
 constexpr std::size_t PlainShare = 8;
@@ -24,68 +25,82 @@ constexpr std::size_t PlainShare = 8;
 // Direction of the step between two neighbouring pixels, by (dy + 1) * 3 + (dx + 1).
 constexpr int StepCode[9] = {1, 2, 3, 8, 0, 4, 7, 6, 5};
 
-inline unsigned BandNeighbours(const std::uint8_t* centre, std::size_t stride) {
-    return EightNeighbours(centre, stride,
-                           [](const std::uint8_t* p) { return unsigned(*p & Bit); });
-}
-
 } // namespace
 
 // ---- pixel index ------------------------------------------------------------------------
 
-void BandPeeler::PixelIndex::Reset(std::size_t expected) {
-    std::size_t size = 1024;
-    while (size < 2 * expected) size *= 2;
-    keys_.assign(size, None);
-    heads_.resize(size);
-    used_ = 0;
+void BandPeeler::PixelIndex::Reset(int width, std::size_t expected) {
+    blocksPerRow_ = std::uint32_t(width + 7) / 8;
+    blocks_.clear();
+    lastKey_ = None;
+    std::size_t size = 256;
+    while (size < expected / 4) size *= 2;
+    Rehash(size);
+}
+
+void BandPeeler::PixelIndex::Rehash(std::size_t size) {
+    table_.assign(size, 0);
     mask_ = size - 1;
     shift_ = 64 - std::countr_zero(size);
+    for (std::size_t b = 0; b < blocks_.size(); ++b) {
+        std::size_t i =
+            std::size_t((std::uint64_t(blocks_[b].key) * 0x9E3779B97F4A7C15ull) >> shift_);
+        while (table_[i] != 0) i = (i + 1) & mask_;
+        table_[i] = std::uint32_t(b + 1);
+    }
 }
 
-std::size_t BandPeeler::PixelIndex::Slot(std::uint32_t key) const {
-    return std::size_t((std::uint64_t(key) * 0x9E3779B97F4A7C15ull) >> shift_);
-}
-
-void BandPeeler::PixelIndex::Grow() {
-    std::vector<std::uint32_t> keys, heads;
-    keys.swap(keys_);
-    heads.swap(heads_);
-    Reset(keys.size());
-    for (std::size_t i = 0; i < keys.size(); ++i)
-        if (keys[i] != None) Head(keys[i]) = heads[i];
-}
-
-std::uint32_t& BandPeeler::PixelIndex::Head(std::uint32_t key) {
-    if (2 * (used_ + 1) > keys_.size()) Grow();
-    for (std::size_t i = Slot(key);; i = (i + 1) & mask_) {
-        if (keys_[i] == key) return heads_[i];
-        if (keys_[i] == None) {
-            keys_[i] = key;
-            heads_[i] = None;
-            ++used_;
-            return heads_[i];
+std::uint32_t* BandPeeler::PixelIndex::Lookup(int x, int y, bool add) {
+    const std::uint32_t key = std::uint32_t(y >> 3) * blocksPerRow_ + std::uint32_t(x >> 3);
+    const std::size_t cell = std::size_t((y & 7) * 8 + (x & 7));
+    if (key == lastKey_) return &blocks_[lastBlock_].heads[cell];
+    std::size_t i = std::size_t((std::uint64_t(key) * 0x9E3779B97F4A7C15ull) >> shift_);
+    for (;; i = (i + 1) & mask_) {
+        const std::uint32_t b = table_[i];
+        if (b == 0) break;
+        if (blocks_[b - 1].key == key) {
+            lastKey_ = key;
+            lastBlock_ = b - 1;
+            return &blocks_[b - 1].heads[cell];
         }
     }
+    if (!add) return nullptr;
+    Block& block = blocks_.emplace_back();
+    block.key = key;
+    std::fill(std::begin(block.heads), std::end(block.heads), None);
+    table_[i] = std::uint32_t(blocks_.size());
+    if (2 * blocks_.size() > table_.size()) Rehash(2 * table_.size());
+    lastKey_ = key;
+    lastBlock_ = std::uint32_t(blocks_.size() - 1);
+    return &block.heads[cell];
 }
 
-std::uint32_t* BandPeeler::PixelIndex::Find(std::uint32_t key) {
-    for (std::size_t i = Slot(key);; i = (i + 1) & mask_) {
-        if (keys_[i] == key) return &heads_[i];
-        if (keys_[i] == None) return nullptr;
-    }
+std::uint32_t& BandPeeler::PixelIndex::Head(int x, int y) {
+    return *Lookup(x, y, true);
+}
+
+std::uint32_t* BandPeeler::PixelIndex::Find(int x, int y) {
+    return Lookup(x, y, false);
 }
 
 // ---- passes ---------------------------------------------------------------------------
 
-BandPeeler::BandPeeler(platform::Bitmap24& raster)
-    : raster_(raster), base_(raster.IsEmpty() ? nullptr : raster.ScanLine(0)),
-      stride_(raster.BytesPerLine()), width_(raster.Width()), height_(raster.Height()) {}
+BandPeeler::BandPeeler(MarkPlanes& planes)
+    : planes_(planes), width_(planes.Width()), height_(planes.Height()) {}
+
+bool BandPeeler::Peel(int x, int y) {
+    // The peel test of a pixel on the raster's frame always fails.
+    if (x < 1 || y < 1 || x > width_ - 2 || y > height_ - 2) return false;
+    ++work_.tested;
+    if (!Peelable(planes_.Neighbours(Band, x, y))) return false;
+    planes_.Clear(Band, x, y);
+    return true;
+}
 
 void BandPeeler::Peel(const StartFinder& nextStart, PointList& contour, std::size_t& count) {
     std::vector<QPoint> points(count);
     for (std::size_t i = 0; i < count; ++i) points[i] = contour.Get(i);
-    if (base_ == nullptr) return;
+    if (width_ == 0) return;
     bool plain = true;   // the next pass is a plain one
     bool listed = false; // the list holds the boundary (else points does)
     QPoint lastStart(-1, -1);
@@ -125,9 +140,8 @@ void BandPeeler::Peel(const StartFinder& nextStart, PointList& contour, std::siz
 bool BandPeeler::Follow(QPoint start, std::vector<QPoint>& points) {
     points.clear();
     points.push_back(start);
-    const MarkTest test(raster_, 1);
     const FollowResult result =
-        FollowBoundary(test, start, 2, [&points](QPoint p) { points.push_back(p); });
+        FollowPlane(planes_, Band, start, 2, [&points](QPoint p) { points.push_back(p); });
     work_.followed += points.size();
     return result == FollowResult::Closed;
 }
@@ -136,15 +150,8 @@ bool BandPeeler::PlainPass(std::vector<QPoint>& points) {
     removedPixels_.clear();
     for (std::size_t j = 1; j < points.size(); ++j) {
         const QPoint p = points[j];
-        // The peel test of a pixel on the raster's frame always fails; a pixel already
-        // removed in this pass changes nothing.
-        if (p.x() < 1 || p.y() < 1 || p.x() > width_ - 2 || p.y() > height_ - 2) continue;
-        std::uint8_t* g = Pixel(p.x(), p.y()) + 1;
-        if ((*g & Bit) == 0) continue;
-        ++work_.tested;
-        if (!Peelable(BandNeighbours(g, stride_))) continue;
-        *g &= std::uint8_t(~Bit);
-        removedPixels_.push_back(p);
+        // A pixel already removed in this pass changes nothing.
+        if (planes_.Bit(Band, p.x(), p.y()) && Peel(p.x(), p.y())) removedPixels_.push_back(p);
     }
     work_.removed += removedPixels_.size();
     return !removedPixels_.empty();
@@ -163,7 +170,7 @@ std::uint32_t BandPeeler::NewNode(int x, int y, int d) {
     n.dirtyPass = n.donePass = n.testedPass = 0;
     n.d = std::uint8_t(d);
     n.dead = false;
-    std::uint32_t& head = index_.Head(Key(x, y));
+    std::uint32_t& head = index_.Head(x, y);
     n.samePixel = head;
     head = id;
     return id;
@@ -172,7 +179,7 @@ std::uint32_t BandPeeler::NewNode(int x, int y, int d) {
 void BandPeeler::BuildList(const std::vector<QPoint>& points) {
     nodes_.clear();
     nodes_.reserve(points.size() + points.size() / 4 + 64);
-    index_.Reset(points.size());
+    index_.Reset(width_, points.size());
     const std::uint64_t gap = Top / 2 / (points.size() + 1);
     std::uint32_t prev = None;
     for (std::size_t j = 0; j < points.size(); ++j) {
@@ -209,7 +216,7 @@ void BandPeeler::BuildList(const std::vector<QPoint>& points) {
 template <class Visit> void BandPeeler::ForNodesAround(int x, int y, Visit&& visit) {
     for (int dy = -1; dy <= 1; ++dy)
         for (int dx = -1; dx <= 1; ++dx) {
-            std::uint32_t* link = index_.Find(Key(x + dx, y + dy));
+            std::uint32_t* link = index_.Find(x + dx, y + dy);
             if (link == nullptr) continue;
             while (*link != None) {
                 Node& n = nodes_[*link];
@@ -224,7 +231,7 @@ template <class Visit> void BandPeeler::ForNodesAround(int x, int y, Visit&& vis
 }
 
 std::uint32_t BandPeeler::Match(int x, int y, int d) {
-    std::uint32_t* link = index_.Find(Key(x, y));
+    std::uint32_t* link = index_.Find(x, y);
     if (link == nullptr) return None;
     while (*link != None) {
         Node& n = nodes_[*link];
@@ -264,7 +271,6 @@ bool BandPeeler::FollowChanges(QPoint start) {
 // Follows the walk from a state of the list whose step may have changed, until it meets an
 // old state of the list again, or re-enters the start.
 bool BandPeeler::FollowChain(std::uint32_t from, QPoint start) {
-    const MarkTest test(raster_, 1);
     std::uint32_t anchor = from, at = from;
     fresh_.clear();
     const std::size_t limit = live_ + 64;
@@ -275,7 +281,7 @@ bool BandPeeler::FollowChain(std::uint32_t from, QPoint start) {
         QPoint p(n.x, n.y);
         int d = n.d;
         ++work_.followed;
-        if (!StepBoundary(test, p, d)) return false;
+        if (!StepPlane(planes_, Band, p, d)) return false;
         if (p == start) { // the walk ends here
             Splice(anchor, None);
             return true;
@@ -316,7 +322,8 @@ void BandPeeler::Splice(std::uint32_t anchor, std::uint32_t to) {
     Label(anchor, to);
 }
 
-// Labels for the fresh nodes between anchor and to, spread evenly over the gap.
+// Labels for the fresh nodes between anchor and to, spread evenly over the gap; where the
+// gap is too narrow, over a wider stretch of the list around it.
 void BandPeeler::Label(std::uint32_t anchor, std::uint32_t to) {
     const std::size_t m = fresh_.size();
     if (m == 0) return;
@@ -324,15 +331,39 @@ void BandPeeler::Label(std::uint32_t anchor, std::uint32_t to) {
     const std::uint64_t high = to == None ? Top : nodes_[to].label;
     std::uint64_t step = (high - low) / (m + 1);
     if (to == None) step = std::min(step, Top / 2 / (live_ + 1)); // room for later ones
-    if (step < Roomy) {
-        Relabel();
+    if (step == 0) {
+        Relabel(anchor, to == None ? fresh_.back() : to);
         return;
     }
     std::uint64_t label = low;
     for (const std::uint32_t id : fresh_) nodes_[id].label = label += step;
 }
 
-void BandPeeler::Relabel() {
+// Spreads the labels of the nodes from first to last (fresh ones among them) evenly
+// between the labels of their outer neighbours, taking in more nodes on both sides until
+// each gets a gap of Roomy at least; the whole list when it must.
+void BandPeeler::Relabel(std::uint32_t first, std::uint32_t last) {
+    for (std::size_t reach = 16;; reach *= 2) {
+        std::size_t count = 0;
+        for (std::uint32_t id = first; id != last; id = nodes_[id].next) ++count;
+        ++count;
+        for (std::size_t k = 0; k < reach && nodes_[first].prev != None; ++k, ++count)
+            first = nodes_[first].prev;
+        for (std::size_t k = 0; k < reach && nodes_[last].next != None; ++k, ++count)
+            last = nodes_[last].next;
+        const std::uint32_t before = nodes_[first].prev, after = nodes_[last].next;
+        if (before == None && after == None) break; // the whole list
+        const std::uint64_t low = before == None ? 0 : nodes_[before].label;
+        std::uint64_t high = after == None ? Top : nodes_[after].label;
+        if (after == None) high = low + std::min(high - low, (Top / 2 / (live_ + 1)) * (count + 1));
+        const std::uint64_t step = (high - low) / (count + 1);
+        if (step < Roomy) continue;
+        std::uint64_t label = low;
+        for (std::uint32_t id = first;; id = nodes_[id].next) {
+            nodes_[id].label = label += step;
+            if (id == last) return;
+        }
+    }
     const std::uint64_t gap = Top / 2 / (live_ + 1);
     std::uint64_t label = 0;
     for (std::uint32_t id = head_; id != None; id = nodes_[id].next)
@@ -360,12 +391,7 @@ bool BandPeeler::TestChanges() {
         Node& n = nodes_[id];
         if (n.dead || n.testedPass == pass_ || id == head_) continue;
         n.testedPass = pass_;
-        if (n.x < 1 || n.y < 1 || n.x > width_ - 2 || n.y > height_ - 2) continue;
-        std::uint8_t* g = Pixel(n.x, n.y) + 1;
-        if ((*g & Bit) == 0) continue;
-        ++work_.tested;
-        if (!Peelable(BandNeighbours(g, stride_))) continue;
-        *g &= std::uint8_t(~Bit);
+        if (!planes_.Bit(Band, n.x, n.y) || !Peel(n.x, n.y)) continue;
         removedPixels_.emplace_back(n.x, n.y);
         const std::uint64_t here = n.label;
         ForNodesAround(n.x, n.y, [&](std::uint32_t near) {

@@ -10,8 +10,8 @@
 //         seeing the removals made before it
 //     until a pass removes nothing
 // and leaves T of the last pass in the contour list. The start of each pass comes from the
-// caller (the object's start walk). The band plane is bit 0 of green; coordinates are
-// raster pixels.
+// caller (the object's start walk). It works on the band plane of MarkPlanes; coordinates
+// are raster pixels.
 //
 // Method: the follower's step from a pixel and the peel test of a pixel read nothing but
 // the pixel's 3 × 3 block, and a pass changes the band only where it removes a pixel. So
@@ -30,7 +30,7 @@
 // of the pass before, plus the states it follows anew. Memory: the list and a hash index
 // of its pixels, in proportion to the boundary; nothing of the raster's size.
 
-#include "platform/Bitmap24.h"
+#include "raster/MarkPlanes.h"
 #include "raster/PointList.h"
 
 #include <QPoint>
@@ -48,7 +48,7 @@ public:
     // loop does with a contour list that a failed trace left untouched.
     using StartFinder = std::function<bool(QPoint& start)>;
 
-    explicit BandPeeler(platform::Bitmap24& raster);
+    explicit BandPeeler(MarkPlanes& planes);
 
     // contour/count: on entry the list the caller holds (tested by a pass whose start is
     // missing); on return the boundary of the last pass.
@@ -74,25 +74,32 @@ private:
         bool dead;
     };
 
-    // Pixel (as y × width + x) to the first of its nodes; open addressing.
+    // Pixel to the first of its nodes. Pixels are kept in blocks of 8 × 8, found through a
+    // hash table of blocks: a boundary's nodes lie close together, so most look-ups stay
+    // in the block of the one before.
     class PixelIndex {
     public:
-        void Reset(std::size_t expected);
-        std::uint32_t& Head(std::uint32_t key); // None when the pixel has no node yet
-        std::uint32_t* Find(std::uint32_t key);
+        void Reset(int width, std::size_t expected);
+        std::uint32_t& Head(int x, int y); // None when the pixel has no node yet
+        std::uint32_t* Find(int x, int y);
 
     private:
-        std::size_t Slot(std::uint32_t key) const;
-        void Grow();
-        std::vector<std::uint32_t> keys_, heads_;
-        std::size_t used_ = 0, mask_ = 0;
+        struct Block {
+            std::uint32_t key;
+            std::uint32_t heads[64];
+        };
+        std::uint32_t* Lookup(int x, int y, bool add);
+        void Rehash(std::size_t size);
+        std::vector<Block> blocks_;
+        std::vector<std::uint32_t> table_; // block number + 1, 0 empty
+        std::size_t mask_ = 0;
         int shift_ = 0;
+        std::uint32_t blocksPerRow_ = 0;
+        std::uint32_t lastKey_ = None, lastBlock_ = 0;
     };
 
-    std::uint8_t* Pixel(int x, int y) const {
-        return base_ + std::size_t(y) * stride_ + 3 * std::size_t(x);
-    }
-    std::uint32_t Key(int x, int y) const { return std::uint32_t(y) * std::uint32_t(width_) + x; }
+    // The peel test of a pixel still in the band, which it removes when it passes.
+    bool Peel(int x, int y);
 
     // One pass over the whole of points (traced or not); true when it removed something.
     bool PlainPass(std::vector<QPoint>& points);
@@ -108,14 +115,12 @@ private:
     std::uint32_t Match(int x, int y, int d);
     void Splice(std::uint32_t anchor, std::uint32_t to);
     void Label(std::uint32_t anchor, std::uint32_t to);
-    void Relabel();
+    void Relabel(std::uint32_t first, std::uint32_t last);
     // Tests the candidates in list order; true when it removed something.
     bool TestChanges();
     void ListToPoints(std::vector<QPoint>& points) const;
 
-    platform::Bitmap24& raster_;
-    std::uint8_t* base_;
-    std::size_t stride_;
+    MarkPlanes& planes_;
     int width_, height_;
 
     std::vector<Node> nodes_;

@@ -19,23 +19,61 @@ void MarkBand(platform::Bitmap24& raster, const PointList& points, std::size_t c
               QRect& changed) {
     if (raster.IsEmpty() || count == 0) return;
     const int w = raster.Width(), h = raster.Height();
+    std::uint8_t* const base = raster.ScanLine(0) + BandPlane;
+    const std::size_t stride = raster.BytesPerLine();
+    const auto mark = [set](std::uint8_t* g) {
+        *g = set ? std::uint8_t(*g | 1) : std::uint8_t(*g & 0xFE);
+    };
+    const auto at = [&](int x, int y) {
+        return base + std::size_t(y) * stride + 3 * std::size_t(x);
+    };
+    const QPoint* stored = points.Data();
+    const std::size_t n = std::min(count, points.Stored());
     int minX = w, minY = h, maxX = -1, maxY = -1;
+    QPoint last(-9, -9); // the last point whose block was marked whole
+    constexpr std::size_t ahead = 16;
     for (std::size_t i = 0; i < count; ++i) {
-        const QPoint p = points.Get(i);
-        const int x0 = std::max(p.x() - 1, 0), x1 = std::min(p.x() + 1, w - 1);
-        const int y0 = std::max(p.y() - 1, 0), y1 = std::min(p.y() + 1, h - 1);
-        if (x0 > x1 || y0 > y1) continue;
-        for (int y = y0; y <= y1; ++y) {
-            std::uint8_t* row = raster.ScanLine(y);
-            for (int x = x0; x <= x1; ++x) {
-                std::uint8_t& g = row[3 * std::size_t(x) + BandPlane];
-                g = set ? std::uint8_t(g | 1) : std::uint8_t(g & 0xFE);
+        const QPoint p = i < n ? stored[i] : QPoint(0, 0); // points never written read (0, 0)
+        if (i + ahead < n) __builtin_prefetch(at(stored[i + ahead].x(), stored[i + ahead].y()));
+        const int x = p.x(), y = p.y();
+        if (x < 1 || y < 1 || x > w - 2 || y > h - 2) { // near or off the frame: clipped
+            const int x0 = std::max(x - 1, 0), x1 = std::min(x + 1, w - 1);
+            const int y0 = std::max(y - 1, 0), y1 = std::min(y + 1, h - 1);
+            last = QPoint(-9, -9);
+            if (x0 > x1 || y0 > y1) continue;
+            for (int v = y0; v <= y1; ++v)
+                for (int u = x0; u <= x1; ++u) mark(at(u, v));
+            minX = std::min(minX, x0), minY = std::min(minY, y0);
+            maxX = std::max(maxX, x1), maxY = std::max(maxY, y1);
+            continue;
+        }
+        minX = std::min(minX, x - 1), minY = std::min(minY, y - 1);
+        maxX = std::max(maxX, x + 1), maxY = std::max(maxY, y + 1);
+        const int dx = x - last.x(), dy = y - last.y();
+        std::uint8_t* centre = at(x, y);
+        if (dx < -1 || dx > 1 || dy < -1 || dy > 1) {
+            for (std::uint8_t* row = centre - stride; row <= centre + stride; row += stride) {
+                mark(row - 3);
+                mark(row);
+                mark(row + 3);
+            }
+        } else {
+            // A step from the last point: only the column and row it enters are new; the
+            // rest of the block is marked already.
+            if (dx != 0) {
+                std::uint8_t* column = centre + 3 * dx;
+                mark(column - stride);
+                mark(column);
+                mark(column + stride);
+            }
+            if (dy != 0) {
+                std::uint8_t* row = centre + std::ptrdiff_t(dy) * std::ptrdiff_t(stride);
+                mark(row - 3);
+                mark(row);
+                mark(row + 3);
             }
         }
-        minX = std::min(minX, x0);
-        minY = std::min(minY, y0);
-        maxX = std::max(maxX, x1);
-        maxY = std::max(maxY, y1);
+        last = p;
     }
     if (maxX >= 0) Widen(changed, minX, minY, maxX, maxY);
 }
@@ -122,6 +160,49 @@ constexpr PeelTable Peel;
 
 bool Peelable(unsigned neighbours) {
     return Peel.removable[neighbours & 0xFF];
+}
+
+void MarkBand(MarkPlanes& planes, const PointList& points, std::size_t count, bool set,
+              QRect& changed) {
+    const int w = planes.Width(), h = planes.Height();
+    if (w == 0 || count == 0) return;
+    const QPoint* stored = points.Data();
+    const std::size_t n = std::min(count, points.Stored());
+    int minX = w, minY = h, maxX = -1, maxY = -1;
+    for (std::size_t i = 0; i < count; ++i) {
+        const QPoint p = i < n ? stored[i] : QPoint(0, 0); // points never written read (0, 0)
+        const int x = p.x(), y = p.y();
+        const int x0 = std::max(x - 1, 0), x1 = std::min(x + 1, w - 1);
+        const int y0 = std::max(y - 1, 0), y1 = std::min(y + 1, h - 1);
+        if (x0 > x1 || y0 > y1) continue;
+        if (x0 == x - 1 && x1 == x + 1) {
+            for (int v = y0; v <= y1; ++v) planes.MarkThree(BandPlane, x, v, set);
+        } else {
+            for (int v = y0; v <= y1; ++v)
+                for (int u = x0; u <= x1; ++u)
+                    set ? planes.Set(BandPlane, u, v) : planes.Clear(BandPlane, u, v);
+        }
+        minX = std::min(minX, x0), minY = std::min(minY, y0);
+        maxX = std::max(maxX, x1), maxY = std::max(maxY, y1);
+    }
+    if (maxX >= 0) Widen(changed, minX, minY, maxX, maxY);
+}
+
+void MarkOutline(MarkPlanes& planes, const PointList& points, std::size_t count, bool set,
+                 QRect& changed) {
+    const int w = planes.Width(), h = planes.Height();
+    if (w == 0 || count == 0) return;
+    const QPoint* stored = points.Data();
+    const std::size_t n = std::min(count, points.Stored());
+    int minX = w, minY = h, maxX = -1, maxY = -1;
+    for (std::size_t i = 0; i <= n && i < count; ++i) { // past the stored points: (0, 0) once
+        const QPoint p = i < n ? stored[i] : QPoint(0, 0);
+        if (p.x() < 0 || p.y() < 0 || p.x() >= w || p.y() >= h) continue;
+        set ? planes.Set(OutlinePlane, p.x(), p.y()) : planes.Clear(OutlinePlane, p.x(), p.y());
+        minX = std::min(minX, p.x()), minY = std::min(minY, p.y());
+        maxX = std::max(maxX, p.x()), maxY = std::max(maxY, p.y());
+    }
+    if (maxX >= 0) Widen(changed, minX, minY, maxX, maxY);
 }
 
 bool PeelPixel(platform::Bitmap24& raster, int x, int y) {

@@ -15,6 +15,7 @@
 // Every function widens `changed` to cover the pixels it wrote.
 
 #include "platform/Bitmap24.h"
+#include "raster/MarkPlanes.h"
 #include "raster/PointList.h"
 
 #include <QRect>
@@ -30,6 +31,11 @@ void MarkBand(platform::Bitmap24& raster, const PointList& points, std::size_t c
               QRect& changed);
 // Sets (or clears) the outline mark on each of points[0 .. count).
 void MarkOutline(platform::Bitmap24& raster, const PointList& points, std::size_t count, bool set,
+                 QRect& changed);
+// The same two on bit planes.
+void MarkBand(MarkPlanes& planes, const PointList& points, std::size_t count, bool set,
+              QRect& changed);
+void MarkOutline(MarkPlanes& planes, const PointList& points, std::size_t count, bool set,
                  QRect& changed);
 
 // Clears the band mark of (x, y) when that keeps its band neighbours one group: at least

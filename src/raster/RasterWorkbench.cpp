@@ -66,35 +66,39 @@ bool RasterWorkbench::DetectEdge(int x, int y) {
     return true;
 }
 
-bool RasterWorkbench::FindTraceStart(int index, int plane, bool upLeft, QPoint& start) {
+bool RasterWorkbench::FindTraceStart(int index, const std::function<bool(int, int)>& marked,
+                                     bool upLeft, QPoint& start) {
     if (!Ready() || index < 0 || index > objectCount_ || std::size_t(index) >= objectStarts_.size())
         return false;
-    const MarkTest test(*raster_, plane);
     start = objectStarts_[std::size_t(index)];
-    if (!test.Marked(start.x(), start.y())) return false;
+    if (!marked(start.x(), start.y())) return false;
     const QPoint diagonal = upLeft ? QPoint(-1, -1) : QPoint(1, 1);
     do start += diagonal;
-    while (test.Marked(start.x(), start.y()));
+    while (marked(start.x(), start.y()));
     start -= diagonal;
     // A start whose two side neighbours towards the walk are marked touches the unmarked
     // side only across a corner: the follower would close at once round that corner, three
     // points enclosing nothing. Starting from the side neighbour in the start direction
     // follows the real edge.
     const QPoint side(0, diagonal.y()), across(diagonal.x(), 0);
-    if (test.Marked(start.x() + side.x(), start.y() + side.y()) &&
-        test.Marked(start.x() + across.x(), start.y() + across.y()))
+    if (marked(start.x() + side.x(), start.y() + side.y()) &&
+        marked(start.x() + across.x(), start.y() + across.y()))
         start += side;
     objectStarts_[std::size_t(index)] = start;
     return true;
 }
 
 bool RasterWorkbench::TraceObject(int index, int plane, bool upLeft) {
-    if (Ready()) raster_->EndPainting();
+    if (!Ready()) return false;
+    raster_->EndPainting();
+    const MarkTest test(*raster_, plane);
     QPoint start;
-    if (!FindTraceStart(index, plane, upLeft, start)) return false;
+    if (!FindTraceStart(
+            index, [&test](int x, int y) { return test.Marked(x, y); }, upLeft, start))
+        return false;
     contourCount_ = 0;
     contour_.Put(contourCount_++, start);
-    return FollowBoundary(MarkTest(*raster_, plane), start, upLeft ? 2 : 6, [this](QPoint p) {
+    return FollowBoundary(test, start, upLeft ? 2 : 6, [this](QPoint p) {
                contour_.Put(contourCount_++, p);
            }) == FollowResult::Closed;
 }

@@ -29,6 +29,7 @@
 #include <climits>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -128,8 +129,10 @@ public:
 
 private:
     // The start of a trace of object index: the end of the diagonal walk from its stored
-    // start, which moves there. False when the stored start lost its mark.
-    bool FindTraceStart(int index, int plane, bool upLeft, QPoint& start);
+    // start through marked(x, y) pixels; the stored start moves there. False when the stored
+    // start lost its mark.
+    bool FindTraceStart(int index, const std::function<bool(int, int)>& marked, bool upLeft,
+                        QPoint& start);
     bool Ready() const { return raster_ != nullptr && !raster_->IsEmpty(); }
 
     platform::Bitmap24* raster_;

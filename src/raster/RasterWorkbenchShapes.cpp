@@ -2,7 +2,9 @@
 // Thin, contract and enlarge: the morphology commands of the workbench, built on the band
 // marks of Morphology.h and the mark follower.
 #include "raster/BandPeeler.h"
+#include "raster/MarkPlanes.h"
 #include "raster/Morphology.h"
+#include "raster/PlaneFollower.h"
 #include "raster/RasterWorkbench.h"
 
 namespace raster {
@@ -27,24 +29,45 @@ void RasterWorkbench::ShiftOutlines(bool outward) {
     for (int i = 0; i < objectCount_; ++i) ShiftOutline(i, outward);
 }
 
+// Thinning walks the mark planes many times over, so it works on bit-plane copies of them
+// (MarkPlanes) and writes the result back at the end; every step is the one it would take
+// on the raster.
 void RasterWorkbench::ThinObjects() {
     outlinesKnown_ = false;
     thinningWork_ = {};
-    if (!Ready()) return;
-    platform::Bitmap24& raster = *raster_;
-    BandPeeler peeler(raster);
+    if (!Ready() || objectCount_ == 0) return;
+    raster_->EndPainting();
+    MarkPlanes planes(*raster_);
+    BandPeeler peeler(planes);
     for (int i = 0; i < objectCount_; ++i) {
-        if (!TraceObject(i, OutlinePlane, true)) continue;
-        MarkBand(raster, contour_, contourCount_, true, changed_);
-        UnmarkContour();
+        // TraceObject on the outline plane.
+        QPoint start;
+        if (!FindTraceStart(
+                i, [&planes](int x, int y) { return planes.Marked(OutlinePlane, x, y); }, true,
+                start))
+            continue;
+        contourCount_ = 0;
+        contour_.Put(contourCount_++, start);
+        if (FollowPlane(planes, OutlinePlane, start, 2, [this](QPoint p) {
+                contour_.Put(contourCount_++, p);
+            }) != FollowResult::Closed)
+            continue;
+        MarkBand(planes, contour_, contourCount_, true, changed_);
+        MarkOutline(planes, contour_, contourCount_, false, changed_);
         // Peel the band from its outer boundary, in boundary order, until a pass removes
         // nothing; each pass starts where the object's start walk ends on the band, and
         // that point is never peeled. Every productive pass removes a band pixel, so this
         // ends.
-        peeler.Peel([this, i](QPoint& start) { return FindTraceStart(i, BandPlane, true, start); },
-                    contour_, contourCount_);
-        MarkOutline(raster, contour_, contourCount_, true, changed_);
+        peeler.Peel(
+            [this, i, &planes](QPoint& from) {
+                return FindTraceStart(
+                    i, [&planes](int x, int y) { return planes.Marked(BandPlane, x, y); }, true,
+                    from);
+            },
+            contour_, contourCount_);
+        MarkOutline(planes, contour_, contourCount_, true, changed_);
     }
+    planes.Store(*raster_);
     thinningWork_ = peeler.Done();
 }
 
