@@ -202,6 +202,7 @@ void TGISPanel::AdoptRaster(platform::Bitmap24&& bitmap) {
 
 void TGISPanel::ClearMarks() {
     raster::ClearMarks(raster_);
+    workbench_.RasterEdited();
 }
 
 void TGISPanel::RasterReplaced() {

@@ -12,7 +12,6 @@ namespace raster {
 
 namespace {
 
-constexpr int Band = 1; // the plane peeled
 // Labels live below Top; a relabelled list uses the lower half, so that states added
 // after its last one find room.
 constexpr std::uint64_t Top = std::uint64_t(1) << 62;
@@ -85,15 +84,15 @@ std::uint32_t* BandPeeler::PixelIndex::Find(int x, int y) {
 
 // ---- passes ---------------------------------------------------------------------------
 
-BandPeeler::BandPeeler(MarkPlanes& planes)
-    : planes_(planes), width_(planes.Width()), height_(planes.Height()) {}
+BandPeeler::BandPeeler(BitPlane& band)
+    : band_(band), width_(band.Width()), height_(band.Height()) {}
 
 bool BandPeeler::Peel(int x, int y) {
     // The peel test of a pixel on the raster's frame always fails.
     if (x < 1 || y < 1 || x > width_ - 2 || y > height_ - 2) return false;
     ++work_.tested;
-    if (!Peelable(planes_.Neighbours(Band, x, y))) return false;
-    planes_.Clear(Band, x, y);
+    if (!Peelable(band_.Neighbours(x, y))) return false;
+    band_.Clear(x, y);
     return true;
 }
 
@@ -141,7 +140,7 @@ bool BandPeeler::Follow(QPoint start, std::vector<QPoint>& points) {
     points.clear();
     points.push_back(start);
     const FollowResult result =
-        FollowPlane(planes_, Band, start, 2, [&points](QPoint p) { points.push_back(p); });
+        FollowPlane(band_, start, 2, [&points](QPoint p) { points.push_back(p); });
     work_.followed += points.size();
     return result == FollowResult::Closed;
 }
@@ -151,7 +150,7 @@ bool BandPeeler::PlainPass(std::vector<QPoint>& points) {
     for (std::size_t j = 1; j < points.size(); ++j) {
         const QPoint p = points[j];
         // A pixel already removed in this pass changes nothing.
-        if (planes_.Bit(Band, p.x(), p.y()) && Peel(p.x(), p.y())) removedPixels_.push_back(p);
+        if (band_.Bit(p.x(), p.y()) && Peel(p.x(), p.y())) removedPixels_.push_back(p);
     }
     work_.removed += removedPixels_.size();
     return !removedPixels_.empty();
@@ -281,7 +280,7 @@ bool BandPeeler::FollowChain(std::uint32_t from, QPoint start) {
         QPoint p(n.x, n.y);
         int d = n.d;
         ++work_.followed;
-        if (!StepPlane(planes_, Band, p, d)) return false;
+        if (!StepPlane(band_, p, d)) return false;
         if (p == start) { // the walk ends here
             Splice(anchor, None);
             return true;
@@ -391,7 +390,7 @@ bool BandPeeler::TestChanges() {
         Node& n = nodes_[id];
         if (n.dead || n.testedPass == pass_ || id == head_) continue;
         n.testedPass = pass_;
-        if (!planes_.Bit(Band, n.x, n.y) || !Peel(n.x, n.y)) continue;
+        if (!band_.Bit(n.x, n.y) || !Peel(n.x, n.y)) continue;
         removedPixels_.emplace_back(n.x, n.y);
         const std::uint64_t here = n.label;
         ForNodesAround(n.x, n.y, [&](std::uint32_t near) {

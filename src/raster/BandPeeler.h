@@ -10,7 +10,7 @@
 //         seeing the removals made before it
 //     until a pass removes nothing
 // and leaves T of the last pass in the contour list. The start of each pass comes from the
-// caller (the object's start walk). It works on the band plane of MarkPlanes; coordinates
+// caller (the object's start walk). It works on the band plane as a BitPlane; coordinates
 // are raster pixels.
 //
 // Method: the follower's step from a pixel and the peel test of a pixel read nothing but
@@ -30,7 +30,7 @@
 // of the pass before, plus the states it follows anew. Memory: the list and a hash index
 // of its pixels, in proportion to the boundary; nothing of the raster's size.
 
-#include "raster/MarkPlanes.h"
+#include "raster/BitPlane.h"
 #include "raster/PointList.h"
 
 #include <QPoint>
@@ -48,7 +48,7 @@ public:
     // loop does with a contour list that a failed trace left untouched.
     using StartFinder = std::function<bool(QPoint& start)>;
 
-    explicit BandPeeler(MarkPlanes& planes);
+    explicit BandPeeler(BitPlane& band);
 
     // contour/count: on entry the list the caller holds (tested by a pass whose start is
     // missing); on return the boundary of the last pass.
@@ -120,7 +120,7 @@ private:
     bool TestChanges();
     void ListToPoints(std::vector<QPoint>& points) const;
 
-    MarkPlanes& planes_;
+    BitPlane& band_;
     int width_, height_;
 
     std::vector<Node> nodes_;

@@ -31,23 +31,22 @@ constexpr Unweave FourPixels;
 } // namespace
 
 MarkPlanes::MarkPlanes(const platform::Bitmap24& raster)
-    : width_(raster.Width()), height_(raster.Height()),
-      stride_((std::size_t(width_) + Margin + 7) / 8 + 16),
-      touchStride_((std::size_t(width_) + 4095) / 4096) {
-    for (auto& plane : planes_) plane.assign(stride_ * std::size_t(height_ + 2), 0);
-    touched_.assign(touchStride_ * std::size_t(height_), 0);
+    : planes_{BitPlane(raster.Width(), raster.Height()),
+              BitPlane(raster.Width(), raster.Height())} {
     if (raster.IsEmpty()) return;
-    ParallelBands(height_, 64, [&](int begin, int end) {
+    const int width = raster.Width();
+    ParallelBands(raster.Height(), 64, [&](int begin, int end) {
         for (int y = begin; y < end; ++y) {
             const std::uint8_t* pixels = raster.ScanLine(y);
-            std::uint8_t* blue = Row(0, y);
-            std::uint8_t* green = Row(1, y);
+            std::uint8_t* blue = planes_[0].Row(y);
+            std::uint8_t* green = planes_[1].Row(y);
+            constexpr std::size_t margin = BitPlane::Margin;
             int x = 0;
 #if defined(__SSE2__)
             // Sixteen pixels at a time: the low bit of each of their 48 bytes, then the blue
-            // and green ones picked out four pixels at a time. Pixel x is bit x + Margin, so
+            // and green ones picked out four pixels at a time. Pixel x is bit x + margin, so
             // a group of sixteen fills two whole bytes.
-            for (; x + 16 <= width_; x += 16) {
+            for (; x + 16 <= width; x += 16) {
                 std::uint64_t low = 0;
                 for (int k = 0; k < 3; ++k) {
                     const __m128i v =
@@ -61,15 +60,15 @@ MarkPlanes::MarkPlanes(const platform::Bitmap24& raster)
                     b |= (four & 15) << (4 * k);
                     g |= (four >> 4) << (4 * k);
                 }
-                const std::size_t at = (std::size_t(x) + Margin) / 8;
+                const std::size_t at = (std::size_t(x) + margin) / 8;
                 blue[at] = std::uint8_t(b);
                 blue[at + 1] = std::uint8_t(b >> 8);
                 green[at] = std::uint8_t(g);
                 green[at + 1] = std::uint8_t(g >> 8);
             }
 #endif
-            for (; x < width_; ++x) {
-                const std::size_t i = std::size_t(x) + Margin;
+            for (; x < width; ++x) {
+                const std::size_t i = std::size_t(x) + margin;
                 blue[i >> 3] |= std::uint8_t((pixels[3 * x] & 1) << (i & 7));
                 green[i >> 3] |= std::uint8_t((pixels[3 * x + 1] & 1) << (i & 7));
             }
@@ -78,32 +77,24 @@ MarkPlanes::MarkPlanes(const platform::Bitmap24& raster)
 }
 
 void MarkPlanes::Store(platform::Bitmap24& raster) const {
-    if (raster.IsEmpty() || raster.Width() != width_ || raster.Height() != height_) return;
-    ParallelBands(height_, 64, [&](int begin, int end) {
+    const BitPlane &outline = planes_[0], &band = planes_[1];
+    if (raster.IsEmpty() || raster.Width() != outline.Width() ||
+        raster.Height() != outline.Height())
+        return;
+    ParallelBands(raster.Height(), 64, [&](int begin, int end) {
         for (int y = begin; y < end; ++y) {
             std::uint8_t* pixels = raster.ScanLine(y);
-            for (std::size_t w = 0; w < touchStride_; ++w) {
-                for (std::uint64_t bits = touched_[std::size_t(y) * touchStride_ + w]; bits != 0;
-                     bits &= bits - 1) {
-                    const int x0 = int(w * 4096 + std::size_t(std::countr_zero(bits)) * 64);
-                    const int x1 = std::min(x0 + 64, width_);
-                    for (int x = x0; x < x1; ++x) {
-                        std::uint8_t* p = pixels + 3 * std::size_t(x);
-                        p[0] = std::uint8_t((p[0] & 0xFE) | unsigned(Bit(0, x, y)));
-                        p[1] = std::uint8_t((p[1] & 0xFE) | unsigned(Bit(1, x, y)));
-                    }
+            const auto write = [&](int x0, int x1) {
+                for (int x = x0; x < x1; ++x) {
+                    std::uint8_t* p = pixels + 3 * std::size_t(x);
+                    p[0] = std::uint8_t((p[0] & 0xFE) | unsigned(outline.Bit(x, y)));
+                    p[1] = std::uint8_t((p[1] & 0xFE) | unsigned(band.Bit(x, y)));
                 }
-            }
+            };
+            outline.ForChangedStretches(y, write);
+            band.ForChangedStretches(y, write);
         }
     });
-}
-
-unsigned MarkPlanes::NeighboursNearFrame(int plane, int x, int y) const {
-    static constexpr int dx[8] = {-1, 0, 1, 1, 1, 0, -1, -1};
-    static constexpr int dy[8] = {-1, -1, -1, 0, 1, 1, 1, 0};
-    unsigned set = 0;
-    for (int k = 0; k < 8; ++k) set |= unsigned(Marked(plane, x + dx[k], y + dy[k])) << k;
-    return set;
 }
 
 } // namespace raster

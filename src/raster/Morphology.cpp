@@ -162,9 +162,9 @@ bool Peelable(unsigned neighbours) {
     return Peel.removable[neighbours & 0xFF];
 }
 
-void MarkBand(MarkPlanes& planes, const PointList& points, std::size_t count, bool set,
+void MarkBand(BitPlane& band, const PointList& points, std::size_t count, bool set,
               QRect& changed) {
-    const int w = planes.Width(), h = planes.Height();
+    const int w = band.Width(), h = band.Height();
     if (w == 0 || count == 0) return;
     const QPoint* stored = points.Data();
     const std::size_t n = std::min(count, points.Stored());
@@ -176,11 +176,10 @@ void MarkBand(MarkPlanes& planes, const PointList& points, std::size_t count, bo
         const int y0 = std::max(y - 1, 0), y1 = std::min(y + 1, h - 1);
         if (x0 > x1 || y0 > y1) continue;
         if (x0 == x - 1 && x1 == x + 1) {
-            for (int v = y0; v <= y1; ++v) planes.MarkThree(BandPlane, x, v, set);
+            for (int v = y0; v <= y1; ++v) band.MarkThree(x, v, set);
         } else {
             for (int v = y0; v <= y1; ++v)
-                for (int u = x0; u <= x1; ++u)
-                    set ? planes.Set(BandPlane, u, v) : planes.Clear(BandPlane, u, v);
+                for (int u = x0; u <= x1; ++u) set ? band.Set(u, v) : band.Clear(u, v);
         }
         minX = std::min(minX, x0), minY = std::min(minY, y0);
         maxX = std::max(maxX, x1), maxY = std::max(maxY, y1);
@@ -188,9 +187,9 @@ void MarkBand(MarkPlanes& planes, const PointList& points, std::size_t count, bo
     if (maxX >= 0) Widen(changed, minX, minY, maxX, maxY);
 }
 
-void MarkOutline(MarkPlanes& planes, const PointList& points, std::size_t count, bool set,
+void MarkOutline(BitPlane& outline, const PointList& points, std::size_t count, bool set,
                  QRect& changed) {
-    const int w = planes.Width(), h = planes.Height();
+    const int w = outline.Width(), h = outline.Height();
     if (w == 0 || count == 0) return;
     const QPoint* stored = points.Data();
     const std::size_t n = std::min(count, points.Stored());
@@ -198,7 +197,7 @@ void MarkOutline(MarkPlanes& planes, const PointList& points, std::size_t count,
     for (std::size_t i = 0; i <= n && i < count; ++i) { // past the stored points: (0, 0) once
         const QPoint p = i < n ? stored[i] : QPoint(0, 0);
         if (p.x() < 0 || p.y() < 0 || p.x() >= w || p.y() >= h) continue;
-        set ? planes.Set(OutlinePlane, p.x(), p.y()) : planes.Clear(OutlinePlane, p.x(), p.y());
+        set ? outline.Set(p.x(), p.y()) : outline.Clear(p.x(), p.y());
         minX = std::min(minX, p.x()), minY = std::min(minY, p.y());
         maxX = std::max(maxX, p.x()), maxY = std::max(maxY, p.y());
     }

@@ -15,7 +15,7 @@
 // Every function widens `changed` to cover the pixels it wrote.
 
 #include "platform/Bitmap24.h"
-#include "raster/MarkPlanes.h"
+#include "raster/BitPlane.h"
 #include "raster/PointList.h"
 
 #include <QRect>
@@ -32,10 +32,9 @@ void MarkBand(platform::Bitmap24& raster, const PointList& points, std::size_t c
 // Sets (or clears) the outline mark on each of points[0 .. count).
 void MarkOutline(platform::Bitmap24& raster, const PointList& points, std::size_t count, bool set,
                  QRect& changed);
-// The same two on bit planes.
-void MarkBand(MarkPlanes& planes, const PointList& points, std::size_t count, bool set,
-              QRect& changed);
-void MarkOutline(MarkPlanes& planes, const PointList& points, std::size_t count, bool set,
+// The same two on bit planes of the band and the outline marks.
+void MarkBand(BitPlane& band, const PointList& points, std::size_t count, bool set, QRect& changed);
+void MarkOutline(BitPlane& outline, const PointList& points, std::size_t count, bool set,
                  QRect& changed);
 
 // Clears the band mark of (x, y) when that keeps its band neighbours one group: at least

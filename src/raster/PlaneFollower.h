@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// Boundary following on a bit plane of MarkPlanes: the mark test of EdgeFollower.h with the
+// Boundary following on a BitPlane: the mark test of EdgeFollower.h with the
 // same walk and the same results (the marked neighbours of the inside area qualify; the
 // start is not handed over; the walk stops when it re-enters the start).
 //
 // Coordinates: raster pixels. Cost: O(boundary length).
 
+#include "raster/BitPlane.h"
 #include "raster/EdgeFollower.h"
-#include "raster/MarkPlanes.h"
 
 #include <QPoint>
 #include <cstdint>
@@ -32,8 +32,8 @@ inline constexpr ClockwiseTable Clockwise{};
 
 // One step on the plane, as StepBoundary; false (p and d unchanged) when no neighbour
 // qualifies.
-inline bool StepPlane(const MarkPlanes& planes, int plane, QPoint& p, int& d) {
-    const unsigned set = planes.InsideNeighbours(plane, p.x(), p.y());
+inline bool StepPlane(const BitPlane& plane, QPoint& p, int& d) {
+    const unsigned set = plane.InsideNeighbours(p.x(), p.y());
     if (set == 0) return false;
     const int moved = Clockwise.first[set][d];
     p += QPoint(DirX[moved], DirY[moved]);
@@ -47,13 +47,13 @@ inline bool StepPlane(const MarkPlanes& planes, int plane, QPoint& p, int& d) {
 // that closes it, the two interleaved so that each step's loads overlap the other's; where
 // their states meet the boundary is complete.
 template <class Sink>
-FollowResult FollowPlane(const MarkPlanes& planes, int plane, QPoint start, int d, Sink&& sink) {
+FollowResult FollowPlane(const BitPlane& plane, QPoint start, int d, Sink&& sink) {
     struct State {
         int x, y, d;
         bool operator==(const State&) const = default;
     };
-    if (!planes.Inside(start.x(), start.y())) return FollowResult::Stuck;
-    const unsigned startSet = planes.InsideNeighbours(plane, start.x(), start.y());
+    if (!plane.Inside(start.x(), start.y())) return FollowResult::Stuck;
+    const unsigned startSet = plane.InsideNeighbours(start.x(), start.y());
     if (startSet == 0) return FollowResult::Stuck;
     State forward{start.x(), start.y(), d};
     const int first = Clockwise.first[startSet][d];
@@ -72,9 +72,8 @@ FollowResult FollowPlane(const MarkPlanes& planes, int plane, QPoint start, int 
         // direction back along the move that led it here.
         const int back = backward.d == 1 ? 8 : backward.d - 1;
         const State before{backward.x + DirX[back], backward.y + DirY[back], 0};
-        const unsigned forwardSet = planes.InsideNeighbours(plane, forward.x, forward.y);
-        const unsigned backwardSet =
-            backwardOn ? planes.InsideNeighbours(plane, before.x, before.y) : 0;
+        const unsigned forwardSet = plane.InsideNeighbours(forward.x, forward.y);
+        const unsigned backwardSet = backwardOn ? plane.InsideNeighbours(before.x, before.y) : 0;
         if (forwardSet == 0) return FollowResult::Stuck;
         const int moved = Clockwise.first[forwardSet][forward.d];
         forward = {forward.x + DirX[moved], forward.y + DirY[moved], NextStart(moved)};

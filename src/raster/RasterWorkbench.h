@@ -20,9 +20,11 @@
 #include "platform/Canvas.h"
 #include "platform/Colour.h"
 #include "raster/BandPeeler.h"
+#include "raster/BitPlane.h"
 #include "raster/MapView.h"
 #include "raster/PointList.h"
 #include "raster/RasterUndo.h"
+#include "raster/RecordedOutlines.h"
 
 #include <QPoint>
 #include <QRect>
@@ -45,16 +47,21 @@ public:
 
     void SetRaster(platform::Bitmap24* raster) {
         raster_ = raster;
-        outlinesKnown_ = false;
+        RasterEdited();
     }
     platform::Bitmap24* Raster() const { return raster_; }
     // Forgets the recorded objects (ObjectCount = 0); their marks stay in the raster.
     void Forget() {
         objectCount_ = 0;
         outlinesKnown_ = false;
+        recorded_.Clear();
+        own_ = BitPlane();
     }
     // The raster's pixels changed behind the workbench's back (raster tools, a new raster).
-    void RasterEdited() { outlinesKnown_ = false; }
+    void RasterEdited() {
+        outlinesKnown_ = false;
+        ++unmarked_;
+    }
 
     // Settings, written by the owner's controls.
     platform::Colour TargetColor = 0; // mark bits included: the clicked pixel as it is
@@ -110,7 +117,9 @@ public:
 
     // --- Vectorization ---
     // Fills VectorPoints from object index; false (vertices unchanged) when its outline
-    // cannot be followed.
+    // cannot be followed. The outline is followed as TraceObject follows it on the outline
+    // marks, but over the pixels of the object's own outline only (as it was recorded or
+    // last reshaped), so that where outlines touch, one is not followed into the other.
     bool VectorizeObject(int index);
     const std::vector<QPoint>& VectorPoints() const { return vectorPoints_; }
     std::size_t VectorCount() const { return vectorPoints_.size(); }
@@ -133,12 +142,21 @@ private:
     // start lost its mark.
     bool FindTraceStart(int index, const std::function<bool(int, int)>& marked, bool upLeft,
                         QPoint& start);
+    // TraceObject(index, outline plane, up-left) over the object's own outline pixels that
+    // still carry their mark.
+    bool TraceOwnOutline(int index);
     bool Ready() const { return raster_ != nullptr && !raster_->IsEmpty(); }
 
     platform::Bitmap24* raster_;
     std::vector<QPoint> objectStarts_; // ObjectStarts; slots past ObjectCount keep values
     int objectCount_ = 0;
     std::vector<std::vector<QPoint>> outlines_; // the recorded outlines as last traced
+    RecordedOutlines recorded_;                 // each object's own outline, for vectorization
+    BitPlane own_;                              // the pixels of the outline being vectorized
+    std::vector<QPoint> ownPoints_;
+    // Counts the operations that may have cleared outline marks; an outline recorded since
+    // the last of them still carries every mark.
+    std::uint64_t unmarked_ = 0;
     bool outlinesKnown_ = false;
     PointList contour_, saved_;
     std::size_t contourCount_ = 0, savedCount_ = 0;

@@ -22,6 +22,7 @@ void RasterWorkbench::ShiftOutline(int index, bool outward) {
     // the new outline, even when the edge does not close.
     TraceObject(index, BandPlane, outward);
     MarkOutline(raster, contour_, contourCount_, true, changed_);
+    recorded_.Put(index, contour_, contourCount_, unmarked_);
     MarkBand(raster, saved_, savedCount_, false, changed_);
 }
 
@@ -38,34 +39,35 @@ void RasterWorkbench::ThinObjects() {
     if (!Ready() || objectCount_ == 0) return;
     raster_->EndPainting();
     MarkPlanes planes(*raster_);
-    BandPeeler peeler(planes);
+    BitPlane &outline = planes.Plane(OutlinePlane), &band = planes.Plane(BandPlane);
+    BandPeeler peeler(band);
     for (int i = 0; i < objectCount_; ++i) {
         // TraceObject on the outline plane.
         QPoint start;
         if (!FindTraceStart(
-                i, [&planes](int x, int y) { return planes.Marked(OutlinePlane, x, y); }, true,
-                start))
+                i, [&outline](int x, int y) { return outline.Marked(x, y); }, true, start))
             continue;
         contourCount_ = 0;
         contour_.Put(contourCount_++, start);
-        if (FollowPlane(planes, OutlinePlane, start, 2, [this](QPoint p) {
+        if (FollowPlane(outline, start, 2, [this](QPoint p) {
                 contour_.Put(contourCount_++, p);
             }) != FollowResult::Closed)
             continue;
-        MarkBand(planes, contour_, contourCount_, true, changed_);
-        MarkOutline(planes, contour_, contourCount_, false, changed_);
+        MarkBand(band, contour_, contourCount_, true, changed_);
+        MarkOutline(outline, contour_, contourCount_, false, changed_);
+        ++unmarked_;
         // Peel the band from its outer boundary, in boundary order, until a pass removes
         // nothing; each pass starts where the object's start walk ends on the band, and
         // that point is never peeled. Every productive pass removes a band pixel, so this
         // ends.
         peeler.Peel(
-            [this, i, &planes](QPoint& from) {
+            [this, i, &band](QPoint& from) {
                 return FindTraceStart(
-                    i, [&planes](int x, int y) { return planes.Marked(BandPlane, x, y); }, true,
-                    from);
+                    i, [&band](int x, int y) { return band.Marked(x, y); }, true, from);
             },
             contour_, contourCount_);
-        MarkOutline(planes, contour_, contourCount_, true, changed_);
+        MarkOutline(outline, contour_, contourCount_, true, changed_);
+        recorded_.Put(i, contour_, contourCount_, unmarked_);
     }
     planes.Store(*raster_);
     thinningWork_ = peeler.Done();

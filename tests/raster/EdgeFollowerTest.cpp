@@ -4,6 +4,7 @@
 // sheets of blobs and noise, from every start and search direction.
 
 #include "raster/EdgeFollower.h"
+#include "raster/MarkPlanes.h"
 #include "raster/PlaneFollower.h"
 
 #include <QPoint>
@@ -167,19 +168,19 @@ TEST(EdgeFollower, BitPlanesAreFollowedAsTheRaster) {
             const raster::MarkTest marks(const_cast<platform::Bitmap24&>(sheet), plane);
             for (int y = 0; y < height; ++y)
                 for (int x = 0; x < width; ++x) {
-                    ASSERT_EQ(planes.Marked(plane, x, y), marks.Marked(x, y));
+                    ASSERT_EQ(planes.Plane(plane).Marked(x, y), marks.Marked(x, y));
                     if (!marks.Marked(x, y)) continue;
                     for (int d = 1; d <= 8; ++d) {
                         std::vector<QPoint> expected, actual;
                         const FollowResult want = raster::FollowBoundary(
                             marks, QPoint(x, y), d, [&](QPoint p) { expected.push_back(p); });
-                        ASSERT_EQ(raster::FollowPlane(planes, plane, QPoint(x, y), d,
+                        ASSERT_EQ(raster::FollowPlane(planes.Plane(plane), QPoint(x, y), d,
                                                       [&](QPoint p) { actual.push_back(p); }),
                                   want);
                         ASSERT_EQ(actual, expected) << "from (" << x << ", " << y << ") d " << d;
                         QPoint p(x, y), q(x, y);
                         int dp = d, dq = d;
-                        ASSERT_EQ(raster::StepPlane(planes, plane, p, dp),
+                        ASSERT_EQ(raster::StepPlane(planes.Plane(plane), p, dp),
                                   raster::StepBoundary(marks, q, dq));
                         ASSERT_EQ(p, q);
                         ASSERT_EQ(dp, dq);

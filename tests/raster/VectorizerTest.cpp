@@ -6,7 +6,9 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <memory>
 #include <random>
+#include <set>
 
 using workbench_testing::Sheet;
 
@@ -284,5 +286,60 @@ TEST(ReduceOutline, EqualsTheReductionAsFirstWritten) {
                 chain.push_back(bench.GetContourPoint(j));
             for (int tol : {1, 3, 5}) ASSERT_EQ(Reduce(chain, tol), FormulaReduce(chain, tol));
         }
+    }
+}
+
+// In pure colour a recorded outline's marks make its pixels odd, so a second click inside
+// records the next ring in, touching the first all round. Following the marks from the
+// inner one's start walks onto the outer one; its polyline must be its own, as when the
+// inner square stands alone.
+TEST(VectorizeObject, FollowsOnlyItsOwnOutlineWhereOutlinesTouch) {
+    Sheet onion(70, 70);
+    onion.Box(20, 20, 20, 20);
+    ASSERT_TRUE(onion.Click(25, 26));
+    ASSERT_TRUE(onion.Click(25, 26));
+    ASSERT_EQ(onion.bench.ContourCount(), 68u);
+    ASSERT_TRUE(onion.bench.VectorizeObject(0));
+    const std::vector<QPoint> outer = Vertices(onion.bench);
+    ASSERT_TRUE(onion.bench.VectorizeObject(1));
+    const std::vector<QPoint> inner = Vertices(onion.bench);
+    Sheet alone(70, 70);
+    alone.Box(21, 21, 18, 18);
+    ASSERT_TRUE(alone.Click(25, 26));
+    ASSERT_TRUE(alone.bench.VectorizeObject(0));
+    EXPECT_EQ(inner, Vertices(alone.bench));
+    EXPECT_NE(inner, outer);
+    // Following the marks as they lie gives the outer outline for both.
+    ASSERT_TRUE(onion.bench.TraceObject(1, 0, true));
+    EXPECT_EQ(onion.bench.ContourCount(), 76u);
+}
+
+// On crowded maps every outline followed for "V" lies on its object's recorded outline.
+TEST(VectorizeObject, NeverLeavesTheRecordedOutline) {
+    for (std::uint32_t seed = 1; seed <= 3; ++seed) {
+        platform::Bitmap24 map = workbench_testing::RandomMap(160, 130, seed);
+        raster::RasterWorkbench bench(&map);
+        std::vector<std::set<std::pair<int, int>>> recorded;
+        int merged = 0;
+        bench.UseColorRange = false;
+        bench.StrictDiagonals = 0;
+        for (int y = 2; y < 128; y += 3)
+            for (int x = 2; x < 158; x += 3) {
+                bench.ClearContour();
+                bench.TargetColor = map.Pixel(x, y);
+                if (bench.TargetColor != 0 || !bench.DetectEdge(x, y)) continue;
+                auto& own = recorded.emplace_back();
+                for (std::size_t j = 0; j < bench.ContourCount(); ++j)
+                    own.emplace(bench.GetContourPoint(j).x(), bench.GetContourPoint(j).y());
+            }
+        for (int i = 0; i < bench.ObjectCount(); ++i) {
+            ASSERT_TRUE(bench.TraceObject(i, 0, true));
+            merged += bench.ContourCount() > recorded[std::size_t(i)].size();
+            ASSERT_TRUE(bench.VectorizeObject(i));
+            for (std::size_t j = 0; j < bench.ContourCount(); ++j)
+                ASSERT_TRUE(recorded[std::size_t(i)].count(
+                    {bench.GetContourPoint(j).x(), bench.GetContourPoint(j).y()}));
+        }
+        EXPECT_GT(merged, 0) << "seed " << seed;
     }
 }
