@@ -259,8 +259,7 @@ void TGISPanel::SaveRasterUndo() {
 }
 
 void TGISPanel::RestoreRasterUndo() {
-    const QRect written = workbench_.RestoreRasterUndo();
-    if (!written.isEmpty()) RasterChanged(written);
+    for (const QRect& written : workbench_.RestoreRasterUndo()) RasterChanged(written);
 }
 
 platform::Colour TGISPanel::PickColor(int x, int y) const {

@@ -281,8 +281,19 @@ void QtCanvas::ApplyFont(QPainter& p) {
 // short figures of a drawing); wide pens, styled ellipses, text and images go through
 // QPainter, as does every figure on an image format PixelRaster does not know.
 
+void QtCanvas::TouchingPoints(const QPoint* points, int count) {
+    if (!beforeWrite_ || count <= 0) return;
+    int left = points[0].x(), right = left, top = points[0].y(), bottom = top;
+    for (int i = 1; i < count; ++i) {
+        left = std::min(left, points[i].x()), right = std::max(right, points[i].x());
+        top = std::min(top, points[i].y()), bottom = std::max(bottom, points[i].y());
+    }
+    Touching(QRect(QPoint(left, top), QPoint(right, bottom)));
+}
+
 void QtCanvas::DrawLine(QPoint from, QPoint to) {
     if (pen_.Style == PenStyle::Clear) return;
+    Touching(QRect(from, to));
     if (pen_.Width <= 1 && Direct(image_)) {
         int phase = 0;
         PixelRaster(*image_).Line(from, to, StrokeOf(pen_, brush_), phase);
@@ -293,6 +304,7 @@ void QtCanvas::DrawLine(QPoint from, QPoint to) {
 }
 
 void QtCanvas::Rectangle(int x1, int y1, int x2, int y2) {
+    Touching(QRect(QPoint(x1, y1), QPoint(x2, y2)));
     if ((pen_.Width <= 1 || pen_.Style == PenStyle::Clear) && Direct(image_)) {
         const PixelRaster::Stroke stroke = StrokeOf(pen_, brush_);
         PixelRaster(*image_).Rectangle(x1, y1, x2, y2,
@@ -314,6 +326,7 @@ void QtCanvas::Rectangle(int x1, int y1, int x2, int y2) {
 void QtCanvas::FillRect(const QRect& r) {
     const QRect area = r.normalized();
     if (area.isEmpty()) return;
+    Touching(area);
     if (Direct(image_)) {
         PixelRaster(*image_).FillRect(area, FillOf(brush_, PenMode::Copy));
         return;
@@ -325,6 +338,7 @@ void QtCanvas::FillRect(const QRect& r) {
 }
 
 void QtCanvas::Ellipse(int x1, int y1, int x2, int y2) {
+    Touching(QRect(QPoint(x1, y1), QPoint(x2, y2)));
     const bool clear = pen_.Style == PenStyle::Clear;
     if ((clear || (pen_.Width <= 1 && !Styled(pen_.Style))) && Direct(image_)) {
         const PixelRaster::Ink ink{pen_.Color, pen_.Mode};
@@ -342,6 +356,7 @@ void QtCanvas::Ellipse(int x1, int y1, int x2, int y2) {
 
 void QtCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
     if (pen_.Style == PenStyle::Clear) return;
+    Touching(QRect(QPoint(x1, y1), QPoint(x2, y2)));
     if (pen_.Width <= 1 && !Styled(pen_.Style) && Direct(image_)) {
         PixelRaster(*image_).Arc(x1, y1, x2, y2, {x3, y3}, {x4, y4}, {pen_.Color, pen_.Mode});
         return;
@@ -369,6 +384,7 @@ void QtCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y
 
 void QtCanvas::Polygon(const QPoint* points, int count) {
     if (count < 2) return;
+    TouchingPoints(points, count);
     const bool clear = pen_.Style == PenStyle::Clear;
     if (!((clear || pen_.Width <= 1) && Direct(image_))) {
         if (QPainter* p = Painter()) {
@@ -389,6 +405,7 @@ void QtCanvas::Polygon(const QPoint* points, int count) {
 
 void QtCanvas::Polyline(const QPoint* points, int count) {
     if (count < 2 || pen_.Style == PenStyle::Clear) return;
+    TouchingPoints(points, count);
     if (pen_.Width <= 1 && Direct(image_))
         PixelRaster(*image_).Polyline(points, count, false, StrokeOf(pen_, brush_));
     else if (QPainter* p = Painter()) {
@@ -405,6 +422,7 @@ void QtCanvas::SetPixel(int x, int y, Colour c) {
         return;
     }
     if (image_ == nullptr || !image_->valid(x, y)) return;
+    if (beforeWrite_) beforeWrite_(QRect(x, y, 1, 1));
     switch (image_->format()) {
     case QImage::Format_RGB32:
     case QImage::Format_ARGB32:
@@ -518,6 +536,13 @@ void QtCanvas::TextOut(int x, int y, const std::string& text) {
         dy = 0;
     else if ((textAlign_ & AlignBaseline) == AlignBottom)
         dy = -metrics_->descent();
+    if (beforeWrite_) {
+        // Turned any way about the reference point, the text stays within this square.
+        const QRect ink = metrics_->boundingRect(s);
+        const int reach = std::abs(dx) + std::abs(dy) + ink.width() + ink.height() +
+                          std::abs(ink.left()) + std::abs(ink.top()) + 4;
+        beforeWrite_(QRect(x - reach, y - reach, 2 * reach + 1, 2 * reach + 1));
+    }
 
     if (font_.Escapement % 3600 == 0 && pen_.Mode == PenMode::Copy &&
         brush_.Style != BrushStyle::Solid && Direct(image_) &&
@@ -537,6 +562,7 @@ void QtCanvas::TextOut(int x, int y, const std::string& text) {
 
 void QtCanvas::StretchDraw(const QRect& dest, const QImage& src, const QRect& srcRect) {
     if (src.isNull() || dest.isEmpty() || srcRect.isEmpty()) return;
+    Touching(dest);
     QPainter* p = Painter();
     if (p == nullptr) return;
     SetMode(*p, QPainter::CompositionMode_Source);

@@ -15,6 +15,7 @@
 #include <QFontMetrics>
 #include <QHash>
 #include <QPainter>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -34,6 +35,11 @@ public:
     void End();
     // Points the canvas at another image (ends painting on the old one).
     void Retarget(QImage* image);
+    // Called before each figure is drawn on the image with a rectangle of device pixels
+    // that holds every pixel the figure may change.
+    void SetBeforeWrite(std::function<void(const QRect&)> beforeWrite) {
+        beforeWrite_ = std::move(beforeWrite);
+    }
 
     void Rectangle(int x1, int y1, int x2, int y2) override;
     void FillRect(const QRect& r) override;
@@ -56,9 +62,17 @@ private:
     void SetMode(QPainter& p, QPainter::CompositionMode mode);
     void ApplyFont(QPainter& p);
     void BuildFont();
+    // Reports the figure's bounds, widened by the pen, to the owner's hook.
+    void Touching(QRect bounds) {
+        if (!beforeWrite_) return;
+        const int wide = (pen_.Width > 1 ? pen_.Width : 1) / 2 + 2;
+        beforeWrite_(bounds.normalized().adjusted(-wide, -wide, wide, wide));
+    }
+    void TouchingPoints(const QPoint* points, int count);
 
     QImage* image_;
     QPaintDevice* device_ = nullptr; // set when the target is not an image
+    std::function<void(const QRect&)> beforeWrite_;
     QPainter painter_;
 
     // What the painter holds, so that unchanged state is never pushed again. The Qt

@@ -81,6 +81,14 @@ void MarkPlanes::Store(platform::Bitmap24& raster) const {
     if (raster.IsEmpty() || raster.Width() != outline.Width() ||
         raster.Height() != outline.Height())
         return;
+    if (raster.Watcher() != nullptr) // one at a time, before any changes
+        for (int y = 0; y < raster.Height(); ++y) {
+            const auto report = [&](int x0, int x1) {
+                raster.BeforeWrite(QRect(x0, y, x1 - x0, 1));
+            };
+            outline.ForChangedStretches(y, report);
+            band.ForChangedStretches(y, report);
+        }
     ParallelBands(raster.Height(), 64, [&](int begin, int end) {
         for (int y = begin; y < end; ++y) {
             std::uint8_t* pixels = raster.ScanLine(y);

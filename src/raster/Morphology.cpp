@@ -29,6 +29,11 @@ void MarkBand(platform::Bitmap24& raster, const PointList& points, std::size_t c
     };
     const QPoint* stored = points.Data();
     const std::size_t n = std::min(count, points.Stored());
+    if (raster.Watcher() != nullptr)
+        for (std::size_t i = 0; i < count; ++i) {
+            const QPoint p = i < n ? stored[i] : QPoint(0, 0);
+            raster.BeforeWrite(QRect(p.x() - 1, p.y() - 1, 3, 3));
+        }
     int minX = w, minY = h, maxX = -1, maxY = -1;
     QPoint last(-9, -9); // the last point whose block was marked whole
     constexpr std::size_t ahead = 16;
@@ -84,6 +89,11 @@ void MarkOutline(platform::Bitmap24& raster, const PointList& points, std::size_
     const int w = raster.Width(), h = raster.Height();
     const QPoint* stored = points.Data();
     const std::size_t n = std::min(count, points.Stored());
+    if (raster.Watcher() != nullptr)
+        for (std::size_t i = 0; i <= n && i < count; ++i) {
+            const QPoint p = i < n ? stored[i] : QPoint(0, 0);
+            raster.BeforeWrite(QRect(p.x(), p.y(), 1, 1));
+        }
     // Points never written read as (0, 0).
     int minX = count > n ? 0 : INT_MAX, minY = minX, maxX = count > n ? 0 : INT_MIN, maxY = maxX;
     for (std::size_t i = 0; i < n; ++i) {
@@ -214,6 +224,7 @@ bool PeelPixel(platform::Bitmap24& raster, int x, int y) {
                          (down[3] & 1) << 4 | (down[0] & 1) << 5 | (down[-3] & 1) << 6 |
                          (centre[-3] & 1) << 7;
     if (!Peelable(set)) return false;
+    raster.BeforeWrite(QRect(x, y, 1, 1));
     *centre &= 0xFE;
     return true;
 }

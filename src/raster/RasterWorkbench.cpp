@@ -234,12 +234,13 @@ void RasterWorkbench::SaveRasterUndo(QRect sourceRect) {
     undo_.Save(*raster_, sourceRect);
 }
 
-QRect RasterWorkbench::RestoreRasterUndo() {
-    outlinesKnown_ = false;
-    if (!Ready()) return {};
-    const QRect written = undo_.Restore(*raster_);
-    Widen(changed_, written);
-    return written;
+std::vector<QRect> RasterWorkbench::RestoreRasterUndo() {
+    RasterEdited(); // the marks may go back too
+    if (!Ready()) {
+        undo_.Drop();
+        return {};
+    }
+    return undo_.Restore(*raster_);
 }
 
 platform::Colour RasterWorkbench::PickColor(int column, int row) const {

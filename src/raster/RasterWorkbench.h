@@ -125,12 +125,13 @@ public:
     std::size_t VectorCount() const { return vectorPoints_.size(); }
 
     // --- Raster undo copy and colour pick-up ---
-    // sourceRect: the raster rectangle on screen (the view's SourceRect).
+    // sourceRect: the raster rectangle on screen (the view's SourceRect). The copy is taken
+    // as pixels change (RasterUndo.h).
     void SaveRasterUndo(QRect sourceRect);
-    QRect RestoreRasterUndo(); // the raster rectangle written
+    std::vector<QRect> RestoreRasterUndo(); // the raster rectangles written
     bool UndoSaved() const { return undo_.UndoSaved(); }
     QRect UndoRect() const { return undo_.UndoRect(); }
-    std::string UndoFileName() const { return undo_.FileName(); }
+    std::size_t UndoBytes() const { return undo_.CopiedBytes(); }
     platform::Colour PickColor(int column, int row) const;
 
     // The raster rectangle whose bytes changed since the last call (empty: none).

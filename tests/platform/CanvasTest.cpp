@@ -502,6 +502,69 @@ TEST(QtCanvasTest, PainterFollowsEndAndRetarget) {
 
 // The short path for solid lines inside the surface must walk exactly the pixels of the
 // general path (forced here by a two-pixel all-ink pattern).
+// What a figure draws lies within the bounds it reports first (a copy-on-write undo
+// saves those pixels), for every figure, pen width, mode and text turn.
+TEST(QtCanvasTest, FiguresReportBoundsHoldingTheirInk) {
+    EnsureApplication();
+    struct Figure {
+        const char* what;
+        std::function<void(QtCanvas&)> draw;
+    };
+    const QPoint zigzag[] = {{60, 70}, {90, 20}, {120, 150}, {160, 60}};
+    const std::vector<Figure> figures = {
+        {"line", [](QtCanvas& c) { c.MoveTo(30, 40), c.LineTo(170, 120); }},
+        {"rectangle", [](QtCanvas& c) { c.Rectangle(50, 60, 140, 150); }},
+        {"fill", [](QtCanvas& c) { c.FillRect(QRect(70, 30, 40, 90)); }},
+        {"ellipse", [](QtCanvas& c) { c.Ellipse(40, 50, 150, 120); }},
+        {"arc", [](QtCanvas& c) { c.Arc(40, 50, 150, 120, 150, 50, 40, 120); }},
+        {"polygon", [&](QtCanvas& c) { c.Polygon(zigzag, 4); }},
+        {"polyline", [&](QtCanvas& c) { c.Polyline(zigzag, 4); }},
+        {"pixel", [](QtCanvas& c) { c.SetPixel(99, 101, Black); }},
+        {"image",
+         [](QtCanvas& c) {
+             QImage src(8, 8, QImage::Format_RGB32);
+             src.fill(Qt::black);
+             c.StretchDraw(QRect(60, 60, 50, 30), src, QRect(0, 0, 8, 8));
+         }},
+    };
+    for (const QImage::Format format : {QImage::Format_RGB32, QImage::Format_BGR888})
+        for (int width : {1, 2, 7})
+            for (const Figure& f : figures) {
+                QImage image = Surface(200, 200, format);
+                QtCanvas canvas(&image);
+                QRect reported;
+                canvas.SetBeforeWrite([&](const QRect& r) { reported |= r; });
+                canvas.SetPen({Black, width, PenStyle::Solid, PenMode::Copy});
+                canvas.SetBrush({0x808080, BrushStyle::Solid});
+                f.draw(canvas);
+                canvas.End();
+                const QRect ink = InkBox(image);
+                EXPECT_FALSE(ink.isEmpty()) << f.what;
+                EXPECT_TRUE(reported.contains(ink))
+                    << f.what << " width " << width << ": ink " << ink << " reported " << reported;
+            }
+    for (int turn : {0, 300, 900, 1800, 2700, 3300})
+        for (unsigned align :
+             {AlignLeft | AlignTop, AlignCenter | AlignBaseline, AlignRight | AlignBottom}) {
+            QImage image = Surface(300, 300);
+            QtCanvas canvas(&image);
+            QRect reported;
+            canvas.SetBeforeWrite([&](const QRect& r) { reported |= r; });
+            LogFont lf;
+            lf.Height = 24;
+            lf.Escapement = turn;
+            lf.SetFace("Times New Roman");
+            canvas.SetLogFont(lf);
+            canvas.SetTextAlign(align);
+            canvas.TextOut(150, 150, "Mill Farm 1897");
+            canvas.End();
+            const QRect ink = InkBox(image);
+            EXPECT_FALSE(ink.isEmpty());
+            EXPECT_TRUE(reported.contains(ink)) << "turn " << turn << " align " << align << ": ink "
+                                                << ink << " reported " << reported;
+        }
+}
+
 TEST(PixelRasterLines, ShortPathMatchesTheGeneralPath) {
     QImage fast(64, 64, QImage::Format_RGB32), general(64, 64, QImage::Format_RGB32);
     fast.fill(Qt::white);
