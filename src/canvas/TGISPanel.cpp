@@ -200,6 +200,15 @@ void TGISPanel::AdoptRaster(platform::Bitmap24&& bitmap) {
     RasterReplaced();
 }
 
+void TGISPanel::AdoptRaster(raster::OpenedRaster&& opened) {
+    raster_.Swap(opened.raster);
+    opened.raster = platform::Bitmap24(); // free the old raster
+    display_ = std::move(opened.display);
+    workbench_.RasterEdited();
+    imageDirty_ = true;
+    RenderImage();
+}
+
 void TGISPanel::ClearMarks() {
     raster::ClearMarks(raster_);
     workbench_.RasterEdited();

@@ -57,12 +57,20 @@ void ClearMarks(platform::Bitmap24& raster) {
         }
         return;
     }
-    // The rows of a Bitmap24 are contiguous, so the whole raster is one block.
+    // The rows of a Bitmap24 are contiguous, so a band of rows is one block.
     std::uint8_t* base = raster.ScanLine(0);
     const std::size_t stride = raster.BytesPerLine();
     ParallelBands(raster.Height(), 256, [&](int begin, int end) {
         ClearBits(base + std::size_t(begin) * stride, std::size_t(end - begin) * stride);
     });
+}
+
+void ClearMarks(platform::Bitmap24& raster, int firstRow, int endRow) {
+    firstRow = std::max(firstRow, 0);
+    endRow = std::min(endRow, raster.Height());
+    if (raster.IsEmpty() || firstRow >= endRow) return;
+    const std::size_t stride = raster.BytesPerLine();
+    ClearBits(raster.ScanLine(firstRow), std::size_t(endRow - firstRow) * stride);
 }
 
 } // namespace raster

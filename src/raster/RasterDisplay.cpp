@@ -57,10 +57,10 @@ void RasterDisplay::Reduce(const Plane& from, Level& to, int firstRow, int endRo
     }
 }
 
-void RasterDisplay::Rebuild(const platform::Bitmap24& raster) {
+void RasterDisplay::Begin(int width, int height) {
     levels_.clear();
-    if (raster.IsEmpty()) return;
-    int w = raster.Width(), h = raster.Height(), factor = 1;
+    built_.clear();
+    int w = width, h = height, factor = 1;
     while (std::max(w, h) / Step >= SmallestSide) {
         Level l;
         factor *= Step;
@@ -73,6 +73,26 @@ void RasterDisplay::Rebuild(const platform::Bitmap24& raster) {
         w = levels_.back().width;
         h = levels_.back().height;
     }
+    built_.assign(levels_.size(), 0);
+}
+
+void RasterDisplay::Built(const platform::Bitmap24& raster, int rows) {
+    int ready = std::min(rows, raster.Height()); // rows of the level below that are final
+    for (std::size_t i = 0; i < levels_.size(); ++i) {
+        Level& to = levels_[i];
+        const int below = i == 0 ? raster.Height() : levels_[i - 1].height;
+        const int end = ready >= below ? to.height : ready / Step;
+        if (end > built_[i]) Reduce(PlaneOf(raster, int(i)), to, built_[i], end);
+        built_[i] = std::max(built_[i], end);
+        ready = built_[i];
+    }
+}
+
+void RasterDisplay::Rebuild(const platform::Bitmap24& raster) {
+    levels_.clear();
+    built_.clear();
+    if (raster.IsEmpty()) return;
+    Begin(raster.Width(), raster.Height());
     for (std::size_t i = 0; i < levels_.size(); ++i) {
         const Plane from = PlaneOf(raster, int(i));
         Level& to = levels_[i];

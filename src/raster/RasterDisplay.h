@@ -27,6 +27,12 @@ class RasterDisplay {
 public:
     // Builds every level from the raster.
     void Rebuild(const platform::Bitmap24& raster);
+    // The same in steps, while the raster is being filled from the top: Begin sizes the
+    // levels for a raster of width × height, then Built(raster, rows) builds whatever the
+    // first `rows` rows (final from now on) make possible; the levels are complete once
+    // every row was given.
+    void Begin(int width, int height);
+    void Built(const platform::Bitmap24& raster, int rows);
     // Rebuilds the blocks of every level that cover a changed raster rectangle.
     void Update(const platform::Bitmap24& raster, QRect changed);
     void Clear() { levels_.clear(); }
@@ -57,6 +63,7 @@ private:
     Plane PlaneOf(const platform::Bitmap24& raster, int level) const;
 
     std::vector<Level> levels_; // levels_[0] has factor 4
+    std::vector<int> built_;    // rows of each level built so far by Built
 };
 
 } // namespace raster

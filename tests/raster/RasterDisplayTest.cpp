@@ -1,9 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "raster/RasterDisplay.h"
+#include "platform/FileError.h"
+#include "platform/RasterFiles.h"
 #include "raster/Marks.h"
+#include "raster/RasterOpening.h"
 
+#include <cstdio>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using platform::Bitmap24;
 
@@ -86,4 +91,70 @@ TEST(RasterDisplay, UpdateRefreshesTheReducedLevels) {
     display.Render(b, QRect(0, 0, 1024, 1024), out, 0);
     EXPECT_EQ(DarkPixels(out), 1);
     EXPECT_LT(qGray(out.pixel(700 / 16, 300 / 16)), 64);
+}
+
+// Opening a JPEG file with the marks cleared and the levels built behind the decoder gives
+// what decoding, clearing and building one after the other gives: every byte, and every view.
+TEST(OpenJpeg, EqualsDecodingThenClearingThenBuilding) {
+    Bitmap24 sheet(700, 1100);
+    for (int y = 0; y < sheet.Height(); ++y)
+        for (int x = 0; x < sheet.Width(); ++x)
+            sheet.SetPixel(
+                x, y,
+                (x / 9 + y / 7) % 5 == 0
+                    ? platform::MakeColour(20, 21, 23)
+                    : platform::MakeColour(std::uint8_t(240 + x % 9), 247, std::uint8_t(y % 255)));
+    char pattern[] = "/tmp/penwright-open-XXXXXX";
+    const std::string dir = ::mkdtemp(pattern);
+    const std::string file = dir + "/sheet.jpg";
+    platform::SaveJpeg(file, sheet, 90);
+    Bitmap24 reference = platform::LoadJpeg(file);
+    raster::ClearMarks(reference);
+    raster::RasterDisplay referenceDisplay;
+    referenceDisplay.Rebuild(reference);
+    raster::OpenedRaster opened = raster::OpenJpeg(file);
+    ASSERT_EQ(opened.raster.Width(), 700);
+    ASSERT_EQ(opened.raster.Height(), 1100);
+    for (int y = 0; y < 1100; ++y)
+        ASSERT_EQ(std::memcmp(opened.raster.ScanLine(y), reference.ScanLine(y), 3 * 700), 0);
+    ASSERT_EQ(opened.display.LevelCount(), referenceDisplay.LevelCount());
+    for (const QRect view :
+         {QRect(0, 0, 700, 1100), QRect(-300, 0, 1300, 1100), QRect(100, 200, 150, 100)}) {
+        QImage a(160, 130, QImage::Format_RGB32), b(160, 130, QImage::Format_RGB32);
+        opened.display.Render(opened.raster, view, a, 0);
+        referenceDisplay.Render(reference, view, b, 0);
+        EXPECT_EQ(a, b);
+    }
+    // A file that ends early is an error; the worker stops with it.
+    {
+        std::FILE* f = std::fopen(file.c_str(), "r+b");
+        ASSERT_NE(f, nullptr);
+        std::fseek(f, 0, SEEK_END);
+        const long size = std::ftell(f);
+        std::fclose(f);
+        ASSERT_EQ(::truncate(file.c_str(), size / 2), 0);
+    }
+    EXPECT_THROW(raster::OpenJpeg(file), platform::FileError);
+    std::remove(file.c_str());
+    ::rmdir(dir.c_str());
+}
+
+// The levels built band by band, in steps of any size, are the levels built at once.
+TEST(RasterDisplay, BuiltInStepsEqualsRebuilt) {
+    Bitmap24 b = White(1300, 900);
+    for (int y = 0; y < 900; ++y)
+        for (int x = 0; x < 1300; ++x)
+            if ((x * 31 + y * 17) % 97 < 3)
+                b.SetPixel(x, y, platform::MakeColour(0, x % 200, y % 200));
+    raster::RasterDisplay once, steps;
+    once.Rebuild(b);
+    steps.Begin(1300, 900);
+    for (int rows : {1, 3, 64, 65, 200, 333, 512, 899, 900}) steps.Built(b, rows);
+    for (const QRect view :
+         {QRect(0, 0, 1300, 900), QRect(0, 0, 13000, 9000), QRect(40, 30, 900, 600)}) {
+        QImage x(100, 70, QImage::Format_RGB32), y(100, 70, QImage::Format_RGB32);
+        once.Render(b, view, x, 0);
+        steps.Render(b, view, y, 0);
+        EXPECT_EQ(x, y);
+    }
 }
