@@ -84,6 +84,7 @@ std::vector<QRect> RasterUndo::Restore(platform::Bitmap24& raster) {
     std::vector<QRect> written;
     if (raster_ == &raster && !raster.IsEmpty()) {
         raster.EndPainting();
+        std::vector<QRect> rows(static_cast<std::size_t>(rows_));
         for (const int index : copied_) {
             const QRect t = TileRect(index % columns_, index / columns_);
             const std::size_t rowBytes = 3 * std::size_t(t.width());
@@ -91,8 +92,12 @@ std::vector<QRect> RasterUndo::Restore(platform::Bitmap24& raster) {
             for (int y = 0; y < t.height(); ++y)
                 std::memcpy(raster.ScanLine(t.top() + y) + 3 * std::size_t(t.left()),
                             pixels + rowBytes * std::size_t(y), rowBytes);
-            written.push_back(t);
+            rows[std::size_t(index / columns_)] |= t;
         }
+        // One rectangle a row of tiles: whoever follows the changes (the scaled display)
+        // works row by row.
+        for (const QRect& r : rows)
+            if (!r.isEmpty()) written.push_back(r);
     }
     Drop();
     return written;

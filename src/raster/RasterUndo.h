@@ -35,8 +35,8 @@ public:
 
     // SaveRasterUndo: rect in raster pixels (may reach outside the raster).
     void Save(platform::Bitmap24& raster, QRect rect);
-    // RestoreRasterUndo: puts back what changed; returns the raster rectangles written
-    // (none when nothing changed or there is no copy).
+    // RestoreRasterUndo: puts back what changed; returns rectangles that hold what was
+    // written, one a row of tiles (none when nothing changed or there is no copy).
     std::vector<QRect> Restore(platform::Bitmap24& raster);
     // Forgets the copy (UndoSaved becomes false).
     void Drop();
