@@ -26,23 +26,29 @@ RasterDisplay::Plane RasterDisplay::PlaneOf(const platform::Bitmap24& raster, in
 // Level rows [firstRow, endRow) of `to` from the 4 × 4 blocks of `from`: first the
 // byte-wise minimum of the (up to) four source rows, which vectorises, then the minimum
 // of each group of four pixels in that quarter-size work row.
-void RasterDisplay::Reduce(const Plane& from, Level& to, int firstRow, int endRow) {
-    const std::size_t rowBytes = 3 * std::size_t(from.width);
+void RasterDisplay::Reduce(const Plane& from, Level& to, int firstRow, int endRow, int firstColumn,
+                           int endColumn) {
+    if (endColumn < 0 || endColumn > to.width) endColumn = to.width;
+    firstColumn = std::max(firstColumn, 0);
+    if (firstColumn >= endColumn) return;
+    const int sourceLeft = firstColumn * Step;
+    const int sourceRight = std::min(endColumn * Step, from.width);
+    const std::size_t rowBytes = 3 * std::size_t(sourceRight - sourceLeft);
     std::vector<std::uint8_t> work(rowBytes);
     for (int y = firstRow; y < endRow; ++y) {
         const int y0 = y * Step;
         const int y1 = std::min(y0 + Step, from.height);
-        std::memcpy(work.data(), from.Row(y0), rowBytes);
+        std::memcpy(work.data(), from.Row(y0) + 3 * std::size_t(sourceLeft), rowBytes);
         for (int sy = y0 + 1; sy < y1; ++sy) {
-            const std::uint8_t* src = from.Row(sy);
+            const std::uint8_t* src = from.Row(sy) + 3 * std::size_t(sourceLeft);
             std::uint8_t* w = work.data();
             for (std::size_t i = 0; i < rowBytes; ++i) w[i] = std::min(w[i], src[i]);
         }
         std::uint8_t* out = to.Row(y);
-        for (int x = 0; x < to.width; ++x) {
+        for (int x = firstColumn; x < endColumn; ++x) {
             const int x0 = x * Step;
             const int x1 = std::min(x0 + Step, from.width);
-            const std::uint8_t* p = work.data() + 3 * std::size_t(x0);
+            const std::uint8_t* p = work.data() + 3 * std::size_t(x0 - sourceLeft);
             std::uint8_t b = p[0], g = p[1], r = p[2];
             for (int sx = x0 + 1; sx < x1; ++sx) {
                 p += 3;
@@ -108,12 +114,12 @@ void RasterDisplay::Update(const platform::Bitmap24& raster, QRect changed) {
     }
     changed &= QRect(0, 0, raster.Width(), raster.Height());
     for (std::size_t i = 0; i < levels_.size() && !changed.isEmpty(); ++i) {
-        // Whole rows of blocks are rebuilt; the rows are short next to the raster.
-        const int first = changed.top() / Step;
-        const int end = changed.bottom() / Step + 1;
-        Reduce(PlaneOf(raster, int(i)), levels_[i], first, std::min(end, levels_[i].height));
-        changed =
-            QRect(QPoint(changed.left() / Step, first), QPoint(changed.right() / Step, end - 1));
+        // The blocks that hold the changed pixels, at each level in turn.
+        const int first = changed.top() / Step, end = changed.bottom() / Step + 1;
+        const int left = changed.left() / Step, right = changed.right() / Step + 1;
+        Reduce(PlaneOf(raster, int(i)), levels_[i], first, std::min(end, levels_[i].height), left,
+               std::min(right, levels_[i].width));
+        changed = QRect(QPoint(left, first), QPoint(right - 1, end - 1));
     }
 }
 

@@ -33,7 +33,8 @@ public:
     // every row was given.
     void Begin(int width, int height);
     void Built(const platform::Bitmap24& raster, int rows);
-    // Rebuilds the blocks of every level that cover a changed raster rectangle.
+    // Rebuilds the blocks of every level that cover a changed raster rectangle (cost: its
+    // area).
     void Update(const platform::Bitmap24& raster, QRect changed);
     void Clear() { levels_.clear(); }
 
@@ -59,7 +60,9 @@ private:
         const std::uint8_t* Row(int y) const { return base + std::size_t(y) * stride; }
     };
 
-    static void Reduce(const Plane& from, Level& to, int firstRow, int endRow);
+    // Level rows [firstRow, endRow), columns [firstColumn, endColumn) (all: endColumn −1).
+    static void Reduce(const Plane& from, Level& to, int firstRow, int endRow, int firstColumn = 0,
+                       int endColumn = -1);
     Plane PlaneOf(const platform::Bitmap24& raster, int level) const;
 
     std::vector<Level> levels_; // levels_[0] has factor 4

@@ -158,3 +158,33 @@ TEST(RasterDisplay, BuiltInStepsEqualsRebuilt) {
         EXPECT_EQ(x, y);
     }
 }
+
+// Updating the blocks over each changed rectangle leaves the levels as a rebuild makes them.
+TEST(RasterDisplay, UpdatesOfChangedRectanglesEqualARebuild) {
+    Bitmap24 b = White(1500, 1100);
+    raster::RasterDisplay updated;
+    updated.Rebuild(b);
+    std::uint32_t seed = 5;
+    const auto next = [&](int n) {
+        seed = seed * 1664525u + 1013904223u;
+        return int((seed >> 8) % unsigned(n));
+    };
+    for (int k = 0; k < 60; ++k) {
+        const QRect r(next(1500), next(1100), 1 + next(300), 1 + next(200));
+        const platform::Colour c =
+            platform::MakeColour(std::uint8_t(next(256)), 0, std::uint8_t(next(256)));
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                if ((x + y) % 3 == 0) b.SetPixel(x, y, c);
+        updated.Update(b, r);
+    }
+    raster::RasterDisplay rebuilt;
+    rebuilt.Rebuild(b);
+    for (const QRect view : {QRect(0, 0, 1500, 1100), QRect(0, 0, 15000, 11000),
+                             QRect(200, 100, 800, 600), QRect(700, 500, 90, 60)}) {
+        QImage x(150, 110, QImage::Format_RGB32), y(150, 110, QImage::Format_RGB32);
+        updated.Render(b, view, x, 0);
+        rebuilt.Render(b, view, y, 0);
+        EXPECT_EQ(x, y);
+    }
+}
