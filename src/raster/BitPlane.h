@@ -97,6 +97,16 @@ public:
     const std::uint8_t* Row(int y) const {
         return bits_.data() + std::size_t(y - top_ + 1) * stride_;
     }
+    // Asks for the bytes of rows y − 1 … y + 1 around column x, wherever (x, y) is: a
+    // prefetch never faults.
+    void Prefetch(int x, int y) const {
+        const auto row = reinterpret_cast<std::uintptr_t>(bits_.data()) +
+                         std::uintptr_t(std::intptr_t(y - top_) * std::intptr_t(stride_));
+        const std::uintptr_t at = row + (std::uintptr_t(std::intptr_t(x - left_)) + Margin) / 8;
+        __builtin_prefetch(reinterpret_cast<const void*>(at));
+        __builtin_prefetch(reinterpret_cast<const void*>(at + stride_));
+        __builtin_prefetch(reinterpret_cast<const void*>(at + 2 * stride_));
+    }
     // Calls visit(x0, x1) for every stretch [x0, x1) of row y with a changed bit.
     template <class Visit> void ForChangedStretches(int y, Visit&& visit) const {
         for (std::size_t w = 0; w < touchStride_; ++w)

@@ -67,6 +67,20 @@ FollowResult FollowPlane(const BitPlane& plane, QPoint start, int d, Sink&& sink
     };
     State saved = forward;
     std::uint64_t power = 1, length = 0;
+    // Each follower asks for the rows it will read 16 steps ahead, where it would be if it
+    // went on as it went over the last 16.
+    struct Trail {
+        QPoint past[16];
+        unsigned next = 0;
+        void Step(const BitPlane& plane, int x, int y) {
+            QPoint& then = past[next++ % 16];
+            plane.Prefetch(2 * x - then.x(), 2 * y - then.y());
+            then = QPoint(x, y);
+        }
+    };
+    Trail forwardTrail, backwardTrail;
+    for (QPoint& p : forwardTrail.past) p = start;
+    for (QPoint& p : backwardTrail.past) p = start;
     for (;;) {
         // Where the backward follower was a step before: its search start less one is the
         // direction back along the move that led it here.
@@ -77,6 +91,7 @@ FollowResult FollowPlane(const BitPlane& plane, QPoint start, int d, Sink&& sink
         if (forwardSet == 0) return FollowResult::Stuck;
         const int moved = Clockwise.first[forwardSet][forward.d];
         forward = {forward.x + DirX[moved], forward.y + DirY[moved], NextStart(moved)};
+        forwardTrail.Step(plane, forward.x, forward.y);
         if (forward.x == start.x() && forward.y == start.y()) return FollowResult::Closed;
         if (backwardOn && forward == backward) return meet();
         sink(QPoint(forward.x, forward.y));
@@ -100,6 +115,7 @@ FollowResult FollowPlane(const BitPlane& plane, QPoint start, int d, Sink&& sink
             backwardOn = false;
             continue;
         }
+        backwardTrail.Step(plane, backward.x, backward.y);
         if (forward == backward) return meet();
         behind.emplace_back(backward.x, backward.y);
     }
