@@ -62,13 +62,17 @@ private:
     void SetMode(QPainter& p, QPainter::CompositionMode mode);
     void ApplyFont(QPainter& p);
     void BuildFont();
-    // Reports the figure's bounds, widened by the pen, to the owner's hook.
+    // Report what a figure may change, widened by the pen, to the owner's hook: a box, the
+    // strip along a line (in short boxes, so that a long diagonal does not report its whole
+    // bounding box), the edges of an outline, an ellipse's ring.
     void Touching(QRect bounds) {
         if (!beforeWrite_) return;
         const int wide = (pen_.Width > 1 ? pen_.Width : 1) / 2 + 2;
         beforeWrite_(bounds.normalized().adjusted(-wide, -wide, wide, wide));
     }
-    void TouchingPoints(const QPoint* points, int count);
+    void TouchingLine(QPoint from, QPoint to);
+    void TouchingPoints(const QPoint* points, int count, bool closed, bool filled);
+    void TouchingEllipse(int x1, int y1, int x2, int y2, bool filled);
 
     QImage* image_;
     QPaintDevice* device_ = nullptr; // set when the target is not an image
