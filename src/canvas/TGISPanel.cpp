@@ -205,8 +205,7 @@ void TGISPanel::AdoptRaster(raster::OpenedRaster&& opened) {
     opened.raster = platform::Bitmap24(); // free the old raster
     display_ = std::move(opened.display);
     workbench_.RasterEdited();
-    imageDirty_ = true;
-    RenderImage();
+    imageDirty_ = true; // drawn by the view change that follows an open
 }
 
 void TGISPanel::ClearMarks() {
