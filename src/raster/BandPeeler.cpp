@@ -147,7 +147,11 @@ bool BandPeeler::Follow(QPoint start, std::vector<QPoint>& points) {
 
 bool BandPeeler::PlainPass(std::vector<QPoint>& points) {
     removedPixels_.clear();
+    // A long boundary's rows have left the cache since it was followed; they are asked for
+    // a few tests ahead.
+    constexpr std::size_t ahead = 16;
     for (std::size_t j = 1; j < points.size(); ++j) {
+        if (j + ahead < points.size()) band_.Prefetch(points[j + ahead].x(), points[j + ahead].y());
         const QPoint p = points[j];
         // A pixel already removed in this pass changes nothing.
         if (band_.Bit(p.x(), p.y()) && Peel(p.x(), p.y())) removedPixels_.push_back(p);

@@ -179,7 +179,9 @@ void MarkBand(BitPlane& band, const PointList& points, std::size_t count, bool s
     const QPoint* stored = points.Data();
     const std::size_t n = std::min(count, points.Stored());
     int minX = w, minY = h, maxX = -1, maxY = -1;
+    constexpr std::size_t ahead = 16; // the points' rows are asked for ahead
     for (std::size_t i = 0; i < count; ++i) {
+        if (i + ahead < n) band.Prefetch(stored[i + ahead].x(), stored[i + ahead].y());
         const QPoint p = i < n ? stored[i] : QPoint(0, 0); // points never written read (0, 0)
         const int x = p.x(), y = p.y();
         const int x0 = std::max(x - 1, 0), x1 = std::min(x + 1, w - 1);
@@ -204,7 +206,9 @@ void MarkOutline(BitPlane& outline, const PointList& points, std::size_t count, 
     const QPoint* stored = points.Data();
     const std::size_t n = std::min(count, points.Stored());
     int minX = w, minY = h, maxX = -1, maxY = -1;
+    constexpr std::size_t ahead = 16;
     for (std::size_t i = 0; i <= n && i < count; ++i) { // past the stored points: (0, 0) once
+        if (i + ahead < n) outline.Prefetch(stored[i + ahead].x(), stored[i + ahead].y());
         const QPoint p = i < n ? stored[i] : QPoint(0, 0);
         if (p.x() < 0 || p.y() < 0 || p.x() >= w || p.y() >= h) continue;
         set ? outline.Set(p.x(), p.y()) : outline.Clear(p.x(), p.y());
