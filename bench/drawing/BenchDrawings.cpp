@@ -3,6 +3,7 @@
 
 #include "drawing/Entities.h"
 
+#include <cstdio>
 #include <malloc.h>
 #include <random>
 #include <string>
@@ -47,6 +48,44 @@ std::unique_ptr<DXF_Object> MakeMixedDrawing(std::size_t entities) {
         default:
             layer.AddEntity(std::make_unique<Text_>(WorldZAxis, p, "Parcel " + std::to_string(i),
                                                     "Arial", 12, 0, 0, colour, 0));
+        }
+    }
+    return dxf;
+}
+
+std::unique_ptr<DXF_Object> MakeCadDrawing(std::size_t entities) {
+    auto dxf = std::make_unique<DXF_Object>("cad");
+    DXF_Layer* layers[4];
+    for (const char* name : {"L0", "L1", "L2", "L3"})
+        layers[name[1] - '0'] = dxf->CreateLayer(name, false);
+    std::mt19937_64 random(11);
+    std::uniform_int_distribution<int> x(0, 1000000), y(0, 1400000), step(-2000, 2000);
+    const auto at = [&](int cx, int cy) { return Point3{cx / 100.0, cy / 100.0, 0}; };
+    for (std::size_t i = 0; i < entities; ++i) {
+        DXF_Layer& layer = *layers[i % 4];
+        const int px = x(random), py = y(random);
+        const std::int32_t colour = std::int32_t(i / 64 % 47);
+        switch (i % 10) {
+        case 0: {
+            std::vector<Point3> vertices{at(px, py), at(px + step(random), py + step(random)),
+                                         at(px + step(random), py + step(random))};
+            layer.AddEntity(
+                std::make_unique<Polyline_>(WorldZAxis, vertices, 1, 0, 1, 0, colour, false));
+            break;
+        }
+        case 1:
+        case 2:
+        case 3:
+        case 4: {
+            char label[24];
+            std::snprintf(label, sizeof label, "P%zu", i);
+            layer.AddEntity(std::make_unique<Text_>(WorldZAxis, at(px, py), label, "Arial", 2.5, 0,
+                                                    0, colour, 0));
+            break;
+        }
+        default:
+            layer.AddEntity(std::make_unique<Line_>(
+                at(px, py), at(px + step(random), py + step(random)), 1, 0, colour));
         }
     }
     return dxf;

@@ -390,6 +390,7 @@ void Tmainform::BuildInfoBar() {
 void Tmainform::BuildMenu() {
     for (const MenuSpec& m : Menus) {
         QMenu* menu = menuBar()->addMenu(m.title);
+        menu->setObjectName(QString(m.title).remove('&') + "Menu"); // "FileMenu", "ViewMenu"…
         for (auto [name, caption] : m.items) {
             if (QString(name) == "-") {
                 menu->addSeparator();

@@ -3,7 +3,7 @@
 
 #include "app/Tmainform.h"
 #include "canvas/TGISPanel.h"
-#include "raster/MapView.h"
+#include "platform/NumberFormat.h"
 
 #include <QLabel>
 #include <QRadioButton>
@@ -14,8 +14,8 @@ namespace app {
 void Tmainform::GISPanel1MouseMove(QObject*, canvas::ShiftState shift, int x, int y) {
     double wx = 0, wy = 0;
     GISPanel1->ScreenToWorld({x, y}, wx, wy);
-    Label2->setText(QString::fromStdString("X= " + raster::FormatFixed8_3(wx) +
-                                           "   Y= " + raster::FormatFixed8_3(wy)));
+    Label2->setText(QString::fromStdString("X= " + platform::FormatFixed(wx, 3, 8) +
+                                           "   Y= " + platform::FormatFixed(wy, 3, 8)));
     MouseX = x;
     MouseY = y;
     if (shift != canvas::ssLeft && RB1->isChecked()) Track_timer->start();

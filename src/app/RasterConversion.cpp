@@ -7,7 +7,6 @@
 #include "app/Tmainform.h"
 #include "canvas/TGISPanel.h"
 #include "drawing/Polyline_.h"
-#include "platform/ui/MessageBox.h"
 
 #include <QTimer>
 #include <QToolButton>
@@ -50,13 +49,11 @@ void Tmainform::GISPanel1MouseUp(QObject*, Qt::MouseButton button, canvas::Shift
     if (button == Qt::LeftButton && GISPanel1->MouseMode == canvas::TGISPanel::mmDetectEdge) {
         GISPanel1->ClearContour();
         const QPoint p = GISPanel1->WorldToRaster(CurrentPoint.x, CurrentPoint.y);
-        const platform::Colour colour = GISPanel1->Raster().Pixel(p.x(), p.y());
-        GISPanel1->Workbench().TargetColor = colour;
-        ForeColor = colour;
-        Shape1->SetColour(ForeColor);
-        ApplyAttributes();
-        if (!GISPanel1->DetectEdge(p.x(), p.y()) && !GISPanel1->Workbench().Refusal().empty())
-            platform::ShowMessage(QString::fromStdString(GISPanel1->Workbench().Refusal()), this);
+        // The clicked colour is the one to follow. The pen keeps its own colour, so that
+        // the polylines made from the outline show over the line work they came from.
+        GISPanel1->Workbench().TargetColor = GISPanel1->Raster().Pixel(p.x(), p.y());
+        GISPanel1->DetectEdge(p.x(), p.y());
+        ShowStatus(QString::fromStdString(GISPanel1->Workbench().DetectOutcomeText()));
         GISPanel1->Redraw();
         UpdateInformation();
     }
@@ -72,8 +69,16 @@ void Tmainform::VectorizeAll() {
     raster::RasterWorkbench& workbench = GISPanel1->Workbench();
     if (Drawing) {
         Drawing->CreateLayer(LayerName, true);
+        int added = 0;
         for (int i = 0; i < workbench.ObjectCount(); ++i)
-            if (workbench.VectorizeObject(i)) AddVectorizedObject();
+            if (workbench.VectorizeObject(i)) {
+                AddVectorizedObject();
+                ++added;
+            }
+        if (added > 0) MarkDrawingChanged();
+        ShowStatus(QString("%1 polylines on layer \"%2\"")
+                       .arg(added)
+                       .arg(QString::fromStdString(LayerName)));
     }
     workbench.Forget();
     GISPanel1->ClearContour();

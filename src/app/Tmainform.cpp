@@ -3,11 +3,14 @@
 
 #include "canvas/TGISPanel.h"
 #include "dialogs/TLayerForm.h"
+#include "print/PrinterChoice.h"
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace app {
 
@@ -43,6 +46,8 @@ Tmainform::Tmainform(QWidget* parent) : QMainWindow(parent) {
     ConnectAttributeControls();
     ConnectWindows();
     ConnectConversion();
+    ConnectDesktopHabits();
+    ConnectPrintCommands();
     connect(GISPanel1, &canvas::TGISPanel::MouseMoveEvent, this, &Tmainform::GISPanel1MouseMove);
 }
 
@@ -68,7 +73,11 @@ bool Tmainform::eventFilter(QObject* watched, QEvent* e) {
     // Panel18 and Panel19 keep to the right ends of their bars.
     if (e->type() == QEvent::Resize) {
         if (watched == Panel13) Panel18->move(Panel13->width() - Panel18->width(), 0);
-        if (watched == Panelinfo) Panel19->move(Panelinfo->width() - Panel19->width(), 0);
+        if (watched == Panelinfo) {
+            Panel19->move(Panelinfo->width() - Panel19->width(), 0);
+            // The status line takes the room up to the scale caption.
+            Labelinfo->setFixedWidth(std::max(100, Panel19->x() - Labelinfo->x() - 8));
+        }
     }
     return QMainWindow::eventFilter(watched, e);
 }

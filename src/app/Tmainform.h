@@ -8,8 +8,12 @@
 //   MainWindowLayout.cpp  building the components
 //   ToolGroups.cpp        groups, option panels, tool buttons, info bar buttons
 //   Attributes.cpp        attribute controls and ApplyAttributes
-//   FileCommands.cpp      open, save, exit
+//   FileCommands.cpp      open, save, exit, delete layers
+//   PrintCommands.cpp     print, the poster, the map size
+//   ScanCommand.cpp       scan
 //   MapMouse.cpp          the map canvas's mouse events
+//   DesktopHabits.cpp     keys, the status line, unsaved work and the close prompt
+//   Settings.cpp          what is kept between runs, the recent files
 
 #include "canvas/ShiftState.h"
 #include "drawing/DXF_Object.h"
@@ -31,6 +35,7 @@ class QComboBox;
 class QFileDialog;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QRadioButton;
 class QSpinBox;
 class QToolButton;
@@ -39,8 +44,12 @@ class QWidget;
 namespace canvas {
 class TGISPanel;
 }
+namespace print {
+class PrinterChoice;
+}
 namespace dialogs {
 class TDisplayOptions;
+class TSetform;
 class THelpForm;
 class TLayerForm;
 class TTrackingForm;
@@ -101,6 +110,7 @@ public:
     Point3D ExtentMax{-1e10, -1e10, -1e10};
 
     // Drawing attributes of new entities and raster tools.
+    static constexpr platform::Colour StartPenColour = 0xFE00FE; // magenta
     platform::Colour ForeColor = 0;
     int LineWidth = 1;
     std::uint8_t LineStyle = 0;
@@ -138,6 +148,7 @@ public:
     dialogs::THelpForm* HelpForm = nullptr;
     dialogs::TLayerForm* LayerForm = nullptr;
     dialogs::Tinfoform* InfoForm = nullptr;
+    dialogs::TSetform* Setform = nullptr;
 
     // Vector display (VectorDisplay.cpp). The sender picks the target: the menu items
     // "Vector to Raster" and "Copy to Clipboard", anything else the map's surface.
@@ -152,32 +163,66 @@ public:
     void Track_timerTimer();
     void SB3of2Click();
 
+    // The status line of the info bar: what the last command did.
+    void ShowStatus(const QString& text);
+    // Work that a close would lose. Commands that change the drawing or the raster say so;
+    // opening and saving files clear it.
+    void MarkDrawingChanged() { drawingChanged_ = true; }
+    void MarkRasterChanged() { rasterChanged_ = true; }
+    bool UnsavedDrawing() const { return drawingChanged_; }
+    bool UnsavedRaster() const { return rasterChanged_; }
+    // Asks Save / Discard / Cancel when there is unsaved work; true when the window may
+    // close (nothing to lose, discarded, or saved).
+    bool MaybeSave();
+    // Ends a zoom band, pan or the open group list (Escape).
+    void CancelMouseWork();
+
+    // Kept between runs (Settings.cpp). The window's place first, before it is shown; false
+    // when none was kept. The rest when the window is first shown.
+    bool RestoreWindowGeometry();
+    void LoadSettings();
+    void SaveSettings();
+    void AddRecentFile(const QString& fileName, int filterIndex);
+    QStringList RecentFiles() const;
+    QMenu* RecentMenu = nullptr;
+
     void ApplyAttributes();
     void SetUpMap(Point3D min, Point3D max);
     void ShowGroup(int group);
     void ShowOptionPanel(int optionGroup);
 
     // File commands. OpenFile/SaveFile do the work of the dialogs' commands for one name
-    // and filter index (1 bitmap, 2 JPEG, 3 RTV, 4 metafile, 5 DXF).
+    // and filter index (1 bitmap, 2 JPEG, 3 RTV, 4 metafile, 5 DXF); OpenFile goes by the
+    // file's content where that shows one of these.
     void OpenFile(const QString& fileName, int filterIndex);
-    QString SaveFile(const QString& fileName, int filterIndex); // returns the name used
+    // Returns the name used, or an empty string when the save failed (the user was told).
+    QString SaveFile(const QString& fileName, int filterIndex);
+    // Save: the drawing again to the drawing file last opened or saved, else as Save As
+    // with the drawing type chosen. False when nothing was saved.
+    bool SaveDrawing();
+    // Save As: the save dialog with a filter chosen; false when cancelled or failed.
+    bool SaveAs(int filterIndex);
     // Opens a raster named on the command line, by its content.
     void OpenStartupFile(const QString& fileName);
     static QString MendExtension(const QString& fileName, int filterIndex);
 
-    static constexpr const char* OpenFilter =
-        "BMP file (*.bmp)|*.bmp|JPEG file  (*.jpg)|*.jpg|RTV file (*.rtv)|*.rtv|WMF file  "
-        "(*.wmf)|*.wmf|DXF file (*.dxf)|*.dxf";
-    static constexpr const char* SaveFilter =
-        "BMP file (*.bmp)|*.bmp|JPEG file (*.jpg)|*.jpg|RTV file (*.rtv)|*.rtv|WMF file "
-        "(*.wmf)|*.wmf|DXF file (*.dxf)|*.dxf";
+    // The dialogs' filters, from the table of file formats.
+    static const char* const OpenFilter;
+    static const char* const SaveFilter;
 
     // Handlers named after their components.
     // The visible vectors as a metafile of the map's size.
     void SaveVectorsAsMetafile(const std::string& fileName);
     void SB4of2Click(); // delete the selected entity lists
+    // Print (PrintCommands.cpp): the print map dialog, then the poster of the visible
+    // vectors over across × down pages (1 to 10 each; the poster takes up to 9).
+    void SB4of1Click();
+    void PrintVectorPoster(int across, int down);
+    void SB5of1Click(); // set map size
+    print::PrinterChoice& Printer();
     void SB1of1Click();
     void SB2of1Click();
+    void SB3of1Click(); // scan (ScanCommand.cpp)
     void Exit2Click();
     void GISPanel1MouseMove(QObject* sender, canvas::ShiftState shift, int x, int y);
     void GISPanel1MouseDown(QObject* sender, Qt::MouseButton button, canvas::ShiftState shift,
@@ -193,6 +238,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
@@ -217,6 +263,11 @@ private:
                       bool drawUnselected);
     void ConnectWindows();
     void ConnectConversion();
+    void ConnectDesktopHabits();
+    void ConnectPrintCommands();
+    void DisableUnbuiltCommands();
+    void FillRecentMenu();
+    QString DialogFolder() const;
     void SetPaintBoxCursorArrowUnlessSpecial();
     void SB4of7Click();
     void ChangeMouse1Click();
@@ -259,6 +310,11 @@ public:
 private:
     bool shown_ = false;
     bool trackingOn_ = false;
+    bool drawingChanged_ = false, rasterChanged_ = false;
+    QString drawingFile_; // the RTV file the drawing was last opened from or saved to
+    QString lastFolder_;
+    std::unique_ptr<print::PrinterChoice> printer_;
+    bool printing_ = false;
 };
 
 } // namespace app

@@ -189,7 +189,7 @@ void Tmainform::ConnectCommands() {
     };
     // Raster tools take the undo copy of the visible raster when chosen.
     auto rasterTool = [this, tool](int toolMode) {
-        return [this, toolMode, set = tool(3, toolMode)] {
+        return [this, set = tool(3, toolMode)] {
             set();
             GISPanel1->SaveRasterUndo();
         };
@@ -198,6 +198,7 @@ void Tmainform::ConnectCommands() {
     // File group.
     command("SB1of1", "Raster1", [this] { SB1of1Click(); });
     command("SB2of1", "Save1", [this] { SB2of1Click(); });
+    command("SB3of1", "Scan1", [this] { SB3of1Click(); });
     command(nullptr, "Exit2", [this] { Exit2Click(); });
     // Raster group.
     command("SB1of3", "Text1", [this] {
@@ -274,9 +275,10 @@ void Tmainform::ConnectCommands() {
     command("SBs1", nullptr, [map] { map->Zoom(0.7); });
     command("SBs2", nullptr, [map] { map->Zoom(1.25); });
     command("SBs3", nullptr, [map] { map->ResetView(); });
-    command("SBs4", nullptr, [map] {
+    command("SBs4", nullptr, [this, map] {
         if (map->Workbench().UndoSaved()) {
             map->RestoreRasterUndo();
+            MarkRasterChanged();
             map->Zoom(1);
         } else {
             map->UndoView();
@@ -319,7 +321,10 @@ void Tmainform::FormShow() {
     WorkMode = wmNone;
     NewDrawing("Penwright");
     SetUpMap({0, 0, 0}, {800, 600, 0});
-    ForeColor = 0;
+    // New vectors must show over the scan they are traced from: a pen colour that line work
+    // rarely has, and outlines not filled (a filled closed polyline would hide its line).
+    ForeColor = StartPenColour;
+    Shape1->SetColour(ForeColor);
     LineWidth = 1;
     LineStyle = 0;
     BackColor = 0xFEFEFE;
@@ -331,13 +336,18 @@ void Tmainform::FormShow() {
     TextString.clear();
     BoxSize = 6;
     ClosePolylines = 0;
+    BrushStyle = std::uint8_t(platform::BrushStyle::Clear);
     drawing::StyleOverride = 0;
     ApplyAttributes();
     ShowGroup(1);
-    // Choosing entries from code stores no attribute.
-    const QSignalBlocker quiet1(ComboBox1), quiet2(ComboBox2);
-    ComboBox1->setCurrentIndex(0);
-    ComboBox2->setCurrentIndex(1);
+    {
+        // Choosing entries from code stores no attribute.
+        const QSignalBlocker quiet1(ComboBox1), quiet2(ComboBox2);
+        ComboBox1->setCurrentIndex(0);
+        ComboBox2->setCurrentIndex(0); // "Clear"
+    }
+    LoadSettings();
+    GISPanel1->PaintBox()->setFocus(); // keys go to the map, not to the layer box
 }
 
 void Tmainform::SetUpMap(Point3D min, Point3D max) {

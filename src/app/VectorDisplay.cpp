@@ -50,6 +50,7 @@ void Tmainform::ZoomboxPaint(QObject* sender) {
         PaintVectors(GISPanel1->Raster().GetCanvas(), GISPanel1->RasterProjection(), false);
         GISPanel1->Raster().EndPainting();
         GISPanel1->RasterChanged();
+        MarkRasterChanged();
     } else if (sender == CopytoClipboard1) {
         QApplication::clipboard()->setMimeData(VectorPicture());
     } else {

@@ -2,6 +2,7 @@
 // The program's other windows and the commands of the main window that open them.
 
 #include "app/Tmainform.h"
+#include "app/ToolWindowPlacer.h"
 #include "canvas/TGISPanel.h"
 #include "dialogs/TDisplayOptions.h"
 #include "dialogs/THelpForm.h"
@@ -22,6 +23,10 @@ void Tmainform::ConnectWindows() {
     HelpForm = new dialogs::THelpForm(this);
     LayerForm = new dialogs::TLayerForm(this);
     InfoForm = new dialogs::Tinfoform(this);
+    auto* placer = new ToolWindowPlacer(GISPanel1, this);
+    for (QWidget* window : {static_cast<QWidget*>(TrackingForm), static_cast<QWidget*>(InfoForm),
+                            static_cast<QWidget*>(HelpForm)})
+        placer->Manage(window);
 
     LayerForm->OnRepaint = [this] { GISPanel1->Redraw(); };
     LayerForm->OnLayerNames = [this](const std::vector<drawing::ListingLine>& lines) {
@@ -36,6 +41,7 @@ void Tmainform::ConnectWindows() {
         }
         ComboBox3->setEditText(typed);
     };
+    LayerForm->OnDrawingChanged = [this] { MarkDrawingChanged(); };
     LayerForm->OnSelectionRebuilt = [this] {
         PickedEntity = nullptr;
         PickedList = nullptr;

@@ -12,6 +12,9 @@ TPaintBox::TPaintBox(QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     setCursor(Qt::CrossCursor);
+    // The map takes the keyboard when clicked, so that view keys reach it rather than the
+    // last text box used.
+    setFocusPolicy(Qt::StrongFocus);
     surface_.fill(Qt::black);
 }
 
@@ -45,6 +48,9 @@ void TPaintBox::mouseReleaseEvent(QMouseEvent* e) {
 }
 void TPaintBox::mouseDoubleClickEvent(QMouseEvent* e) {
     if (onDoubleClick) onDoubleClick(e);
+}
+void TPaintBox::wheelEvent(QWheelEvent* e) {
+    if (onWheel) onWheel(e);
 }
 
 } // namespace canvas

@@ -26,6 +26,7 @@ public:
     void Show();
 
     std::function<void(QMouseEvent*)> onPress, onMove, onRelease, onDoubleClick;
+    std::function<void(QWheelEvent*)> onWheel;
     std::function<void()> onResized;
 
 protected:
@@ -35,6 +36,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
 
 private:
     QImage surface_;

@@ -58,6 +58,7 @@ TGISPanel::TGISPanel(QWidget* parent) : QWidget(parent) {
     paintBox_->onMove = [this](QMouseEvent* e) { PaintBoxMouseMove(e); };
     paintBox_->onRelease = [this](QMouseEvent* e) { PaintBoxMouseUp(e); };
     paintBox_->onDoubleClick = [this](QMouseEvent* e) { PaintBoxDblClick(e); };
+    paintBox_->onWheel = [this](QWheelEvent* e) { PaintBoxWheel(e); };
     paintBox_->onResized = [this] { SurfaceResized(); };
 }
 
@@ -92,6 +93,21 @@ void TGISPanel::SetExtent(int margin1, int margin2, double xMin, double xMax, do
 
 void TGISPanel::Zoom(double factor) {
     if (view_.Zoom(factor)) UpdateView();
+}
+
+void TGISPanel::ZoomAt(QPoint p, double factor) {
+    if (view_.ZoomAt(p, factor)) UpdateView();
+}
+
+bool TGISPanel::CancelMouseWork() {
+    if (grabbing_) {
+        grabbing_ = false;
+        return true;
+    }
+    if (!bandActive_) return false;
+    bandActive_ = false;
+    DrawBand(0); // the inverting pen takes the band off again
+    return true;
 }
 
 void TGISPanel::ZoomToRect(double xMin, double xMax, double yMin, double yMax) {
@@ -129,7 +145,13 @@ bool TGISPanel::RenderImage() {
     if (!imageDirty_ || raster_.IsEmpty() || !Image.Visible) return false;
     const QSize size = paintBox_->size();
     if (Image.Picture.size() != size) Image.Picture = QImage(size, QImage::Format_RGB32);
-    display_.Render(raster_, view_.SourceRect(), Image.Picture, BackgroundColour);
+    // Each surface pixel shows the raster pixel a click on it picks.
+    raster::SourceGrid grid;
+    grid.Columns.resize(std::size_t(size.width()) + 1);
+    grid.Rows.resize(std::size_t(size.height()) + 1);
+    for (int x = 0; x <= size.width(); ++x) grid.Columns[std::size_t(x)] = view_.RasterColumnAt(x);
+    for (int y = 0; y <= size.height(); ++y) grid.Rows[std::size_t(y)] = view_.RasterRowAt(y);
+    display_.Render(raster_, grid, Image.Picture, BackgroundColour);
     imageDirty_ = false;
     return true;
 }
@@ -312,6 +334,11 @@ void TGISPanel::DrawCross() {
 
 void TGISPanel::PaintBoxMouseDown(QMouseEvent* e) {
     const QPoint p = e->position().toPoint();
+    if (e->button() == Qt::MiddleButton) { // grab and drag the map, in any mouse mode
+        grabbing_ = view_.ViewReady();
+        grabAt_ = p;
+        return;
+    }
     emit MouseDownEvent(paintBox_, e->button(), MakeShiftState(e->modifiers(), e->buttons()), p.x(),
                         p.y());
     if (e->button() != Qt::LeftButton) return;
@@ -330,6 +357,14 @@ void TGISPanel::PaintBoxMouseMove(QMouseEvent* e) {
     const QPoint p = e->position().toPoint();
     const int x = p.x(), y = p.y();
     const ShiftState shift = MakeShiftState(e->modifiers(), e->buttons());
+    if (grabbing_ && (e->buttons() & Qt::MiddleButton)) {
+        // The map point under the mouse stays under it.
+        const double scale = view_.View().ScaleX;
+        view_.Shift((grabAt_.x() - x) / scale, (y - grabAt_.y()) / scale);
+        grabAt_ = p;
+        UpdateView();
+        return;
+    }
 
     if (paintBox_->cursor().shape() == Qt::BlankCursor) {
         if (crossX_ != 0 || crossY_ != 0) DrawCross(); // erase the old pair
@@ -367,6 +402,10 @@ void TGISPanel::PaintBoxMouseMove(QMouseEvent* e) {
 
 void TGISPanel::PaintBoxMouseUp(QMouseEvent* e) {
     const QPoint p = e->position().toPoint();
+    if (e->button() == Qt::MiddleButton) {
+        grabbing_ = false;
+        return;
+    }
     if (MouseMode == mmZoomBox && e->button() == Qt::LeftButton && bandActive_) {
         bandActive_ = false;
         DrawBand(0);
@@ -383,6 +422,16 @@ void TGISPanel::PaintBoxMouseUp(QMouseEvent* e) {
 
 void TGISPanel::PaintBoxDblClick(QMouseEvent*) {
     if (view_.ViewReady()) emit DoubleClicked(this);
+}
+
+void TGISPanel::PaintBoxWheel(QWheelEvent* e) {
+    // One notch (120 units) zooms as the zoom buttons do; touch pads send parts of notches.
+    wheelSteps_ += e->angleDelta().y() / 120.0;
+    const double steps = std::trunc(wheelSteps_ * 4) / 4;
+    if (steps == 0 || !view_.ViewReady()) return;
+    wheelSteps_ -= steps;
+    ZoomAt(e->position().toPoint(), std::pow(1.25, -steps));
+    e->accept();
 }
 
 void TGISPanel::ScrollBarScroll(QScrollBar* bar, int position) {

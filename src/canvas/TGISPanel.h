@@ -47,7 +47,7 @@ public:
     // undo copy and colour pick-up. Settings (tolerance, colour range...) live there too.
     raster::RasterWorkbench& Workbench() { return workbench_; }
     // Records the outline of the object under a raster pixel; false (and the reason in
-    // Workbench().Refusal(), when there is one) if nothing was recorded.
+    // Workbench().DetectOutcomeText()) if nothing was recorded.
     bool DetectEdge(int column, int row);
     void UndoObject();
     void ClearContour();
@@ -64,6 +64,10 @@ public:
     // View.
     void SetExtent(int margin1, int margin2, double xMin, double xMax, double yMin, double yMax);
     void Zoom(double factor);
+    // Zooms keeping the map point under surface pixel p under it (the mouse wheel).
+    void ZoomAt(QPoint p, double factor);
+    // Ends a zoom band or a middle-button pan under way (Escape); false when none was.
+    bool CancelMouseWork();
     void ZoomToRect(double xMin, double xMax, double yMin, double yMax);
     void ResetView();
     void UndoView();
@@ -131,6 +135,7 @@ private:
     void PaintBoxMouseMove(QMouseEvent* e);
     void PaintBoxMouseUp(QMouseEvent* e);
     void PaintBoxDblClick(QMouseEvent* e);
+    void PaintBoxWheel(QWheelEvent* e);
     void ScrollBarScroll(QScrollBar* bar, int position);
     void SurfaceResized();
     void DrawBand(platform::Colour colour);
@@ -170,6 +175,9 @@ private:
     int bandX1_ = 0, bandY1_ = 0, bandX2_ = 0, bandY2_ = 0;
     int crossX_ = 0, crossY_ = 0;
     double dragX_ = 0, dragY_ = 0;
+    bool grabbing_ = false; // a middle-button pan is under way
+    QPoint grabAt_;         // where the grabbing mouse was last
+    double wheelSteps_ = 0; // fractions of a wheel notch not used yet (touch pads)
     int hScrollLast_ = raster::ViewTransform::ScrollRange / 2;
     int vScrollLast_ = raster::ViewTransform::ScrollRange / 2;
 };

@@ -17,6 +17,16 @@ void PaintPanel(QWidget* widget, const QColor& text) {
     pal.setColor(QPalette::WindowText, text);
     pal.setColor(QPalette::Text, text);
     pal.setColor(QPalette::ButtonText, text);
+    // Buttons get a face a shade lighter than the panel, so that their light text reads on
+    // it, raised or pressed, checked or not.
+    const QColor face = panel.lighter(160);
+    pal.setColor(QPalette::Button, face);
+    pal.setColor(QPalette::Light, face.lighter(130));
+    pal.setColor(QPalette::Midlight, face.lighter(115));
+    pal.setColor(QPalette::Mid, face.darker(130));
+    pal.setColor(QPalette::Dark, face.darker(160));
+    pal.setColor(QPalette::Highlight, QColor(90, 110, 190));
+    pal.setColor(QPalette::HighlightedText, Qt::white);
     widget->setPalette(pal);
     widget->setAutoFillBackground(true);
 }

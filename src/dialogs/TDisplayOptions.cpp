@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdint>
 
 namespace dialogs {
@@ -50,7 +51,6 @@ TDisplayOptions::TDisplayOptions(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("DisplayOptions"));
     setWindowTitle(QStringLiteral("Display Options"));
     setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowCloseButtonHint);
-    setFixedSize(296, 302);
     PaintPanel(this);
 
     QGroupBox* show = Group(this, "GroupBox2", "Display Options", QRect(8, 4, 280, 86));
@@ -68,6 +68,11 @@ TDisplayOptions::TDisplayOptions(QWidget* parent) : QDialog(parent) {
     RadioButton5 = AddTo<QRadioButton>(brush, "RadioButton5", "Outline Shapes");
     RadioButton3 = AddTo<QRadioButton>(brush, "RadioButton3", "Solid Shapes");
     RadioButton6 = AddTo<QRadioButton>(brush, "RadioButton6", "DiagCross Shapes");
+    // The brush group is as wide as its longest caption needs in the font in use.
+    const int brushWidth = std::max(136, RadioButton6->sizeHint().width() + 24);
+    brush->resize(brushWidth, brush->height());
+    setFixedSize(152 + brushWidth + 8, 302);
+    show->resize(width() - 16, show->height());
     // Shown checked before any handler is connected: the look keeps its own start values
     // until the user picks something.
     RadioButton1->setChecked(true);
@@ -92,7 +97,7 @@ TDisplayOptions::TDisplayOptions(QWidget* parent) : QDialog(parent) {
     SpeedButton1 = new QToolButton(this);
     SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
     SpeedButton1->setText(QStringLiteral("OK"));
-    SpeedButton1->setGeometry(110, 264, 75, 28);
+    SpeedButton1->setGeometry((width() - 75) / 2, 264, 75, 28);
 
     auto penStyle = [](std::uint8_t style, std::int16_t width) {
         drawing::DisplayStyle.PenStyle = style;

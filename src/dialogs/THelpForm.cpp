@@ -89,17 +89,31 @@ THelpForm::THelpForm(QWidget* parent) : QDialog(parent) {
         button->setObjectName(QString::fromLatin1(ButtonNames[i]));
         button->setText(QString::fromLatin1(pages[i].Button));
         button->setAutoRaise(true);
+        // The button of the page shown stays down, in the highlight's colours.
+        button->setCheckable(true);
+        button->setAutoExclusive(true);
+        button->setStyleSheet(QStringLiteral(
+            "QToolButton:checked { background: rgb(90, 110, 190); color: yellow; border: none; }"));
         button->setGeometry(3, 4 + int(i) * 22, 82, 20);
         const QString page = QString::fromLatin1(PageNames[i]);
+        pageButtons_.emplace_back(page, button);
         connect(button, &QToolButton::clicked, this, [this, page] { ShowPage(page); });
     }
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this] { MarkPageButton(); });
     ShowPage(QStringLiteral("TabSheet1"));
+    MarkPageButton();
     CentreOnScreen(this);
 }
 
 void THelpForm::ShowPage(const QString& pageName) {
     if (auto* page = PageControl1->findChild<QWidget*>(pageName))
         PageControl1->setCurrentWidget(page);
+}
+
+void THelpForm::MarkPageButton() {
+    const QWidget* page = PageControl1->currentWidget();
+    for (auto& [name, button] : pageButtons_)
+        if (page && name == page->objectName()) button->setChecked(true);
 }
 
 } // namespace dialogs

@@ -5,8 +5,11 @@
 // tabs under the pages. Shown beside the main window, not modal.
 
 #include <QDialog>
+#include <utility>
+#include <vector>
 
 class QTabWidget;
+class QToolButton;
 
 namespace dialogs {
 
@@ -19,7 +22,10 @@ public:
     void ShowPage(const QString& pageName);
 
 private:
+    void MarkPageButton();
+
     QTabWidget* PageControl1;
+    std::vector<std::pair<QString, QToolButton*>> pageButtons_; // page name, its button
 };
 
 } // namespace dialogs

@@ -158,6 +158,7 @@ void TLayerForm::deleteClick() {
         selection_->Lists.clear();
         for (const auto& [layer, name] : doomed)
             if (LayerInDrawing(layer)) layer->DeleteList(name, true);
+        if (!doomed.empty() && OnDrawingChanged) OnDrawingChanged();
     }
     RefreshLayerLists(false);
     Repaint();

@@ -51,6 +51,8 @@ public:
     std::function<void(const std::vector<drawing::ListingLine>&)> OnLayerNames;
     // The selection was rebuilt: forget the picked entity and vertex, update counters.
     std::function<void()> OnSelectionRebuilt;
+    // Lists were deleted from the drawing.
+    std::function<void()> OnDrawingChanged;
 
     // Button actions, also reachable through the buttons.
     void deleteClick();       // delete the selected entity lists, then refresh and repaint

@@ -2,6 +2,7 @@
 #include "dialogs/TTrackingForm.h"
 
 #include "dialogs/DialogLook.h"
+#include "platform/NumberFormat.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -9,17 +10,10 @@
 #include <QListWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
 namespace dialogs {
 
 namespace {
-
-constexpr int Precision = 7;
-constexpr int ExponentDigits = 2;
 
 QFrame* Panel(QWidget* parent, const char* name) {
     auto* panel = new QFrame(parent);
@@ -33,14 +27,6 @@ QLabel* Label(QWidget* parent, const char* name, const char* text) {
     label->setObjectName(QString::fromLatin1(name));
     label->setFont(SansFont(8));
     return label;
-}
-
-// Drops trailing zeros of a fraction, and the point when nothing follows it.
-std::string TrimFraction(std::string digits) {
-    if (digits.find('.') == std::string::npos) return digits;
-    while (digits.back() == '0') digits.pop_back();
-    if (digits.back() == '.') digits.pop_back();
-    return digits;
 }
 
 } // namespace
@@ -140,26 +126,8 @@ void TTrackingForm::ShowDescription(const std::vector<std::string>& lines) {
 }
 
 QString TTrackingForm::FormatGeneral(double value) {
-    if (std::isnan(value)) return QStringLiteral("NAN");
-    if (std::isinf(value)) return value > 0 ? QStringLiteral("INF") : QStringLiteral("-INF");
-    if (value == 0) return QStringLiteral("0");
-    char buf[64];
-    // Round to the significant digits first: the exponent is that of the rounded value.
-    std::snprintf(buf, sizeof buf, "%.*e", Precision - 1, value);
-    const char* e = std::strchr(buf, 'e');
-    const int exponent = std::atoi(e + 1);
-    std::string text;
-    if (exponent >= Precision || exponent < -5) {
-        text = TrimFraction(std::string(buf, std::size_t(e - buf)));
-        char exp[16];
-        std::snprintf(exp, sizeof exp, "E%s%0*d", exponent < 0 ? "-" : "", ExponentDigits,
-                      std::abs(exponent));
-        text += exp;
-    } else {
-        std::snprintf(buf, sizeof buf, "%.*f", Precision - 1 - exponent, value);
-        text = TrimFraction(buf);
-    }
-    return QString::fromStdString(text);
+    return QString::fromStdString(
+        platform::FormatGeneral(value, 7, platform::ExponentSign::NegativeOnly));
 }
 
 } // namespace dialogs

@@ -36,8 +36,8 @@ public:
     // Switches between the compact and the extended size.
     void T_extendedClick();
 
-    // Shortest of fixed and scientific notation with at most 7 significant digits; the
-    // exponent has at least two digits and a sign only when negative ("1.234568E07").
+    // General notation with 7 significant digits; the exponent has at least two digits
+    // and a sign only when negative ("1.234568E07").
     static QString FormatGeneral(double value);
 
     QLabel* Tr_X;

@@ -17,7 +17,8 @@ public:
 
     EntityKind Kind() const override { return EntityKind::Circle; }
     void Draw(platform::Canvas& canvas, const Matrix4* view, const Projection& proj) override;
-    void WriteDXF(std::ostream& out, const std::string& layerName) const override;
+    void WriteDXFGroups(DxfGroupWriter& w, const DxfEntityHead& head) const override;
+    bool IsFinite() const override;
     void Describe(std::vector<std::string>& lines) const override;
     void ExtendBounds(Point3& max, Point3& min) const override;
     // |Radius^2 - d^2|: 0 on the circle, Radius^2 at the centre.
@@ -42,7 +43,8 @@ public:
 
     EntityKind Kind() const override { return EntityKind::Arc; }
     void Draw(platform::Canvas& canvas, const Matrix4* view, const Projection& proj) override;
-    void WriteDXF(std::ostream& out, const std::string& layerName) const override;
+    void WriteDXFGroups(DxfGroupWriter& w, const DxfEntityHead& head) const override;
+    bool IsFinite() const override;
     void Describe(std::vector<std::string>& lines) const override;
     // End points and the axis directions the arc passes (z of all of them 0).
     void ExtendBounds(Point3& max, Point3& min) const override;

@@ -11,6 +11,7 @@
 #include <iosfwd>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -20,6 +21,20 @@ class Canvas;
 namespace drawing {
 
 struct Projection;
+class DxfGroupWriter;
+
+// What the writer of an entity record is given besides the entity: its layer, its colour
+// number (the palette index in entity records, the ACI in whole files) and its line type
+// (none in entity records).
+struct DxfEntityHead {
+    const std::string& Layer;
+    std::int32_t Colour;
+    std::string_view LineType;
+};
+
+inline constexpr const char* NotFiniteMessage = "Entity has a coordinate that is not a number";
+
+bool FinitePoint(const Point3& p);
 
 enum class EntityKind : std::uint8_t { Point, Text, Line, Circle, Arc, Polyline };
 
@@ -70,9 +85,14 @@ public:
     virtual std::int32_t ClosedPolyCount() const { return 0; }
 
     // DXF group output; see EntityDXF.cpp. The stream must be binary (CR LF line ends).
+    // Both throw DXF_exception, writing nothing, when a value is not a finite number.
     std::string DXFName() const;
     void WriteDXFPoint(std::ostream& out, int code, const Point3& p) const;
-    virtual void WriteDXF(std::ostream& out, const std::string& layerName) const;
+    void WriteDXF(std::ostream& out, const std::string& layerName) const;
+    // The groups of the record; callers check IsFinite first.
+    virtual void WriteDXFGroups(DxfGroupWriter& w, const DxfEntityHead& head) const;
+    // Every coordinate, size and angle is a finite number.
+    virtual bool IsFinite() const;
 
     virtual void Describe(std::vector<std::string>& lines) const = 0;
     virtual void ExtendBounds(Point3& max, Point3& min) const = 0;

@@ -27,6 +27,22 @@ bool DXF_Object::AddEntityToLayer(std::unique_ptr<DXF_Entity>&& entity,
     return layer->AddEntity(std::move(entity));
 }
 
+void DXF_Object::TakeAll(DXF_Object& other) {
+    for (auto& source : other.Layers) {
+        DXF_Layer* target = CreateLayer(source->Name, true);
+        for (auto& list : source->Lists) {
+            if (Entity_List* existing = target->FindList(list->Name)) {
+                for (auto& entity : list->Entities) existing->Add(std::move(entity));
+                continue;
+            }
+            list->Layer = target;
+            target->ListNames.push_back(list->Name);
+            target->Lists.push_back(std::move(list));
+        }
+    }
+    other.Layers.clear();
+}
+
 void DXF_Object::RemoveEmpty(const std::function<void(const std::string&)>& report) {
     for (std::size_t i = Layers.size(); i-- > 0;) {
         DXF_Layer& layer = *Layers[i];

@@ -37,6 +37,10 @@ public:
     // name; the entity then stays in the caller's pointer (when that is a
     // std::unique_ptr<DXF_Entity>, so that no converted temporary takes it).
     bool AddEntityToLayer(std::unique_ptr<DXF_Entity>&& entity, const std::string& layerName);
+    // Moves every entity of other into the layer of the same name here (created when
+    // missing), appending to the list of its class; other is left without layers. Cost:
+    // in proportion to the lists, and to the entities of lists that both drawings have.
+    void TakeAll(DXF_Object& other);
     // Drops empty entity lists, then layers without lists. A layer whose list names and
     // lists are out of step is reported through report (the internal-error text).
     void RemoveEmpty(const std::function<void(const std::string&)>& report = {});

@@ -8,62 +8,92 @@
 // with "."; a text's rotation (degrees) uses the 23-character default real notation.
 // A polyline is a POLYLINE header with flag 70 (8, or 9 when closed), one VERTEX per
 // vertex (70 = 32) and SEQEND; the header carries no point and no group 66.
+//
+// The same records make up the entities of a whole DXF file (DxfFile.cpp), which passes
+// its own colour number and line type and writes reals exactly; there the polyline also
+// says that vertices follow (66) and every vertex names its layer, as CAD programs want.
+// An entity with a coordinate that is not a finite number is never written: WriteDXF
+// throws DXF_exception, and the file writer leaves such entities out and counts them.
 
 #include "drawing/Circle_.h"
+#include "drawing/DXF_exception.h"
 #include "drawing/DxfFormat.h"
+#include "drawing/DxfText.h"
 #include "drawing/Line_.h"
 #include "drawing/Polyline_.h"
 #include "drawing/Text_.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
 #include <numbers>
 #include <ostream>
+#include <string>
 
 namespace drawing {
 
-void WriteDxfGroup(std::ostream& out, int code, const std::string& value) {
-    // to_string ignores any locale imbued in the stream (no digit grouping).
-    const std::string codeText = std::to_string(code);
-    out.write(codeText.data(), std::streamsize(codeText.size()));
-    out.write("\r\n", 2);
-    out.write(value.data(), std::streamsize(value.size()));
-    out.write("\r\n", 2);
+void DxfGroupWriter::Code(int code) {
+    char buf[16];
+    const auto r = std::to_chars(buf, buf + sizeof buf, code);
+    out_.append(buf, r.ptr);
+    out_.append("\r\n", 2);
 }
 
-void WriteDxfGroup(std::ostream& out, int code, long long value) {
-    WriteDxfGroup(out, code, std::to_string(value));
+void DxfGroupWriter::Line(std::string_view value) {
+    out_.append(value);
+    out_.append("\r\n", 2);
+}
+
+void DxfGroupWriter::Text(int code, std::string_view value) {
+    Code(code);
+    if (dxf::NeedsNoEncoding(value))
+        Line(value);
+    else
+        Line(WholeFile() ? dxf::EncodeForFile(value) : dxf::EscapeControls(value));
+}
+
+void DxfGroupWriter::Keyword(int code, std::string_view value) {
+    Code(code);
+    Line(value);
+}
+
+void DxfGroupWriter::Int(int code, long long value) {
+    char buf[24];
+    const auto r = std::to_chars(buf, buf + sizeof buf, value);
+    Code(code);
+    Line({buf, std::size_t(r.ptr - buf)});
+}
+
+void DxfGroupWriter::Real(int code, double value) {
+    Code(code);
+    if (!WholeFile()) {
+        Line(FormatDxfReal(value));
+        return;
+    }
+    char buf[32];
+    // Shortest round-trip form; "-0" would only puzzle readers.
+    const auto r = std::to_chars(buf, buf + sizeof buf, value == 0 ? 0.0 : value);
+    Line({buf, std::size_t(r.ptr - buf)});
+}
+
+void DxfGroupWriter::Point(int code, const Point3& p) {
+    Real(code, p.x);
+    Real(code + 10, p.y);
+    Real(code + 20, p.z);
+}
+
+void DxfGroupWriter::Angle(int code, double degrees) {
+    if (WholeFile()) {
+        Real(code, degrees);
+        return;
+    }
+    Code(code);
+    Line(platform::FormatReal48(degrees));
 }
 
 std::string FormatDxfReal(double x) {
-    return FormatReal(x, '.');
-}
-
-std::string FormatDefaultReal(double x) {
-    if (std::isfinite(x) && x != 0) {
-        // Keep 40 significant bits, rounding to nearest, as the 6-byte real does.
-        int exponent = 0;
-        const double mantissa = std::frexp(x, &exponent);
-        x = std::ldexp(std::nearbyint(std::ldexp(mantissa, 40)), exponent - 40);
-        if (std::fabs(x) < 0x1p-129) x = 0; // below the smallest 6-byte real
-    }
-    if (!std::isfinite(x)) return std::isnan(x) ? " Nan" : (x < 0 ? "-Inf" : " Inf");
-    char buf[64];
-    const auto end =
-        std::to_chars(buf, buf + sizeof buf, std::fabs(x), std::chars_format::scientific, 14);
-    // d.dddddddddddddde+XX with at least two exponent digits.
-    const std::string s(buf, end.ptr);
-    const auto e = s.find('e');
-    const char sign = s[e + 1];
-    const std::size_t exponentDigits = s.size() - (e + 2);
-    std::string result(1, std::signbit(x) && x != 0 ? '-' : ' ');
-    result.append(s, 0, e);
-    result += 'E';
-    result += sign;
-    if (exponentDigits < 4) result.append(4 - exponentDigits, '0');
-    result.append(s, e + 2, std::string::npos);
-    return result;
+    return FormatReal(x);
 }
 
 std::string DXF_Entity::DXFName() const {
@@ -73,63 +103,114 @@ std::string DXF_Entity::DXFName() const {
     return name;
 }
 
+bool DXF_Entity::IsFinite() const {
+    return !OCSMatrix || FinitePoint(OCSAxis);
+}
+
+bool FinitePoint(const Point3& p) {
+    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+}
+
 void DXF_Entity::WriteDXFPoint(std::ostream& out, int code, const Point3& p) const {
-    WriteDxfGroup(out, code, FormatDxfReal(p.x));
-    WriteDxfGroup(out, code + 10, FormatDxfReal(p.y));
-    WriteDxfGroup(out, code + 20, FormatDxfReal(p.z));
+    if (!FinitePoint(p)) throw DXF_exception(NotFiniteMessage);
+    std::string bytes;
+    DxfGroupWriter(bytes, DxfGroupWriter::Flavour::EntityRecords).Point(code, p);
+    out.write(bytes.data(), std::streamsize(bytes.size()));
 }
 
 void DXF_Entity::WriteDXF(std::ostream& out, const std::string& layerName) const {
-    WriteDxfGroup(out, 0, DXFName());
-    WriteDxfGroup(out, 8, layerName);
-    WriteDxfGroup(out, 62, ColorIndex);
-    if (OCSMatrix) WriteDXFPoint(out, 210, OCSAxis);
+    if (!IsFinite()) throw DXF_exception(NotFiniteMessage);
+    std::string bytes;
+    DxfGroupWriter w(bytes, DxfGroupWriter::Flavour::EntityRecords);
+    WriteDXFGroups(w, {layerName, ColorIndex, {}});
+    out.write(bytes.data(), std::streamsize(bytes.size()));
 }
 
-void Point_::WriteDXF(std::ostream& out, const std::string& layerName) const {
-    DXF_Entity::WriteDXF(out, layerName);
-    WriteDXFPoint(out, 10, Pos);
+void DXF_Entity::WriteDXFGroups(DxfGroupWriter& w, const DxfEntityHead& head) const {
+    w.Keyword(0, DXFName());
+    w.Text(8, head.Layer);
+    if (!head.LineType.empty()) w.Keyword(6, head.LineType);
+    w.Int(62, head.Colour);
+    if (OCSMatrix) w.Point(210, OCSAxis);
 }
 
-void Text_::WriteDXF(std::ostream& out, const std::string& layerName) const {
-    DXF_Entity::WriteDXF(out, layerName);
-    WriteDXFPoint(out, 10, Pos);
-    WriteDxfGroup(out, 40, FormatDxfReal(Height));
-    WriteDxfGroup(out, 50, FormatDefaultReal(Angle / 10));
-    WriteDxfGroup(out, 1, TextString);
+bool Point_::IsFinite() const {
+    return DXF_Entity::IsFinite() && FinitePoint(Pos);
+}
+
+void Point_::WriteDXFGroups(DxfGroupWriter& w, const DxfEntityHead& head) const {
+    DXF_Entity::WriteDXFGroups(w, head);
+    w.Point(10, Pos);
+}
+
+bool Text_::IsFinite() const {
+    return Point_::IsFinite() && std::isfinite(Height) && std::isfinite(Angle);
+}
+
+void Text_::WriteDXFGroups(DxfGroupWriter& w, const DxfEntityHead& head) const {
+    DXF_Entity::WriteDXFGroups(w, head);
+    w.Point(10, Pos);
+    w.Real(40, Height);
+    w.Angle(50, Angle / 10);
+    w.Text(1, TextString);
     if (Align != 0) {
-        WriteDXFPoint(out, 11, Pos);
-        WriteDxfGroup(out, 72, Align);
+        w.Point(11, Pos);
+        w.Int(72, Align);
     }
 }
 
-void Line_::WriteDXF(std::ostream& out, const std::string& layerName) const {
-    DXF_Entity::WriteDXF(out, layerName);
-    WriteDXFPoint(out, 10, Pos);
-    WriteDXFPoint(out, 11, EndPos);
+bool Line_::IsFinite() const {
+    return Point_::IsFinite() && FinitePoint(EndPos);
 }
 
-void Circle_::WriteDXF(std::ostream& out, const std::string& layerName) const {
-    DXF_Entity::WriteDXF(out, layerName);
-    WriteDXFPoint(out, 10, Pos);
-    WriteDxfGroup(out, 40, FormatDxfReal(Radius));
+void Line_::WriteDXFGroups(DxfGroupWriter& w, const DxfEntityHead& head) const {
+    DXF_Entity::WriteDXFGroups(w, head);
+    w.Point(10, Pos);
+    w.Point(11, EndPos);
 }
 
-void Arc_::WriteDXF(std::ostream& out, const std::string& layerName) const {
-    Circle_::WriteDXF(out, layerName);
-    WriteDxfGroup(out, 50, FormatDxfReal(Angle1 * 180 / std::numbers::pi));
-    WriteDxfGroup(out, 51, FormatDxfReal(Angle2 * 180 / std::numbers::pi));
+bool Circle_::IsFinite() const {
+    return Point_::IsFinite() && std::isfinite(Radius);
 }
 
-void Polyline_::WriteDXF(std::ostream& out, const std::string& layerName) const {
-    DXF_Entity::WriteDXF(out, layerName);
-    WriteDxfGroup(out, 70, Closed ? 9 : 8);
+void Circle_::WriteDXFGroups(DxfGroupWriter& w, const DxfEntityHead& head) const {
+    DXF_Entity::WriteDXFGroups(w, head);
+    w.Point(10, Pos);
+    w.Real(40, Radius);
+}
+
+bool Arc_::IsFinite() const {
+    return Circle_::IsFinite() && std::isfinite(Angle1) && std::isfinite(Angle2);
+}
+
+void Arc_::WriteDXFGroups(DxfGroupWriter& w, const DxfEntityHead& head) const {
+    Circle_::WriteDXFGroups(w, head);
+    w.Real(50, Angle1 * 180 / std::numbers::pi);
+    w.Real(51, Angle2 * 180 / std::numbers::pi);
+}
+
+bool Polyline_::IsFinite() const {
+    return DXF_Entity::IsFinite() && std::all_of(Vertices.begin(), Vertices.end(),
+                                                 [](const Point3& v) { return FinitePoint(v); });
+}
+
+void Polyline_::WriteDXFGroups(DxfGroupWriter& w, const DxfEntityHead& head) const {
+    DXF_Entity::WriteDXFGroups(w, head);
+    if (w.WholeFile()) {
+        // What every reader expects of a polyline header: vertices follow, and a point
+        // whose z is the elevation.
+        w.Int(66, 1);
+        w.Point(10, Origin);
+    }
+    w.Int(70, Closed ? 9 : 8);
     for (const auto& v : Vertices) {
-        WriteDxfGroup(out, 0, "VERTEX");
-        WriteDxfGroup(out, 70, 32);
-        WriteDXFPoint(out, 10, v);
+        w.Keyword(0, "VERTEX");
+        if (w.WholeFile()) w.Text(8, head.Layer);
+        w.Int(70, 32);
+        w.Point(10, v);
     }
-    WriteDxfGroup(out, 0, "SEQEND");
+    w.Keyword(0, "SEQEND");
+    if (w.WholeFile()) w.Text(8, head.Layer);
 }
 
 } // namespace drawing

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "drawing/Geometry.h"
 
-#include <charconv>
-#include <clocale>
 #include <cmath>
 #include <stdexcept>
 
@@ -12,21 +10,6 @@ const Point3 WorldYAxis{0, 1, 0};
 const Point3 WorldZAxis{0, 0, 1};
 const Point3 Origin{0, 0, 0};
 const Matrix4 IdentityMatrix{{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
-
-std::int32_t Round(double v) {
-    const double r = std::nearbyint(v);
-    if (!(r >= -2147483648.0 && r <= 2147483647.0))
-        throw std::range_error("value out of the 32-bit integer range");
-    return std::int32_t(r);
-}
-
-std::int32_t RoundClamped(double v) {
-    if (std::isnan(v)) return 0;
-    const double r = std::nearbyint(v);
-    if (r <= -2147483648.0) return INT32_MIN;
-    if (r >= 2147483647.0) return INT32_MAX;
-    return std::int32_t(r);
-}
 
 Point3 MakePoint(double x, double y, double z) {
     return {x, y, z};
@@ -112,65 +95,20 @@ void FreePoints(PointArray& points) {
     points.reset();
 }
 
-namespace {
-
-// x rounded once, at 7 significant digits or at `decimals` decimals, whichever is
-// coarser; std::to_chars works on the exact binary value and ignores the locale.
-std::string FormatSignificant7(double x, int decimals, char separator) {
-    if (std::isnan(x)) return "NAN";
-    if (std::isinf(x)) return x < 0 ? "-INF" : "INF";
-    char buf[64];
-    auto sci = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, 6);
-    std::string s(buf, sci.ptr);
-    const int exponent = std::stoi(s.substr(s.find('e') + 1));
-    if (exponent >= 7) {
-        s[s.find('e')] = 'E';
-        if (auto dot = s.find('.'); dot != std::string::npos) s[dot] = separator;
-        return s;
-    }
-    const int integerDigits = exponent >= 0 ? exponent + 1 : 0;
-    const int precision = std::min(decimals, 7 - integerDigits);
-    auto fixed = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed, precision);
-    s.assign(buf, fixed.ptr);
-    if (precision < decimals) {
-        if (precision == 0) s += '.';
-        s.append(std::size_t(decimals - precision), '0');
-    }
-    if (s.find_first_not_of("-0.") == std::string::npos && s[0] == '-') s.erase(0, 1);
-    // The rounding position is never finer than the 7th significant digit, so the
-    // integer part cannot grow past the 7 digits the exponent test allowed.
-    s[s.find('.')] = separator;
-    return s;
-}
-
-} // namespace
-
-char LocaleDecimalSeparator() {
-    const std::lconv* conv = std::localeconv();
-    return conv && conv->decimal_point && conv->decimal_point[0] ? conv->decimal_point[0] : '.';
-}
-
-std::string FormatReal(double x, char decimalSeparator) {
-    return FormatSignificant7(x, 3, decimalSeparator);
-}
-
 std::string FormatReal(double x) {
-    return FormatReal(x, LocaleDecimalSeparator());
-}
-
-std::string FormatPoint(const Point3& p, char decimalSeparator) {
-    std::string s(1, '(');
-    s.append(FormatSignificant7(p.x, 2, decimalSeparator));
-    s.append(", ");
-    s.append(FormatSignificant7(p.y, 2, decimalSeparator));
-    s.append(", ");
-    s.append(FormatSignificant7(p.z, 2, decimalSeparator));
-    s += ')';
-    return s;
+    return platform::FormatSignificant7(x, 3);
 }
 
 std::string FormatPoint(const Point3& p) {
-    return FormatPoint(p, LocaleDecimalSeparator());
+    // Appended piece by piece: g++ 12 warns falsely about "(" + std::string at -O3.
+    std::string s(1, '(');
+    s.append(platform::FormatSignificant7(p.x, 2));
+    s.append(", ");
+    s.append(platform::FormatSignificant7(p.y, 2));
+    s.append(", ");
+    s.append(platform::FormatSignificant7(p.z, 2));
+    s += ')';
+    return s;
 }
 
 } // namespace drawing

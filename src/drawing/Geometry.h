@@ -5,6 +5,8 @@
 // Points are row vectors: p' = (x, y, z, 1) * M; rows 0..2 of a matrix are the images
 // of the x, y and z axes, row 3 the translation.
 
+#include "platform/NumberFormat.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -24,11 +26,10 @@ extern const Point3 WorldZAxis; // (0, 0, 1)
 extern const Point3 Origin;     // (0, 0, 0)
 extern const Matrix4 IdentityMatrix;
 
-// Nearest integer, ties to even. Throws std::range_error when the result does not fit
-// 32 bits (NaN included), as the arithmetic of the model reports range faults.
-std::int32_t Round(double v);
-// Like Round, but saturating: for drawing, where an absurd value must not stop a paint.
-std::int32_t RoundClamped(double v);
+// Rounding as everywhere in the program; Round reports range faults as exceptions, as
+// the arithmetic of the model does.
+using platform::Round;
+using platform::RoundClamped;
 
 Point3 MakePoint(double x, double y, double z);
 bool PointsEqual(const Point3& a, const Point3& b);
@@ -79,13 +80,10 @@ PointArray AllocPoints(std::size_t n);
 void FreePoints(PointArray& points);
 
 // Fixed point rounded to 7 significant digits, shown with 3 decimals; more than 7
-// integer digits switch to scientific notation (1.234568E+07). The decimal separator is
-// the one given; the overloads without it use the user's locale.
-std::string FormatReal(double x, char decimalSeparator);
+// integer digits switch to scientific notation (1.234568E+07). Always with ".": the
+// descriptions read the same in every locale.
 std::string FormatReal(double x);
 // "(x, y, z)" with each component as FormatReal but with 2 decimals.
-std::string FormatPoint(const Point3& p, char decimalSeparator);
 std::string FormatPoint(const Point3& p);
-char LocaleDecimalSeparator();
 
 } // namespace drawing

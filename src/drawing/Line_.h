@@ -21,7 +21,8 @@ public:
     void RoundCoords(std::uint8_t axes, double factor) override;
     std::int32_t VertexCount() const override { return 2; }
     std::int32_t LineCount() const override { return 1; }
-    void WriteDXF(std::ostream& out, const std::string& layerName) const override;
+    void WriteDXFGroups(DxfGroupWriter& w, const DxfEntityHead& head) const override;
+    bool IsFinite() const override;
     void Describe(std::vector<std::string>& lines) const override;
     void ExtendBounds(Point3& max, Point3& min) const override;
     double PickDistance(const Point3& p) const override {

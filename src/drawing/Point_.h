@@ -20,7 +20,8 @@ public:
                      const Projection& proj) override;
     void Translate(const Point3& offset) override;
     void RoundCoords(std::uint8_t axes, double factor) override;
-    void WriteDXF(std::ostream& out, const std::string& layerName) const override;
+    void WriteDXFGroups(DxfGroupWriter& w, const DxfEntityHead& head) const override;
+    bool IsFinite() const override;
     void Describe(std::vector<std::string>& lines) const override;
     void ExtendBounds(Point3& max, Point3& min) const override;
     double PickDistance(const Point3& p) const override;

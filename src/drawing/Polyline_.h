@@ -36,7 +36,8 @@ public:
     std::int32_t LineCount() const override { return Count(); }
     std::int32_t OpenPolyCount() const override { return Closed ? 0 : 1; }
     std::int32_t ClosedPolyCount() const override { return Closed ? 1 : 0; }
-    void WriteDXF(std::ostream& out, const std::string& layerName) const override;
+    void WriteDXFGroups(DxfGroupWriter& w, const DxfEntityHead& head) const override;
+    bool IsFinite() const override;
     void Describe(std::vector<std::string>& lines) const override;
     void ExtendBounds(Point3& max, Point3& min) const override;
     // The smallest positive segment distance, 1e10 when none; the closing segment of a

@@ -54,9 +54,11 @@ void EncodeTextStyle(const TextStyle& s, std::uint8_t* block) {
 }
 
 TextStyle DecodeTextStyle(const std::uint8_t* block) {
+    // An angle (tenths of a degree) from a file is brought within one turn: the same
+    // direction, and no arithmetic on it can overflow.
     return {DecodeShortText(block, TextBlock), Get<std::int32_t>(block, 256),
             Get<platform::Colour>(block, 260), Get<std::uint8_t>(block, 264),
-            Get<std::int32_t>(block, 268)};
+            Get<std::int32_t>(block, 268) % 3600};
 }
 
 void EncodeShortText(const std::string& text, std::uint8_t* block, std::size_t blockSize) {

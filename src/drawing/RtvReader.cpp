@@ -23,6 +23,7 @@
 #include "drawing/Text_.h"
 #include "drawing/selection_lists.h"
 #include "platform/FileError.h"
+#include "platform/InputFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -40,13 +41,9 @@ using namespace rtv;
 class RtvInput {
 public:
     explicit RtvInput(const std::string& fileName) : fileName_(fileName) {
-        file_ = std::fopen(fileName.c_str(), "rb");
-        if (!file_) Fail(std::string("cannot open the file: ") + std::strerror(errno));
+        file_ = platform::OpenRegularStream(fileName); // a pipe or folder is refused here
         struct stat info {};
-        if (::fstat(::fileno(file_), &info) != 0 || !S_ISREG(info.st_mode)) {
-            std::fclose(file_);
-            Fail("not a regular file");
-        }
+        ::fstat(::fileno(file_), &info);
         size_ = std::uint64_t(info.st_size);
         buffer_.resize(std::size_t(std::clamp<std::uint64_t>(size_, 1, 1 << 20)));
     }

@@ -27,7 +27,8 @@ public:
 
     EntityKind Kind() const override { return EntityKind::Text; }
     void Draw(platform::Canvas& canvas, const Matrix4* view, const Projection& proj) override;
-    void WriteDXF(std::ostream& out, const std::string& layerName) const override;
+    void WriteDXFGroups(DxfGroupWriter& w, const DxfEntityHead& head) const override;
+    bool IsFinite() const override;
     void Describe(std::vector<std::string>& lines) const override;
     bool MoveBy(double dx, double dy) override;
     // Scales only the height by sy; the insertion point stays.

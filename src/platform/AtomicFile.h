@@ -3,8 +3,12 @@
 
 // Writes a file so that a failure never destroys the previous good one: the bytes go
 // to a temporary file in the target's folder, which replaces the target by rename only
-// when Commit() succeeds. Without Commit() the destructor removes the temporary file.
-// All failures throw platform::FileError naming the target.
+// when Commit() succeeds, and the folder is synced after it. Without Commit() the
+// destructor removes the temporary file; temporary files that killed saves left behind
+// are removed by the next save into the folder. A target that is a symbolic link is
+// saved through: the file it points to is replaced, the link stays. The new file keeps
+// the mode of the one it replaces. All failures throw platform::FileError naming the
+// target.
 
 #include <cstddef>
 #include <string>
@@ -28,10 +32,13 @@ public:
 
 private:
     [[noreturn]] void Fail(const std::string& what);
+    void StartWriteBack(std::size_t written);
 
     std::string target_;
+    std::string final_; // target_ with symbolic links followed
     std::string temp_;
     int fd_ = -1;
+    std::size_t written_ = 0, startedUpTo_ = 0;
 };
 
 } // namespace platform

@@ -37,6 +37,19 @@ Bitmap24::Bitmap24(int width, int height) {
     Adopt(std::move(image));
 }
 
+Bitmap24 Bitmap24::OverRows(std::uint8_t* bits, int width, int height, std::size_t stride,
+                            void (*release)(void*), void* context) {
+    Bitmap24 bitmap;
+    // Writable rows that the image does not own: painting and row access use them in place.
+    QImage image(bits, width, height, qsizetype(stride), QImage::Format_BGR888, release, context);
+    if (image.isNull()) {
+        release(context);
+        throw std::bad_alloc();
+    }
+    bitmap.Adopt(std::move(image));
+    return bitmap;
+}
+
 Bitmap24::~Bitmap24() = default;
 
 Bitmap24::Bitmap24(Bitmap24&& other) noexcept {

@@ -44,6 +44,12 @@ public:
     Bitmap24(const Bitmap24&) = delete;
     Bitmap24& operator=(const Bitmap24&) = delete;
 
+    // A raster over rows that live elsewhere (a scanned image's memory, say): width ×
+    // height pixels from bits, row 0 first, stride bytes apart (a multiple of four).
+    // release(context) runs once the raster lets go of them.
+    static Bitmap24 OverRows(std::uint8_t* bits, int width, int height, std::size_t stride,
+                             void (*release)(void*), void* context);
+
     // Largest side accepted from any file or command, and the largest pixel count.
     static constexpr int MaxSide = 100000;
     static constexpr std::int64_t MaxPixels = std::int64_t(1) << 31;

@@ -5,22 +5,17 @@
 // palette, then rows padded to four bytes, bottom-up when the height is positive.
 // A 24-bit row has exactly the layout of a Bitmap24 row, so uncompressed 24-bit files
 // are read with one gathered read straight into the raster (reversing the row order on
-// the way): the cost is the read itself. Everything else goes through Qt's decoder after
-// the header has been checked here.
+// the way): the cost is the read itself. Other depths are decoded by BmpPixels.cpp.
 
 #include "platform/AtomicFile.h"
+#include "platform/BmpPixels.h"
 #include "platform/FileError.h"
+#include "platform/InputFile.h"
 #include "platform/RasterFiles.h"
 
-#include <QImageReader>
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/uio.h>
-#include <unistd.h>
 #include <vector>
 
 namespace platform {
@@ -44,56 +39,6 @@ void Put16(unsigned char* p, std::uint16_t v) {
     p[1] = static_cast<unsigned char>(v >> 8);
 }
 
-class ReadOnlyFile {
-public:
-    explicit ReadOnlyFile(const std::string& name) : name_(name) {
-        fd_ = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd_ < 0) throw FileError(name, std::string("cannot open: ") + std::strerror(errno));
-        struct stat st {};
-        if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
-            ::close(fd_);
-            throw FileError(name, "not a regular file");
-        }
-        size_ = std::uint64_t(st.st_size);
-    }
-    ~ReadOnlyFile() { ::close(fd_); }
-    ReadOnlyFile(const ReadOnlyFile&) = delete;
-    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
-
-    std::uint64_t Size() const { return size_; }
-
-    // Reads exactly the gathered pieces from offset on; throws when the file ends early.
-    void ReadAt(std::uint64_t offset, std::vector<iovec>& pieces) {
-        std::size_t first = 0;
-        while (first < pieces.size()) {
-            const int n = int(std::min<std::size_t>(pieces.size() - first, IOV_MAX));
-            const ssize_t got = ::preadv(fd_, pieces.data() + first, n, off_t(offset));
-            if (got < 0) {
-                if (errno == EINTR) continue;
-                throw FileError(name_, std::string("cannot read: ") + std::strerror(errno));
-            }
-            if (got == 0) throw FileError(name_, "the file is truncated");
-            offset += std::uint64_t(got);
-            auto left = std::size_t(got);
-            while (first < pieces.size() && left >= pieces[first].iov_len)
-                left -= pieces[first++].iov_len;
-            if (first < pieces.size()) {
-                pieces[first].iov_base = static_cast<char*>(pieces[first].iov_base) + left;
-                pieces[first].iov_len -= left;
-            }
-        }
-    }
-    void ReadAt(std::uint64_t offset, void* data, std::size_t size) {
-        std::vector<iovec> one{{data, size}};
-        ReadAt(offset, one);
-    }
-
-private:
-    std::string name_;
-    int fd_ = -1;
-    std::uint64_t size_ = 0;
-};
-
 struct BmpHeader {
     std::uint32_t dataOffset = 0;
     std::uint32_t infoSize = 0;
@@ -102,9 +47,10 @@ struct BmpHeader {
     std::uint16_t planes = 0;
     std::uint16_t bitCount = 0;
     std::uint32_t compression = 0;
+    std::uint32_t colorsUsed = 0;
 };
 
-BmpHeader ReadHeader(ReadOnlyFile& file, const std::string& name) {
+BmpHeader ReadHeader(InputFile& file, const std::string& name) {
     unsigned char head[FileHeaderSize + 16] = {};
     if (file.Size() < FileHeaderSize + 12) throw FileError(name, "not a bitmap file (too short)");
     file.ReadAt(0, head, sizeof head > file.Size() ? std::size_t(file.Size()) : sizeof head);
@@ -127,6 +73,7 @@ BmpHeader ReadHeader(ReadOnlyFile& file, const std::string& name) {
         h.planes = U16(more + 12);
         h.bitCount = U16(more + 14);
         h.compression = U32(more + 16);
+        h.colorsUsed = U32(more + 32);
     } else {
         throw FileError(name, "unknown bitmap header");
     }
@@ -139,7 +86,7 @@ BmpHeader ReadHeader(ReadOnlyFile& file, const std::string& name) {
     return h;
 }
 
-Bitmap24 Load24(ReadOnlyFile& file, const BmpHeader& h, const std::string& name) {
+Bitmap24 Load24(InputFile& file, const BmpHeader& h, const std::string& name) {
     const int width = int(h.width);
     const int height = int(std::abs(h.height));
     const std::uint64_t rowBytes = (std::uint64_t(width) * 3 + 3) & ~std::uint64_t(3);
@@ -161,27 +108,60 @@ Bitmap24 Load24(ReadOnlyFile& file, const BmpHeader& h, const std::string& name)
     return bitmap;
 }
 
-Bitmap24 LoadOther(const std::string& name, const BmpHeader& h) {
-    QImageReader reader(QString::fromStdString(name), "bmp");
-    // Qt refuses big images by default; our own header check above bounds the size.
-    reader.setAllocationLimit(int(
-        std::min<std::int64_t>(INT_MAX, h.width * std::abs(h.height) * 4 / (1024 * 1024) + 16)));
-    QImage image = reader.read();
-    if (image.isNull())
-        throw FileError(name, "cannot read the bitmap: " + reader.errorString().toStdString());
-    image = image.convertToFormat(QImage::Format_BGR888);
-    if (image.isNull()) throw FileError(name, "not enough memory for the bitmap");
-    Bitmap24 bitmap(image.width(), image.height());
-    const std::size_t bytes = 3 * std::size_t(image.width());
-    for (int y = 0; y < image.height(); ++y)
-        std::memcpy(bitmap.ScanLine(y), image.constScanLine(y), bytes);
-    return bitmap;
+// The palette and bit masks that follow the info header, then the pixel data through the
+// decoder of the other depths.
+Bitmap24 LoadOther(InputFile& file, const BmpHeader& h, const std::string& name) {
+    BmpLayout layout;
+    layout.width = int(h.width);
+    layout.height = int(std::abs(h.height));
+    layout.topDown = h.height < 0;
+    layout.bitCount = h.bitCount;
+    layout.compression = h.compression;
+    const bool masked = h.compression == 3;
+    if ((masked && h.bitCount != 16 && h.bitCount != 32) ||
+        (h.compression == 1 && h.bitCount != 8) || (h.compression == 2 && h.bitCount != 4) ||
+        h.compression > 3)
+        throw FileError(name, "unsupported bitmap compression " + std::to_string(h.compression) +
+                                  " at " + std::to_string(h.bitCount) + " bits");
+    std::uint64_t after = FileHeaderSize + h.infoSize; // palette or masks start here
+    if (masked) {
+        // Headers of 52 bytes and more hold the masks; the 40-byte one has them after it.
+        unsigned char m[12];
+        const std::uint64_t at = FileHeaderSize + 40;
+        if (at + sizeof m > file.Size()) throw FileError(name, "the file is truncated");
+        file.ReadAt(at, m, sizeof m);
+        layout.masks = {U32(m), U32(m + 4), U32(m + 8)};
+        if (h.infoSize == 40) after += 12;
+    }
+    if (h.bitCount <= 8) {
+        const std::size_t entry = h.infoSize == 12 ? 3 : 4;
+        std::size_t count = std::size_t(1) << h.bitCount;
+        if (h.colorsUsed > 0 && h.colorsUsed < count) count = h.colorsUsed;
+        // The palette lies between the headers and the pixels; a short one is cut there.
+        if (h.dataOffset < after) throw FileError(name, "the bitmap header is damaged");
+        count = std::min<std::uint64_t>(count, (h.dataOffset - after) / entry);
+        std::vector<unsigned char> raw(count * entry);
+        if (after + raw.size() > file.Size()) throw FileError(name, "the file is truncated");
+        file.ReadAt(after, raw.data(), raw.size());
+        for (std::size_t i = 0; i < count; ++i) {
+            const unsigned char* p = raw.data() + i * entry;
+            layout.palette.push_back(MakeColour(p[2], p[1], p[0]));
+        }
+    }
+    if (h.dataOffset < after || h.dataOffset >= file.Size())
+        throw FileError(name, "the bitmap's pixel data lies outside the file");
+    const std::uint64_t available = file.Size() - h.dataOffset;
+    const std::uint64_t need = UncompressedBytes(layout);
+    if (need > available) throw FileError(name, "the file is truncated");
+    std::vector<std::uint8_t> data(std::size_t(need > 0 ? need : available));
+    file.ReadAt(h.dataOffset, data.data(), data.size());
+    return DecodeBmpPixels(layout, data.data(), data.size(), name);
 }
 
 } // namespace
 
 Bitmap24 LoadBmp(const std::string& fileName) {
-    ReadOnlyFile file(fileName);
+    InputFile file(fileName);
     const BmpHeader header = ReadHeader(file, fileName);
     if (header.bitCount == 24 && header.compression == 0) return Load24(file, header, fileName);
     switch (header.bitCount) {
@@ -196,7 +176,7 @@ Bitmap24 LoadBmp(const std::string& fileName) {
         throw FileError(fileName,
                         "unsupported bitmap depth of " + std::to_string(header.bitCount) + " bits");
     }
-    return LoadOther(fileName, header);
+    return LoadOther(file, header, fileName);
 }
 
 void SaveBmp(const std::string& fileName, const Bitmap24& bitmap) {

@@ -5,20 +5,33 @@
 // pass; grayscale files are expanded by the library, CMYK files are converted here.
 // Library errors unwind through setjmp/longjmp inside small C-style functions that own
 // no C++ objects; the callers turn them into FileError.
+//
+// Files are untrusted. The library only warns about corrupt data (and pads with grey); we
+// stop at the first such warning. Before the raster is allocated, the header's size is
+// checked against the bytes the file has: every 8 × 8 block of a component costs at least
+// one bit of Huffman-coded data, so a file of a few hundred bytes cannot hold a picture of
+// billions of pixels. The library's own memory is bounded by what such a picture needs.
 
 #include "platform/AtomicFile.h"
 #include "platform/FileError.h"
+#include "platform/InputFile.h"
 #include "platform/RasterFiles.h"
 
+#include <algorithm>
+#include <climits>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <sys/stat.h>
 #include <vector>
 
-#include <jerror.h>
+// jpeglib.h first: its configuration decides which messages jerror.h declares.
+// clang-format off
 #include <jpeglib.h>
+#include <jerror.h>
+// clang-format on
 
 namespace platform {
 
@@ -31,6 +44,24 @@ struct ErrorManager {
     bool truncated;
 };
 
+// Warnings that mean the data is damaged, as opposed to ones about unusual but sound files.
+bool CorruptData(int code) {
+    switch (code) {
+    case JWRN_ARITH_BAD_CODE:
+    case JWRN_BOGUS_PROGRESSION:
+    case JWRN_EXTRANEOUS_DATA:
+    case JWRN_HIT_MARKER:
+    case JWRN_HUFF_BAD_CODE:
+    case JWRN_JPEG_EOF:
+    case JWRN_MUST_RESYNC:
+    case JWRN_NOT_SEQUENTIAL:
+    case JWRN_BOGUS_ICC:
+        return true;
+    default:
+        return false;
+    }
+}
+
 extern "C" void OnError(j_common_ptr info) {
     auto* err = reinterpret_cast<ErrorManager*>(info->err);
     (*info->err->format_message)(info, err->message);
@@ -39,9 +70,12 @@ extern "C" void OnError(j_common_ptr info) {
 
 extern "C" void OnMessage(j_common_ptr info, int level) {
     auto* err = reinterpret_cast<ErrorManager*>(info->err);
-    // A file that ends early only draws a warning from the library (it pads with grey);
-    // we treat it as the error it is.
-    if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF) err->truncated = true;
+    // Corrupt data only draws a warning from the library; we treat it as the error it is
+    // and stop at once rather than decode the rest of a damaged picture.
+    if (level >= 0 || !CorruptData(info->err->msg_code)) return;
+    err->truncated = info->err->msg_code == JWRN_JPEG_EOF;
+    (*info->err->format_message)(info, err->message);
+    std::longjmp(err->jump, 1);
 }
 
 void InitErrors(ErrorManager& err) {
@@ -79,7 +113,6 @@ bool Decode(jpeg_decompress_struct& cinfo, ErrorManager& err, unsigned char** ro
         if (!cmyk) {
             // As many rows as the library gives at once, straight into the bitmap.
             jpeg_read_scanlines(&cinfo, rows + y, cinfo.output_height - y);
-            if (err.truncated) return false;
             const JDIMENSION now = cinfo.output_scanline;
             if (rowsDone != nullptr && (now / band != y / band || now == cinfo.output_height))
                 rowsDone(context, int(now));
@@ -97,13 +130,35 @@ bool Decode(jpeg_decompress_struct& cinfo, ErrorManager& err, unsigned char** ro
                 out[3 * x + 2] = static_cast<unsigned char>(scratch[4 * x + 0] * k / 255);
             }
         }
-        if (err.truncated) return false;
         const JDIMENSION now = cinfo.output_scanline;
         if (rowsDone != nullptr && (now / band != y / band || now == cinfo.output_height))
             rowsDone(context, int(now));
     }
     jpeg_finish_decompress(&cinfo);
-    return !err.truncated;
+    return true;
+}
+
+// The fewest bytes of coded data that can hold the picture the header describes: one bit
+// a block of the component with the fewest blocks (a component may have no scan at all).
+// Arithmetic coding can go far below a bit a block; it gets a bound of its own.
+std::uint64_t LeastCodedBytes(const jpeg_decompress_struct& cinfo) {
+    std::uint64_t blocks = UINT64_MAX;
+    for (int c = 0; c < cinfo.num_components; ++c)
+        blocks = std::min(blocks, std::uint64_t(cinfo.comp_info[c].width_in_blocks) *
+                                      cinfo.comp_info[c].height_in_blocks);
+    if (blocks == UINT64_MAX) return 0;
+    return cinfo.arith_code ? blocks / 8192 : blocks / 8;
+}
+
+// What the library may allocate: the coefficients of the whole picture (progressive
+// files keep them all), with room to spare.
+long MemoryBound(const jpeg_decompress_struct& cinfo) {
+    std::uint64_t coefficients = 0;
+    for (int c = 0; c < cinfo.num_components; ++c)
+        coefficients += std::uint64_t(cinfo.comp_info[c].width_in_blocks + 1) *
+                        (cinfo.comp_info[c].height_in_blocks + 1) * DCTSIZE2;
+    const std::uint64_t bytes = coefficients * sizeof(JCOEF) * 5 / 4 + (std::uint64_t(64) << 20);
+    return long(std::min<std::uint64_t>(bytes, LONG_MAX));
 }
 
 bool Encode(jpeg_compress_struct& cinfo, ErrorManager& err, unsigned char** memory,
@@ -133,8 +188,10 @@ struct FileCloser {
 } // namespace
 
 Bitmap24 LoadJpeg(const std::string& fileName, RowListener* listener) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName.c_str(), "rb"));
-    if (!file) throw FileError(fileName, std::string("cannot open: ") + std::strerror(errno));
+    std::unique_ptr<std::FILE, FileCloser> file(OpenRegularStream(fileName));
+    struct stat st {};
+    ::fstat(::fileno(file.get()), &st);
+    const auto fileSize = std::uint64_t(st.st_size);
 
     jpeg_decompress_struct cinfo{};
     ErrorManager err{};
@@ -145,13 +202,21 @@ Bitmap24 LoadJpeg(const std::string& fileName, RowListener* listener) {
         ~Destroy() { jpeg_destroy_decompress(c); }
     } destroy{&cinfo};
 
-    if (!ReadHeader(cinfo, err, file.get()))
+    if (!ReadHeader(cinfo, err, file.get())) {
+        if (err.truncated) throw FileError(fileName, "the JPEG file is truncated");
         throw FileError(fileName, std::string("not a readable JPEG file: ") + err.message);
+    }
     if (!Bitmap24::SizeAcceptable(cinfo.output_width, cinfo.output_height) ||
         cinfo.output_width == 0 || cinfo.output_height == 0)
         throw FileError(fileName, "the image's size of " + std::to_string(cinfo.output_width) +
                                       " × " + std::to_string(cinfo.output_height) +
                                       " pixels is not acceptable");
+    if (LeastCodedBytes(cinfo) > fileSize)
+        throw FileError(fileName, "the file is too short for the image's size of " +
+                                      std::to_string(cinfo.output_width) + " × " +
+                                      std::to_string(cinfo.output_height) +
+                                      " pixels: it is damaged or truncated");
+    cinfo.mem->max_memory_to_use = MemoryBound(cinfo);
 
     Bitmap24 bitmap(int(cinfo.output_width), int(cinfo.output_height));
     std::vector<unsigned char*> rows(cinfo.output_height);

@@ -160,6 +160,10 @@ QtCanvas::~QtCanvas() {
     End();
 }
 
+bool QtCanvas::Begin() {
+    return Painter() != nullptr;
+}
+
 void QtCanvas::End() {
     if (painter_.isActive()) painter_.end();
 }
@@ -601,7 +605,9 @@ void QtCanvas::TextOut(int x, int y, const std::string& text) {
         return;
     }
     p->translate(x, y);
-    p->rotate(-font_.Escapement / 10.0); // counter-clockwise on a y-down device
+    // Counter-clockwise on a y-down device; the remainder first, so that no angle (not even
+    // the most negative integer) overflows when negated.
+    p->rotate(-(font_.Escapement % 3600) / 10.0);
     p->drawText(QPoint(dx, dy), s);
     p->resetTransform();
 }

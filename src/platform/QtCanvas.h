@@ -31,6 +31,9 @@ public:
     QtCanvas(const QtCanvas&) = delete;
     QtCanvas& operator=(const QtCanvas&) = delete;
 
+    // Starts painting now; false when the surface cannot be painted (a printer that
+    // cannot start its document).
+    bool Begin();
     // Ends painting so the image can be read, written or resized directly.
     void End();
     // Points the canvas at another image (ends painting on the old one).

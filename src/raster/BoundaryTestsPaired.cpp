@@ -9,24 +9,24 @@
 #if defined(__SSE2__)
 #include <immintrin.h>
 
+// Per function rather than a pragma for the file: g++ and clang both honour the attribute.
+#define PW_AVX2 __attribute__((target("avx2")))
+
 namespace raster {
 
 namespace {
 
-#pragma GCC push_options
-#pragma GCC target("avx2")
-
-__m256i LoadTwo(const std::uint8_t* first, const std::uint8_t* second) {
+PW_AVX2 __m256i LoadTwo(const std::uint8_t* first, const std::uint8_t* second) {
     return _mm256_inserti128_si256(
         _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(first))),
         _mm_loadu_si128(reinterpret_cast<const __m128i*>(second)), 1);
 }
 
-__m256i Twice(__m128i v) {
+PW_AVX2 __m256i Twice(__m128i v) {
     return _mm256_inserti128_si256(_mm256_castsi128_si256(v), v, 1);
 }
 
-__m256i FloorAverage(__m256i a, __m256i b) {
+PW_AVX2 __m256i FloorAverage(__m256i a, __m256i b) {
     return _mm256_add_epi8(
         _mm256_and_si256(a, b),
         _mm256_and_si256(_mm256_srli_epi16(_mm256_xor_si256(a, b), 1), _mm256_set1_epi8(0x7F)));
@@ -39,7 +39,8 @@ unsigned NeighbourSets(unsigned indices, const std::uint8_t* blocks) {
 
 } // namespace
 
-unsigned ColourTest::NeighbourPair(const std::uint8_t* first, const std::uint8_t* second) const {
+PW_AVX2 unsigned ColourTest::NeighbourPair(const std::uint8_t* first,
+                                           const std::uint8_t* second) const {
     const std::size_t stride = area_.Stride();
     const __m256i zero = _mm256_setzero_si256();
     if (!useRange_) {
@@ -88,8 +89,6 @@ unsigned ColourTest::NeighbourPair(const std::uint8_t* first, const std::uint8_t
                                                    _mm256_slli_si256(within[2], 2)));
     return NeighbourSets(unsigned(_mm256_movemask_epi8(block)), blocks_);
 }
-
-#pragma GCC pop_options
 
 bool ColourTest::PairsSupported() {
     static const bool supported = __builtin_cpu_supports("avx2");

@@ -1,35 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "raster/MapView.h"
 
+#include "platform/NumberFormat.h"
+
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 namespace raster {
 
-std::int64_t Rnd(double v) {
-    return std::int64_t(std::nearbyint(v));
-}
+using platform::Rnd;
 
 namespace {
-
-std::string TrimZeros(std::string s) {
-    if (s.find('.') == std::string::npos) return s;
-    while (!s.empty() && s.back() == '0') s.pop_back();
-    if (!s.empty() && s.back() == '.') s.pop_back();
-    return s;
-}
-
-std::string Scientific(double v, int significant) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*E", significant - 1, v);
-    std::string s(buf);
-    const auto e = s.find('E');
-    std::string mantissa = TrimZeros(s.substr(0, e));
-    // printf already gives a sign and at least two exponent digits.
-    return mantissa + s.substr(e);
-}
 
 // A pixel coordinate from the limited conversions: outside ±30000 (or not a number)
 // becomes 0, not the limit.
@@ -38,28 +20,17 @@ int Limited(double v) {
     return int(Rnd(v));
 }
 
+// A pixel index of the display, saturated far beyond any raster side.
+std::int64_t PixelIndex(double v) {
+    constexpr double far = 1e15;
+    return std::isnan(v) ? 0 : Rnd(std::clamp(v, -far, far));
+}
+
+std::string ScaleNumber(double v) {
+    return platform::FormatGeneral(v, 3, platform::ExponentSign::Always);
+}
+
 } // namespace
-
-std::string FormatGeneral3(double v) {
-    if (v == 0 || !std::isfinite(v)) return v == 0 ? "0" : std::to_string(v);
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.2E", v); // rounds to 3 significant digits
-    const int exponent = std::atoi(std::string(buf).substr(std::string(buf).find('E') + 1).c_str());
-    if (exponent >= 3 || std::fabs(v) < 0.00001) return Scientific(v, 3);
-    std::snprintf(buf, sizeof buf, "%.*f", std::max(0, 2 - exponent), v);
-    return TrimZeros(buf);
-}
-
-std::string FormatFixed8_3(double v) {
-    if (!std::isfinite(v)) return std::to_string(v);
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.7E", v);
-    const double rounded = std::strtod(buf, nullptr);
-    const int exponent = std::atoi(std::string(buf).substr(std::string(buf).find('E') + 1).c_str());
-    if (exponent >= 8) return Scientific(v, 8);
-    std::snprintf(buf, sizeof buf, "%.3f", rounded);
-    return buf;
-}
 
 void ViewTransform::SetSurfaceSize(int width, int height) {
     wp_ = std::max(width, 0);
@@ -133,6 +104,26 @@ bool ViewTransform::Zoom(double factor) {
     return true;
 }
 
+bool ViewTransform::ZoomAt(QPoint p, double factor) {
+    if (!ready_ || !(factor > 0) || !std::isfinite(factor)) return false;
+    double x = 0, y = 0;
+    ScreenToWorld(p, x, y);
+    last_ = view_;
+    TMapView& v = view_;
+    v.ScaleX = v.ScaleY = v.ScaleX / factor;
+    viewScale_ = v.ScaleX;
+    v.XMin = x - p.x() / v.ScaleX;
+    v.XMax = v.XMin + wp_ / v.ScaleX;
+    v.YMax = y + p.y() / v.ScaleY;
+    v.YMin = v.YMax - hp_ / v.ScaleY;
+    v.CenterX = (v.XMin + v.XMax) * 0.5;
+    v.CenterY = (v.YMin + v.YMax) * 0.5;
+    v.Ratio = v.ScaleX / home_.ScaleX;
+    UpdateCaptionAndSteps();
+    UpdateView();
+    return true;
+}
+
 void ViewTransform::ZoomToRect(double xMin, double xMax, double yMin, double yMax) {
     last_ = view_;
     Fit(view_, xMin, xMax, yMin, yMax);
@@ -152,6 +143,9 @@ bool ViewTransform::UndoView() {
     if (!ready_) return false;
     if (last_.ScaleX == 0 && last_.ScaleY == 0) last_ = view_;
     view_ = last_;
+    viewScale_ = view_.ScaleX;
+    // The caption and scroll steps belong to the view now shown.
+    UpdateCaptionAndSteps();
     UpdateView();
     return true;
 }
@@ -172,7 +166,7 @@ void ViewTransform::UpdateCaptionAndSteps() {
         a = 1;
         b = home_.ScaleX / view_.ScaleX;
     }
-    scaleText_ = "Scale " + FormatGeneral3(a) + " : " + FormatGeneral3(b);
+    scaleText_ = "Scale " + ScaleNumber(a) + " : " + ScaleNumber(b);
     largeStepNow_ = int(Rnd(largeStep_ / r));
     smallStepNow_ = int(Rnd(smallStep_ / r));
 }
@@ -211,6 +205,17 @@ QPoint ViewTransform::WorldToScreen(double x, double y) const {
 
 QPoint ViewTransform::WorldToRaster(double x, double y) const {
     return {Limited(x), Limited(home_.YMax - y + home_.YMin)};
+}
+
+// The same arithmetic as ScreenToWorld and WorldToRaster, so that what is shown and what
+// is picked agree to the last bit.
+std::int64_t ViewTransform::RasterColumnAt(int x) const {
+    return PixelIndex(x / view_.ScaleX + view_.XMin);
+}
+
+std::int64_t ViewTransform::RasterRowAt(int y) const {
+    const double worldY = view_.YMax - y / view_.ScaleY;
+    return PixelIndex(home_.YMax - worldY + home_.YMin);
 }
 
 } // namespace raster

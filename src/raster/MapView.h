@@ -26,16 +26,6 @@ struct TMapView {
     bool operator==(const TMapView&) const = default;
 };
 
-// Round to nearest, ties to even.
-std::int64_t Rnd(double v);
-
-// "%.3g"-like general format with at most 3 significant digits, trailing zeros dropped,
-// scientific from 1000 up or below 0.00001, exponent signed with at least two digits.
-std::string FormatGeneral3(double v);
-// Fixed notation with 3 decimals after rounding to 8 significant digits (scientific when
-// the integer part needs more than 8 digits).
-std::string FormatFixed8_3(double v);
-
 class ViewTransform {
 public:
     static constexpr int ScrollRange = 1000;
@@ -53,6 +43,8 @@ public:
     // Fits the extent; the margins are accepted and ignored (the whole surface is used).
     void SetExtent(int margin1, int margin2, double xMin, double xMax, double yMin, double yMax);
     bool Zoom(double factor); // false (nothing done) before the first extent
+    // Zooms by factor (as Zoom) keeping the world point under surface pixel p where it is.
+    bool ZoomAt(QPoint p, double factor);
     void ZoomToRect(double xMin, double xMax, double yMin, double yMax);
     void ResetView();
     bool UndoView();
@@ -65,6 +57,13 @@ public:
     void ScreenToWorld(QPoint p, double& x, double& y) const;
     QPoint WorldToScreen(double x, double y) const;
     QPoint WorldToRaster(double x, double y) const;
+    // The raster column or row that surface column x or row y shows, and that a click
+    // there picks: WorldToRaster of ScreenToWorld, without the ±30000 limit. Since pixel
+    // centres lie at integer map coordinates, the display shows each raster pixel over
+    // the unit square of map units around its centre, and a vertex at a pixel's position
+    // is drawn at the pixel's centre.
+    std::int64_t RasterColumnAt(int x) const;
+    std::int64_t RasterRowAt(int y) const;
     // Surface pixel of a world point, not clamped; false (p untouched) when it does not
     // fit a 32-bit pixel coordinate.
     bool MapToScreen(double x, double y, QPoint& p) const { // inline: runs per vertex per paint

@@ -129,40 +129,58 @@ std::size_t RasterDisplay::MemoryBytes() const {
     return total;
 }
 
-void RasterDisplay::Render(const platform::Bitmap24& raster, QRect source, QImage& target,
+SourceGrid SourceGrid::Stretched(QRect source, int width, int height) {
+    SourceGrid grid;
+    const auto edges = [](std::vector<std::int64_t>& out, int origin, int span, int count) {
+        out.resize(std::size_t(std::max(count, 0)) + 1);
+        const double per = count > 0 ? double(span) / count : 0;
+        for (int i = 0; i <= count; ++i)
+            out[std::size_t(i)] = std::int64_t(std::floor(origin + i * per));
+    };
+    edges(grid.Columns, source.left(), source.width(), width);
+    edges(grid.Rows, source.top(), source.height(), height);
+    return grid;
+}
+
+void RasterDisplay::Render(const platform::Bitmap24& raster, const SourceGrid& grid, QImage& target,
                            QRgb background) const {
     const int tw = target.width(), th = target.height();
     if (tw <= 0 || th <= 0) return;
-    if (raster.IsEmpty() || source.width() <= 0 || source.height() <= 0) {
+    if (raster.IsEmpty() || grid.Columns.size() != std::size_t(tw) + 1 ||
+        grid.Rows.size() != std::size_t(th) + 1) {
         target.fill(background);
         return;
     }
-    const double perPixelX = double(source.width()) / tw; // source pixels per target pixel
-    const double perPixelY = double(source.height()) / th;
+    const double perPixelX = double(grid.Columns.back() - grid.Columns.front()) / tw;
+    const double perPixelY = double(grid.Rows.back() - grid.Rows.front()) / th;
     const double reduction = std::min(perPixelX, perPixelY);
     int level = 0;
     while (level < int(levels_.size()) && levels_[std::size_t(level)].factor <= reduction) ++level;
     const Plane plane = PlaneOf(raster, level);
-    const double factor = level == 0 ? 1.0 : levels_[std::size_t(level - 1)].factor;
+    const std::int64_t factor = level == 0 ? 1 : levels_[std::size_t(level - 1)].factor;
 
     // Each target column/row covers [first, end) of the plane; empty means outside.
     // Spans partition the source, so no source pixel is skipped when zoomed out.
-    auto spans = [&](int count, double origin, double per, int limit, std::vector<int>& first,
-                     std::vector<int>& end) {
-        first.resize(std::size_t(count));
-        end.resize(std::size_t(count));
-        for (int i = 0; i < count; ++i) {
-            const double a = std::floor((origin + i * per) / factor);
-            double b = std::floor((origin + (i + 1) * per) / factor);
-            if (b <= a) b = a + 1;
-            const double lo = std::max(a, 0.0), hi = std::min(b, double(limit));
-            first[std::size_t(i)] = int(lo);
-            end[std::size_t(i)] = hi > lo ? int(hi) : int(lo);
+    const auto floorDiv = [factor](std::int64_t v) {
+        return v >= 0 ? v / factor : -((-v + factor - 1) / factor);
+    };
+    const auto spans = [&](const std::vector<std::int64_t>& edges, int limit,
+                           std::vector<int>& first, std::vector<int>& end) {
+        const std::size_t count = edges.size() - 1;
+        first.resize(count);
+        end.resize(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::int64_t a = floorDiv(edges[i]);
+            const std::int64_t b = std::max(floorDiv(edges[i + 1]), a + 1);
+            const std::int64_t lo = std::clamp<std::int64_t>(a, 0, limit);
+            const std::int64_t hi = std::clamp<std::int64_t>(b, 0, limit);
+            first[i] = int(lo);
+            end[i] = int(std::max(lo, hi));
         }
     };
     std::vector<int> x0, x1, y0, y1;
-    spans(tw, source.left(), perPixelX, plane.width, x0, x1);
-    spans(th, source.top(), perPixelY, plane.height, y0, y1);
+    spans(grid.Columns, plane.width, x0, x1);
+    spans(grid.Rows, plane.height, y0, y1);
 
     // The plane columns any target pixel reads.
     int xLow = plane.width, xHigh = 0;

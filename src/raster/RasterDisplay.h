@@ -11,8 +11,8 @@
 // nearest-neighbour sampling. The cost of Render therefore grows with the surface, not
 // the raster; the pyramid costs 1/15 of the raster's memory and one pass to build.
 //
-// Coordinates: source rectangles are raster pixels (row 0 at the top) and may reach
-// outside the raster, which shows the background colour there.
+// Coordinates: raster pixels (row 0 at the top); what a target pixel shows may lie outside
+// the raster, which shows the background colour there.
 
 #include "platform/Bitmap24.h"
 
@@ -22,6 +22,16 @@
 #include <vector>
 
 namespace raster {
+
+// Which raster pixels each target pixel shows: target column i covers raster columns
+// Columns[i] up to, not including, Columns[i + 1], and at least Columns[i] itself (zoomed
+// in, neighbouring target columns show the same raster column); rows likewise. So a
+// target of w × h pixels has w + 1 column and h + 1 row entries, in ascending order.
+struct SourceGrid {
+    std::vector<std::int64_t> Columns, Rows;
+    // source (raster pixels) stretched evenly over width × height target pixels.
+    static SourceGrid Stretched(QRect source, int width, int height);
+};
 
 class RasterDisplay {
 public:
@@ -38,9 +48,16 @@ public:
     void Update(const platform::Bitmap24& raster, QRect changed);
     void Clear() { levels_.clear(); }
 
-    // Draws source (raster pixels) stretched over the whole target (Format_RGB32).
-    void Render(const platform::Bitmap24& raster, QRect source, QImage& target,
+    // Draws the raster pixels that grid gives for each target pixel (Format_RGB32; the grid
+    // matches the target's size).
+    void Render(const platform::Bitmap24& raster, const SourceGrid& grid, QImage& target,
                 QRgb background) const;
+    // Draws source (raster pixels) stretched over the whole target.
+    void Render(const platform::Bitmap24& raster, QRect source, QImage& target,
+                QRgb background) const {
+        Render(raster, SourceGrid::Stretched(source, target.width(), target.height()), target,
+               background);
+    }
 
     int LevelCount() const { return int(levels_.size()); }
     std::size_t MemoryBytes() const;

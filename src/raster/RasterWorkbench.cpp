@@ -35,13 +35,13 @@ QPoint RasterWorkbench::ObjectStart(int index) const {
 
 bool RasterWorkbench::DetectEdge(int x, int y) {
     outlinesKnown_ = false;
-    refusal_.clear();
+    lastDetect_ = DetectOutcome::OffRaster;
     if (!Ready()) return false;
     platform::Bitmap24& raster = *raster_;
     // A click off the raster cannot lead to a start pixel inside it.
     if (x < 0 || y < 0 || x >= raster.Width() || y >= raster.Height()) return false;
     if (objectCount_ == MaxObjects) {
-        refusal_ = "No more objects can be recorded: vectorize or undo some first";
+        lastDetect_ = DetectOutcome::Full;
         return false;
     }
     raster.EndPainting();
@@ -58,14 +58,47 @@ bool RasterWorkbench::DetectEdge(int x, int y) {
     contour_.Put(contourCount_++, start);
     // The follower only ever moves onto matching pixels, so from a start that does not
     // match (a click just outside a region) it could never close.
-    if (!test.Matches(start.x(), start.y())) return false;
+    if (!test.Matches(start.x(), start.y())) {
+        lastDetect_ = DetectOutcome::NoMatch;
+        return false;
+    }
     const FollowResult result =
         FollowBoundary(test, start, 1, [this](QPoint p) { contour_.Put(contourCount_++, p); });
-    if (result != FollowResult::Closed || contourCount_ < MinimumOutline) return false;
+    lastDetect_ = result == FollowResult::Stuck     ? DetectOutcome::NoWayOn
+                  : result == FollowResult::Endless ? DetectOutcome::NotClosed
+                  : contourCount_ < MinimumOutline  ? DetectOutcome::Speck
+                                                    : DetectOutcome::Recorded;
+    if (lastDetect_ != DetectOutcome::Recorded) return false;
     MarkOutline(raster, contour_, contourCount_, true, changed_);
     recorded_.Put(objectCount_, contour_, contourCount_, unmarked_);
     ++objectCount_;
     return true;
+}
+
+std::string RasterWorkbench::DetectOutcomeText() const {
+    const std::string points = std::to_string(contourCount_);
+    switch (lastDetect_) {
+    case DetectOutcome::Recorded:
+        return "Outline recorded: " + points + " points";
+    case DetectOutcome::OffRaster:
+        return "Nothing recorded: the click is off the raster";
+    case DetectOutcome::NoMatch:
+        return UseColorRange ? "Nothing recorded: the 2 × 2 average there is outside the colour "
+                               "range (try Pure color or a wider range)"
+                             : "Nothing recorded: the pixel is too near the raster's edge";
+    case DetectOutcome::NoWayOn:
+        return StrictDiagonals != 0 ? "Nothing recorded: the outline cannot go on from its start "
+                                      "(a one-pixel diagonal needs Polyline)"
+                                    : "Nothing recorded: a single pixel has no outline";
+    case DetectOutcome::NotClosed:
+        return "Nothing recorded: the outline does not close";
+    case DetectOutcome::Speck:
+        return "Nothing recorded: a speck of " + points + " outline points (" +
+               std::to_string(MinimumOutline) + " needed)";
+    case DetectOutcome::Full:
+        return "Nothing recorded: no more objects can be recorded; vectorize or undo some";
+    }
+    return {};
 }
 
 bool RasterWorkbench::FindTraceStart(int index, const std::function<bool(int, int)>& marked,

@@ -71,12 +71,24 @@ public:
     int VectorTolerance = 3;          // raster pixels
 
     // --- Edge detection ---
+    // What the last DetectEdge did.
+    enum class DetectOutcome {
+        Recorded,
+        OffRaster, // the click lies outside the raster
+        NoMatch,   // the start pixel fails the colour test
+        NoWayOn,   // the follower found no qualifying neighbour
+        NotClosed, // the walk would circle for ever without coming back to the start
+        Speck,     // closed, but shorter than MinimumOutline
+        Full       // no more objects can be recorded
+    };
     // Follows the boundary of the matching region through the up-left end of the
     // diagonal from (x, y) and records it as an object when it closes with at least
-    // MinimumOutline points; marks its pixels. False when nothing was recorded (then
-    // Refusal() says why when a limit was reached, and is empty otherwise).
+    // MinimumOutline points; marks its pixels. False when nothing was recorded;
+    // LastDetect() says why.
     bool DetectEdge(int x, int y);
-    const std::string& Refusal() const { return refusal_; }
+    DetectOutcome LastDetect() const { return lastDetect_; }
+    // The last outcome in words, for the status line ("Outline recorded: 36 points").
+    std::string DetectOutcomeText() const;
     bool MatchesTarget(int x, int y) const;
     bool IsMarked(int x, int y, int plane) const; // plane 0 outline, 1 band
     // Follows the marked boundary of object index again into the contour list; the
@@ -166,7 +178,7 @@ private:
     RasterUndo undo_;
     BandPeeler::Work thinningWork_;
     QRect changed_;
-    std::string refusal_;
+    DetectOutcome lastDetect_ = DetectOutcome::Recorded;
 };
 
 } // namespace raster

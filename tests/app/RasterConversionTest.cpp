@@ -3,6 +3,7 @@
 #include "canvas/TGISPanel.h"
 #include "drawing/Polyline_.h"
 #include "support/Mouse.h"
+#include "support/QtPrinters.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -109,9 +110,9 @@ TEST(RasterConversion, ShiftAndCtrlClicksPickPenAndFillColours) {
     EXPECT_EQ(w.form.BackColor, 0u);
 }
 
-TEST(RasterConversion, RasterToolTakesAnUndoCopyThatUndoRestores) {
+TEST(RasterConversion, RasterUndoCopyIsRestoredByUndo) {
     WindowWithSquare w;
-    w.Button("SB5of3")->click(); // pencil: the visible raster is saved
+    w.Map().SaveRasterUndo(); // as choosing a raster tool does: the visible raster is saved
     EXPECT_TRUE(w.Map().Workbench().UndoSaved());
     w.Map().Raster().SetPixel(50, 50, 0x123456);
     const auto view = w.Map().Transform().View();
@@ -119,6 +120,51 @@ TEST(RasterConversion, RasterToolTakesAnUndoCopyThatUndoRestores) {
     EXPECT_EQ(w.Map().Raster().Pixel(50, 50), 0xFEFEFEu);
     EXPECT_FALSE(w.Map().Workbench().UndoSaved());
     EXPECT_EQ(w.Map().Transform().View(), view);
+    EXPECT_TRUE(w.form.UnsavedRaster());
+}
+
+// A click that records nothing says why on the status line; one that records says so.
+TEST(RasterConversion, TheStatusLineSaysWhatADetectEdgeClickDid) {
+    WindowWithSquare w;
+    w.Button("SBs5")->click();
+    w.form.vectbox->click();                                           // "Pure color"
+    for (int x = 60; x < 64; ++x) w.Map().Raster().SetPixel(x, 60, 0); // a 4-pixel speck
+    w.Map().RasterChanged();
+    w.Click(w.AtPixel(61, 60));
+    EXPECT_EQ(w.form.Labelinfo->text(),
+              "Nothing recorded: a speck of 4 outline points (30 needed)");
+    w.Click(w.AtPixel(22, 23));
+    EXPECT_EQ(w.form.Labelinfo->text(), "Outline recorded: 36 points");
+    w.form.vectbox->click(); // colour range: a lone dark pixel averages with its light neighbours
+    w.Map().Raster().SetPixel(80, 80, 0);
+    w.Map().RasterChanged();
+    w.Click(w.AtPixel(80, 80));
+    EXPECT_TRUE(w.form.Labelinfo->text().startsWith("Nothing recorded: the 2 × 2 average"));
+    EXPECT_EQ(w.Map().ObjectCount(), 1);
+}
+
+// New vectors show over the line work they come from: the click takes the colour to follow,
+// not the pen colour, and outlines are not filled.
+TEST(RasterConversion, VectorsFromVShowOverTheirLineWork) {
+    WindowWithSquare w;
+    EXPECT_EQ(w.form.ForeColor, Tmainform::StartPenColour);
+    w.Button("SBs5")->click();
+    w.form.vectbox->click();
+    w.Click(w.AtPixel(22, 23));
+    EXPECT_EQ(w.Map().Workbench().TargetColor, 0u);
+    EXPECT_EQ(w.form.ForeColor, Tmainform::StartPenColour);
+    w.Button("SpeedButton13")->click();
+    EXPECT_TRUE(w.form.UnsavedDrawing());
+    EXPECT_EQ(w.form.Labelinfo->text(), "1 polylines on layer \"Penwright\"");
+    const drawing::Entity_List* list = w.form.Selection->Lists.at(0);
+    const auto& polyline = static_cast<const drawing::Polyline_&>(*list->Entities.front());
+    EXPECT_EQ(polyline.BrushStyle, std::uint8_t(platform::BrushStyle::Clear));
+    // The polyline's edge runs over the square's black edge in the pen colour, and the
+    // inside of the square stays black.
+    const QImage& surface = w.Map().PaintBox()->Surface();
+    EXPECT_EQ(surface.pixel(w.AtPixel(29, 25)),
+              platform::ToQColor(Tmainform::StartPenColour).rgb());
+    EXPECT_EQ(surface.pixel(w.AtPixel(25, 25)), qRgb(0, 0, 0));
 }
 
 TEST(RasterConversion, ContractAndEnlargeReshapeTheRecordedOutline) {

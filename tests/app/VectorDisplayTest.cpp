@@ -5,6 +5,7 @@
 #include "dialogs/TTrackingForm.h"
 #include "drawing/Line_.h"
 #include "support/ModalWatcher.h"
+#include "support/QtPrinters.h"
 #include "support/TempDir.h"
 
 #include <QAction>

@@ -104,3 +104,50 @@ TEST(TGISPanel, ABadFileLeavesRasterExtentAndViewAsTheyWere) {
     EXPECT_EQ(m.panel.Raster().Pixel(3, 3), 0x020406u); // every channel even after loading
     EXPECT_DOUBLE_EQ(m.panel.Transform().HomeView().CenterX, 15);
 }
+
+// At every zoom, a surface pixel shows the raster pixel that a click on it picks, and a
+// vertex at a pixel's position is drawn on a surface pixel that shows that raster pixel,
+// in the middle of the pixel's square. A noisy raster makes every neighbour differ.
+TEST(TGISPanel, AClickPicksThePixelShownUnderIt) {
+    TGISPanel panel;
+    panel.resize(640, 400);
+    panel.show();
+    platform::Bitmap24& r = panel.Raster();
+    r.SetSize(97, 61, 0);
+    for (int y = 0; y < r.Height(); ++y)
+        for (int x = 0; x < r.Width(); ++x)
+            r.SetPixel(x, y, platform::MakeColour(std::uint8_t(x * 2), std::uint8_t(y * 4), 0x40));
+    panel.RasterChanged();
+    panel.SetExtent(20, 20, 0, r.Width(), 0, r.Height());
+    for (double zoom : {1.0, 1.0 / 1.7, 1.0 / 4.3, 1.0 / 9.5}) {
+        panel.Zoom(zoom);
+        const double scale = panel.Transform().View().ScaleX;
+        const QImage& shown = panel.Image.Picture;
+        for (int sy = 0; sy < shown.height(); sy += 3)
+            for (int sx = 0; sx < shown.width(); sx += 3) {
+                double wx = 0, wy = 0;
+                panel.ScreenToWorld({sx, sy}, wx, wy);
+                const QPoint p = panel.WorldToRaster(wx, wy);
+                const QRgb expected =
+                    p.x() < 0 || p.y() < 0 || p.x() >= r.Width() || p.y() >= r.Height()
+                        ? TGISPanel::BackgroundColour
+                        : platform::ToQColor(r.Pixel(p.x(), p.y())).rgb();
+                ASSERT_EQ(shown.pixel(sx, sy), expected)
+                    << "scale " << scale << " at " << sx << "," << sy;
+            }
+        // Vertices at pixel positions (map y counts upwards from the bottom row).
+        for (QPoint pixel : {QPoint(10, 7), QPoint(50, 30), QPoint(96, 60)}) {
+            const drawing::Point3 vertex{double(pixel.x()), double(r.Height() - pixel.y()), 0};
+            const QPoint s = panel.MapToScreen(vertex, nullptr);
+            if (!shown.rect().contains(s)) continue;
+            EXPECT_EQ(shown.pixel(s), platform::ToQColor(r.Pixel(pixel.x(), pixel.y())).rgb());
+            // The pixel's square reaches half a pixel, scale / 2 surface pixels, each way.
+            for (QPoint d : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)}) {
+                const QPoint inside = s + d * int(scale / 2 - 1);
+                if (shown.rect().contains(inside)) {
+                    EXPECT_EQ(shown.pixel(inside), shown.pixel(s));
+                }
+            }
+        }
+    }
+}

@@ -27,24 +27,6 @@ QString Text(const QWidget& w, const char* label) {
 
 } // namespace
 
-TEST(TrackingForm, GeneralNumberFormat) {
-    const std::pair<double, const char*> cases[] = {
-        {0.0, "0"},
-        {12.5, "12.5"},
-        {-3.25, "-3.25"},
-        {1234567.0, "1234567"},
-        {1234567.8, "1234568"},
-        {12345678.0, "1.234568E07"},
-        {9999999.6, "1E07"},
-        {0.1 + 0.2, "0.3"},
-        {0.00001, "0.00001"},
-        {0.000001234, "1.234E-06"},
-        {123.4567891, "123.4568"},
-    };
-    for (const auto& [value, text] : cases)
-        EXPECT_EQ(TTrackingForm::FormatGeneral(value).toStdString(), text) << value;
-}
-
 TEST(TrackingForm, ShowsTheVertexAndTogglesItsExtendedSize) {
     TTrackingForm form;
     EXPECT_EQ(Text(form, "Tr_X"), "000000.000");
@@ -149,6 +131,10 @@ TEST(HelpForm, ButtonsChooseTheirPagesWithoutMovingTheWindow) {
         ASSERT_TRUE(title && text);
         EXPECT_EQ(title->text(), b->text());
         EXPECT_GT(text->text().size(), 200) << page;
+        EXPECT_TRUE(b->isChecked()) << button; // the page's button shows which page is open
     }
     EXPECT_EQ(form.pos(), where);
+    pages->setCurrentIndex(0); // a tab chooses the page and its button alike
+    EXPECT_TRUE(form.findChild<QToolButton*>("SpeedButton1")->isChecked());
+    EXPECT_FALSE(form.findChild<QToolButton*>("SpeedButton11")->isChecked());
 }

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "DrawingTestSupport.h"
+#include "drawing/DXF_exception.h"
+#include "drawing/DxfFile.h"
 #include "drawing/DxfFormat.h"
 #include "drawing/Entities.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 #include <sstream>
 
 namespace drawing {
@@ -72,20 +75,48 @@ TEST(DxfOutputTest, AxisTextAndArcGroups) {
               (Strings{"11", "1.000", "21", "2.000", "31", "0.000", "72", "2"}));
 }
 
-TEST(DxfOutputTest, DefaultRealNotation) {
-    const std::pair<double, const char*> cases[] = {
-        {45, " 4.50000000000000E+0001"},
-        {0, " 0.00000000000000E+0000"},
-        {-0.5, "-5.00000000000000E-0001"},
-        {123456.75, " 1.23456750000000E+0005"},
-        // A 6-byte real keeps 40 bits: 0.1 reads 0.100000000000023.
-        {0.1, " 1.00000000000023E-0001"},
-    };
-    for (const auto& [x, text] : cases) {
-        EXPECT_EQ(FormatDefaultReal(x), text) << x;
-        EXPECT_EQ(FormatDefaultReal(x).size(), 23u);
-    }
-    EXPECT_EQ(FormatDxfReal(-1234.5678), "-1234.568");
+TEST(DxfOutputTest, ControlCharactersCannotStartGroups) {
+    // A text or layer name with line breaks would otherwise become further groups.
+    Text_ text(WorldZAxis, {0, 0, 0}, "a\r\n0\r\nLINE^", "Arial", 10, 0, 0, 0, 0);
+    const Strings t = Lines(text, "L\n8\nX");
+    ASSERT_EQ(t.size(), 2u * 9);
+    EXPECT_EQ(t[3], "L^J8^JX");
+    EXPECT_EQ(t.back(), "a^M^J0^M^JLINE^ ");
+}
+
+TEST(DxfOutputTest, NonFiniteNumbersAreNeverWritten) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    std::ostringstream out(std::ios::binary);
+    EXPECT_THROW(Line_({0, 0, 0}, {nan, 0, 0}, 1, 0, 0).WriteDXF(out, "L"), DXF_exception);
+    EXPECT_THROW(Circle_(WorldZAxis, {0, 0, 0}, inf, 1, 0, 0, 0, 0).WriteDXF(out, "L"),
+                 DXF_exception);
+    Text_ text(WorldZAxis, {0, 0, 0}, "t", "Arial", 10, nan, 0, 0, 0);
+    EXPECT_THROW(text.WriteDXF(out, "L"), DXF_exception);
+    const Polyline_ poly(WorldZAxis, std::vector<Point3>{{0, 0, 0}, {1, -inf, 0}, {2, 0, 0}}, 1, 0,
+                         1, 0, 0, false);
+    EXPECT_THROW(poly.WriteDXF(out, "L"), DXF_exception);
+    EXPECT_THROW(poly.WriteDXFPoint(out, 10, {nan, 0, 0}), DXF_exception);
+    EXPECT_TRUE(out.str().empty());
+}
+
+TEST(DxfOutputTest, WholeFileLeavesOutWhatItCannotWrite) {
+    DXF_Object dxf("t");
+    DXF_Layer* layer = dxf.CreateLayer("", false);
+    layer->AddEntity(std::make_unique<Line_>(Point3{0, 0, 0}, Point3{1, 1, 0}, 1, 0, 0));
+    layer->AddEntity(std::make_unique<Point_>(
+        WorldZAxis, Point3{std::numeric_limits<double>::quiet_NaN(), 0, 0}, 1, 0, 0));
+    selection_lists all;
+    for (auto& list : layer->Lists) all.Lists.push_back(list.get());
+    DxfWriteReport report;
+    const std::string bytes = DxfFileBytes(all, &report);
+    EXPECT_EQ(report.Written, 1u);
+    EXPECT_EQ(report.NotFinite, 1u);
+    // The empty layer name is layer 0; the file ends with EOF.
+    EXPECT_NE(bytes.find("0\r\nLINE\r\n8\r\n0\r\n62\r\n7\r\n"), std::string::npos);
+    EXPECT_EQ(bytes.find("POINT"), std::string::npos);
+    EXPECT_EQ(bytes.substr(bytes.size() - 8), "0\r\nEOF\r\n");
+    EXPECT_EQ(DxfLayerName("a<b>c/d\\e\"f:g;h?i*j|k=l`m\tn"), "a_b_c_d_e_f_g_h_i_j_k_l_m_n");
 }
 
 } // namespace

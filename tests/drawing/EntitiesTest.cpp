@@ -232,18 +232,17 @@ TEST(EntitiesTest, Describe) {
 
     lines.clear();
     Text_({0, 1, 0}, {1, 2, 3}, "Hi", "Arial", 12.5, 0, 0, 0, 0).Describe(lines);
-    const char separator = LocaleDecimalSeparator();
     ASSERT_EQ(lines.size(), 5u);
     EXPECT_EQ(lines[0], "Text_");
-    EXPECT_EQ(lines[1], "OCS Axis " + FormatPoint({0, 1, 0}, separator));
+    EXPECT_EQ(lines[1], "OCS Axis (0.00, 1.00, 0.00)");
     EXPECT_EQ(lines[3], "Text \tHi");
-    EXPECT_EQ(lines[4], "TextHeight = " + FormatReal(12.5, separator));
+    EXPECT_EQ(lines[4], "TextHeight = 12.500");
 
     lines.clear();
     Arc_(WorldZAxis, {}, 2, 0, 180, 1, 0, 0, 0, 0).Describe(lines);
     ASSERT_EQ(lines.size(), 6u);
-    EXPECT_EQ(lines[3], "Radius = " + FormatReal(2, separator));
-    EXPECT_EQ(lines[5], "Angle 2 = " + FormatReal(Pi, separator));
+    EXPECT_EQ(lines[3], "Radius = 2.000");
+    EXPECT_EQ(lines[5], "Angle 2 = 3.142");
 }
 
 } // namespace

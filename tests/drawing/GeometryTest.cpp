@@ -30,32 +30,10 @@ TEST(GeometryTest, SegmentDistanceSquared) {
             << testing::PrintToString(c.p);
 }
 
-TEST(GeometryTest, RoundIsToNearestWithTiesToEven) {
-    EXPECT_EQ(Round(12.5), 12);
-    EXPECT_EQ(Round(13.5), 14);
-    EXPECT_EQ(Round(-2.5), -2);
-    EXPECT_EQ(Round(2.4999), 2);
-    EXPECT_THROW(Round(3e9), std::range_error);
-    EXPECT_THROW(Round(std::nan("")), std::range_error);
-    EXPECT_EQ(RoundClamped(3e9), INT32_MAX);
+TEST(GeometryTest, RoundPoint) {
     EXPECT_EQ(RoundPoint({1.25, 1.35, -0.05}, 10), (Point3{1.2, 1.4, -0.0}));
     EXPECT_THROW(RoundPoint({1, 1, 1}, 0), std::domain_error);
     EXPECT_THROW(VecNormalize(Origin), std::domain_error);
-}
-
-TEST(GeometryTest, FormatReal) {
-    const std::pair<double, const char*> cases[] = {
-        {12.5, "12.500"},           {0, "0.000"},
-        {-0.0001, "0.000"},         {-3.14159, "-3.142"},
-        {12345.678, "12345.680"},   {1234567.8, "1234568.000"},
-        {9999999.4, "9999999.000"}, {9999999.6, "1.000000E+07"},
-        {12345678, "1.234568E+07"}, {-2e20, "-2.000000E+20"},
-        {0.0005, "0.001"},          {99999.996, "100000.000"},
-    };
-    for (const auto& [x, text] : cases) EXPECT_EQ(FormatReal(x, '.'), text) << x;
-    EXPECT_EQ(FormatReal(12.5, ','), "12,500");
-    EXPECT_EQ(FormatPoint({1, 2, 3}, '.'), "(1.00, 2.00, 3.00)");
-    EXPECT_EQ(FormatPoint({-0.126, 1e8, 2.006}, ','), "(-0,13, 1,000000E+08, 2,01)");
 }
 
 TEST(GeometryTest, MatricesAndTransforms) {

@@ -4,8 +4,10 @@
 #include "drawing/selection_lists.h"
 #include "platform/FileError.h"
 
+#include <climits>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace drawing {
 namespace {
@@ -167,6 +169,16 @@ TEST(RtvFileTest, TextsKeepWholeHeightsAndGetTheirOwnStyleRecords) {
         EXPECT_EQ(t.FontStyle, 1);
         EXPECT_EQ(t.Angle, i < 2 ? 900 : 0);
     }
+
+    // An angle from a file is brought within one turn, however large.
+    Bytes hostile = b;
+    const std::int32_t extreme = INT32_MIN;
+    std::memcpy(&hostile[styleOfD + 5 + 268], &extreme, 4);
+    WriteBytes(dir.File("extreme.rtv"), hostile);
+    Fixture extremes;
+    extremes.selection.LoadRTV(dir.File("extreme.rtv"), extremes.drawing);
+    const auto& d = static_cast<const Text_&>(*extremes.drawing.Layers[0]->Lists[0]->Entities[0]);
+    EXPECT_EQ(d.Angle, INT32_MIN % 3600);
 }
 
 TEST(RtvFileTest, RoundTripKeepsGeometryAndAttributes) {
@@ -316,6 +328,22 @@ TEST(RtvFileTest, BadInputGivesAClearErrorAndKeepsWhatWasRead) {
     EXPECT_THROW(selection_lists().LoadRTV(dir.File("absent.rtv"), drawing), platform::FileError);
     WriteBytes(dir.File("short.rtv"), {56, 'R', 'T'});
     EXPECT_THROW(selection_lists().LoadRTV(dir.File("short.rtv"), drawing), platform::FileError);
+}
+
+TEST(RtvFileTest, APipeOrAFolderIsRefusedWithoutWaiting) {
+    TempDir dir;
+    const std::string fifo = dir.File("pipe.rtv");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    Fixture f;
+    for (const auto& [name, words] :
+         {std::pair{fifo, "not a regular file"}, {dir.File(""), "is a folder"}}) {
+        try {
+            f.selection.LoadRTV(name, f.drawing);
+            ADD_FAILURE() << name << " was read";
+        } catch (const platform::FileError& e) {
+            EXPECT_NE(std::string(e.what()).find(words), std::string::npos) << e.what();
+        }
+    }
 }
 
 TEST(RtvFileTest, OversizedTextBlocksAreReadWithinTheirBuffers) {

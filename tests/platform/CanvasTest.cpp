@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 #include <QImage>
+#include <climits>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -406,6 +407,25 @@ TEST(QtCanvasTest, EscapementRotatesTextCounterClockwise) {
     EXPECT_GT(ink.height(), 2 * ink.width()) << ink;
     EXPECT_LE(ink.bottom(), 150) << ink; // runs upwards from the reference point
     EXPECT_LT(ink.right(), 101) << ink;  // the glyphs stand left of the base line
+}
+
+// Any angle, the most negative integer included, draws as the same angle within one turn.
+TEST(QtCanvasTest, ExtremeEscapementsDrawAsTheirAngleWithinOneTurn) {
+    EnsureApplication();
+    const auto draw = [](int escapement) {
+        QImage image = Surface(200, 200);
+        QtCanvas canvas(&image);
+        LogFont lf;
+        lf.Height = 20;
+        lf.Escapement = escapement;
+        lf.SetFace("Times New Roman");
+        canvas.SetLogFont(lf);
+        canvas.TextOut(100, 100, "Angle");
+        canvas.End();
+        return image;
+    };
+    EXPECT_EQ(draw(INT_MIN), draw(INT_MIN % 3600));
+    EXPECT_EQ(draw(INT_MAX), draw(INT_MAX % 3600));
 }
 
 TEST(QtCanvasTest, SolidBrushMakesTextBackgroundOpaque) {

@@ -120,25 +120,3 @@ TEST(ViewTransform, ResizeRefitsWithoutDistortion) {
     const QRect r = v.SourceRect();
     EXPECT_EQ(r.width() * 800, r.height() * 1600); // same proportions as the surface
 }
-
-TEST(Formatting, GeneralAndFixed) {
-    struct Case {
-        double v;
-        const char* general;
-    };
-    for (const Case c : {Case{1, "1"},
-                         {1 / 0.7, "1.43"},
-                         {1.25, "1.25"},
-                         {0.5, "0.5"},
-                         {100, "100"},
-                         {999.4, "999"},
-                         {1234.5, "1.23E+03"},
-                         {0.000001234, "1.23E-06"},
-                         {12.0, "12"}})
-        EXPECT_EQ(raster::FormatGeneral3(c.v), c.general) << c.v;
-    EXPECT_EQ(raster::FormatFixed8_3(12.3456), "12.346");
-    EXPECT_EQ(raster::FormatFixed8_3(-0.5), "-0.500");
-    EXPECT_EQ(raster::FormatFixed8_3(123456.789), "123456.790");
-    EXPECT_EQ(raster::Rnd(2.5), 2);
-    EXPECT_EQ(raster::Rnd(3.5), 4);
-}

@@ -4,6 +4,7 @@
 // Answers the next modal dialog that opens (a message box, a file or colour dialog) with
 // the given action, and records message texts, so tests can run commands that ask.
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
@@ -22,7 +23,10 @@ public:
             if (!modal) return;
             if (auto* box = qobject_cast<QMessageBox*>(modal)) {
                 messages.append(box->text());
-                box->accept();
+                if (QAbstractButton* b = box->button(answer); b && answer != QMessageBox::NoButton)
+                    b->click();
+                else
+                    box->accept();
                 return;
             }
             if (act_)
@@ -33,6 +37,8 @@ public:
         timer_.start();
     }
     QStringList messages;
+    // The button a message box with several answers gets; NoButton: accept it.
+    QMessageBox::StandardButton answer = QMessageBox::NoButton;
 
 private:
     std::function<void(QWidget*)> act_;
