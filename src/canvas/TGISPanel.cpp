@@ -254,9 +254,14 @@ void TGISPanel::RasterChanged() {
 
 // ---- raster conversion -----------------------------------------------------------------
 
+// The workbench keeps its own account of the marks it writes: only the display follows.
+// (RasterChanged would tell it that its marks may be gone, making V read the raster again
+// for every outline recorded before.)
 void TGISPanel::SyncDisplay() {
     const QRect changed = workbench_.TakeChangedRect();
-    if (!changed.isEmpty()) RasterChanged(changed);
+    if (changed.isEmpty()) return;
+    display_.Update(raster_, changed);
+    imageDirty_ = true;
 }
 
 bool TGISPanel::DetectEdge(int column, int row) {
