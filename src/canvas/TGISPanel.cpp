@@ -266,7 +266,15 @@ void TGISPanel::SyncDisplay() {
 
 bool TGISPanel::DetectEdge(int column, int row) {
     const bool recorded = workbench_.DetectEdge(column, row);
-    SyncDisplay();
+    if (!recorded || workbench_.ContourStored() != workbench_.ContourCount()) {
+        SyncDisplay();
+        return recorded;
+    }
+    // The new marks lie along the outline, which may span the sheet: the display rebuilds
+    // the blocks under it, not its bounding box.
+    workbench_.TakeChangedRect();
+    display_.UpdatePixels(raster_, workbench_.ContourData(), workbench_.ContourStored());
+    imageDirty_ = true;
     return recorded;
 }
 

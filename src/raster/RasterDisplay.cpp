@@ -123,6 +123,43 @@ void RasterDisplay::Update(const platform::Bitmap24& raster, QRect changed) {
     }
 }
 
+void RasterDisplay::UpdatePixels(const platform::Bitmap24& raster, const QPoint* pixels,
+                                 std::size_t count) {
+    if (levels_.empty() || levels_[0].width != (raster.Width() + Step - 1) / Step ||
+        levels_[0].height != (raster.Height() + Step - 1) / Step) {
+        Rebuild(raster);
+        return;
+    }
+    // A walked outline stays in one block for several steps: neighbours that repeat are
+    // dropped, later returns to a block are simply done again.
+    std::vector<QPoint> blocks;
+    for (std::size_t i = 0; i < count; ++i) {
+        const QPoint p = pixels[i];
+        if (p.x() < 0 || p.y() < 0 || p.x() >= raster.Width() || p.y() >= raster.Height()) continue;
+        const QPoint b(p.x() / Step, p.y() / Step);
+        if (blocks.empty() || blocks.back() != b) blocks.push_back(b);
+    }
+    for (std::size_t i = 0; i < levels_.size() && !blocks.empty(); ++i) {
+        const Plane from = PlaneOf(raster, int(i));
+        Level& to = levels_[i];
+        std::size_t kept = 0;
+        for (const QPoint b : blocks) {
+            const int x0 = b.x() * Step, x1 = std::min(x0 + Step, from.width);
+            const int y0 = b.y() * Step, y1 = std::min(y0 + Step, from.height);
+            std::uint8_t least[3] = {255, 255, 255};
+            for (int y = y0; y < y1; ++y) {
+                const std::uint8_t* p = from.Row(y) + 3 * std::size_t(x0);
+                for (int x = x0; x < x1; ++x, p += 3)
+                    for (int c = 0; c < 3; ++c) least[c] = std::min(least[c], p[c]);
+            }
+            std::memcpy(to.Row(b.y()) + 3 * std::size_t(b.x()), least, 3);
+            const QPoint up(b.x() / Step, b.y() / Step);
+            if (kept == 0 || blocks[kept - 1] != up) blocks[kept++] = up;
+        }
+        blocks.resize(kept);
+    }
+}
+
 std::size_t RasterDisplay::MemoryBytes() const {
     std::size_t total = 0;
     for (const Level& l : levels_) total += l.bytes.capacity();

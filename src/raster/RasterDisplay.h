@@ -17,7 +17,9 @@
 #include "platform/Bitmap24.h"
 
 #include <QImage>
+#include <QPoint>
 #include <QRect>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -46,6 +48,9 @@ public:
     // Rebuilds the blocks of every level that cover a changed raster rectangle (cost: its
     // area).
     void Update(const platform::Bitmap24& raster, QRect changed);
+    // The same for scattered changed pixels (an outline's marks, in the order walked):
+    // only the blocks holding them, level by level (cost: their number, not their box).
+    void UpdatePixels(const platform::Bitmap24& raster, const QPoint* pixels, std::size_t count);
     void Clear() { levels_.clear(); }
 
     // Draws the raster pixels that grid gives for each target pixel (Format_RGB32; the grid

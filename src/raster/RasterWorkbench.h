@@ -28,6 +28,7 @@
 
 #include <QPoint>
 #include <QRect>
+#include <algorithm>
 #include <climits>
 #include <cstddef>
 #include <cstdint>
@@ -108,6 +109,10 @@ public:
     std::size_t SavedCount() const { return savedCount_; }
     void PutContourPoint(std::size_t i, QPoint p) { contour_.Put(i, p); }
     QPoint GetContourPoint(std::size_t i) const { return contour_.Get(i); }
+    // The points of the contour as stored (fewer than ContourCount() only when some were
+    // never written).
+    const QPoint* ContourData() const { return contour_.Data(); }
+    std::size_t ContourStored() const { return std::min(contourCount_, contour_.Stored()); }
     void PutSavedPoint(std::size_t i, QPoint p) { saved_.Put(i, p); }
     QPoint GetSavedPoint(std::size_t i) const { return saved_.Get(i); }
 
