@@ -18,6 +18,7 @@
 #include "platform/RasterFiles.h"
 #include "platform/WmfCanvas.h"
 #include "platform/ui/MessageBox.h"
+#include "raster/RasterOpening.h"
 
 #include <QApplication>
 #include <QDir>
@@ -106,7 +107,7 @@ void Tmainform::OpenFile(const QString& fileName, int filterIndex) {
             break;
         }
         case 2: {
-            GISPanel1->AdoptRaster(platform::LoadJpeg(name));
+            GISPanel1->AdoptRaster(raster::OpenJpeg(name));
             const platform::Bitmap24& r = GISPanel1->Raster();
             ExtentMin = {0, 0, ExtentMin.z};
             ExtentMax = {double(r.Width()), double(r.Height()), ExtentMax.z};

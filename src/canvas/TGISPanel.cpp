@@ -224,8 +224,17 @@ void TGISPanel::AdoptRaster(platform::Bitmap24&& bitmap) {
     RasterReplaced();
 }
 
+void TGISPanel::AdoptRaster(raster::OpenedRaster&& opened) {
+    raster_.Swap(opened.raster);
+    opened.raster = platform::Bitmap24(); // free the old raster
+    display_ = std::move(opened.display);
+    workbench_.RasterEdited();
+    imageDirty_ = true; // drawn by the view change that follows an open
+}
+
 void TGISPanel::ClearMarks() {
     raster::ClearMarks(raster_);
+    workbench_.RasterEdited();
 }
 
 void TGISPanel::RasterReplaced() {
@@ -252,14 +261,27 @@ void TGISPanel::PaintRaster(QRect area, const std::function<void(platform::Canva
 
 // ---- raster conversion -----------------------------------------------------------------
 
+// The workbench keeps its own account of the marks it writes: only the display follows.
+// (RasterChanged would tell it that its marks may be gone, making V read the raster again
+// for every outline recorded before.)
 void TGISPanel::SyncDisplay() {
     const QRect changed = workbench_.TakeChangedRect();
-    if (!changed.isEmpty()) RasterChanged(changed);
+    if (changed.isEmpty()) return;
+    display_.Update(raster_, changed);
+    imageDirty_ = true;
 }
 
 bool TGISPanel::DetectEdge(int column, int row) {
     const bool recorded = workbench_.DetectEdge(column, row);
-    SyncDisplay();
+    if (!recorded || workbench_.ContourStored() != workbench_.ContourCount()) {
+        SyncDisplay();
+        return recorded;
+    }
+    // The new marks lie along the outline, which may span the sheet: the display rebuilds
+    // the blocks under it, not its bounding box.
+    workbench_.TakeChangedRect();
+    display_.UpdatePixels(raster_, workbench_.ContourData(), workbench_.ContourStored());
+    imageDirty_ = true;
     return recorded;
 }
 
@@ -287,8 +309,7 @@ void TGISPanel::SaveRasterUndo() {
 }
 
 void TGISPanel::RestoreRasterUndo() {
-    const QRect written = workbench_.RestoreRasterUndo();
-    if (!written.isEmpty()) RasterChanged(written);
+    for (const QRect& written : workbench_.RestoreRasterUndo()) RasterChanged(written);
 }
 
 platform::Colour TGISPanel::PickColor(int x, int y) const {

@@ -15,6 +15,7 @@
 #include "platform/Bitmap24.h"
 #include "raster/MapView.h"
 #include "raster/RasterDisplay.h"
+#include "raster/RasterOpening.h"
 #include "raster/RasterWorkbench.h"
 
 #include <QImage>
@@ -104,6 +105,8 @@ public:
     void SaveRaster(const std::string& fileName);
     // Takes a raster read elsewhere (a JPEG file, a scanner) in place of the current one.
     void AdoptRaster(platform::Bitmap24&& bitmap);
+    // The same for a raster opened with its marks cleared and its display levels built.
+    void AdoptRaster(raster::OpenedRaster&& opened);
     void ClearMarks();
     // Keeps the scaled display in step after pixels of the raster changed.
     void RasterChanged(QRect changed);

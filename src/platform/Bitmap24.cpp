@@ -65,6 +65,11 @@ Bitmap24& Bitmap24::operator=(Bitmap24&& other) noexcept {
     return *this;
 }
 
+void Bitmap24::Report(const QRect& rect) {
+    const QRect r = rect & QRect(0, 0, Width(), Height());
+    if (!r.isEmpty()) watcher_->BeforeWrite(r);
+}
+
 bool Bitmap24::SizeAcceptable(std::int64_t width, std::int64_t height) {
     return width >= 0 && height >= 0 && width <= MaxSide && height <= MaxSide &&
            width * height <= MaxPixels;
@@ -94,6 +99,7 @@ Colour Bitmap24::Pixel(int x, int y) const {
 void Bitmap24::SetPixel(int x, int y, Colour c) {
     if (x < 0 || y < 0 || x >= Width() || y >= Height()) return;
     EndPainting();
+    BeforeWrite(QRect(x, y, 1, 1));
     std::uint8_t* p = ScanLine(y) + 3 * std::size_t(x);
     p[0] = BlueOf(c);
     p[1] = GreenOf(c);
@@ -103,6 +109,7 @@ void Bitmap24::SetPixel(int x, int y, Colour c) {
 void Bitmap24::Fill(Colour c) {
     if (IsEmpty()) return;
     EndPainting();
+    BeforeWrite(QRect(0, 0, Width(), Height()));
     const std::size_t rowBytes = 3 * std::size_t(Width());
     std::uint8_t* first = ScanLine(0);
     for (std::size_t i = 0; i < rowBytes; i += 3) {
@@ -124,10 +131,14 @@ void Bitmap24::SetSize(int width, int height, Colour fill) {
     next.base_ = nullptr;
     next.stride_ = 0;
     Adopt(std::move(image));
+    if (watcher_ != nullptr) watcher_->Replaced();
 }
 
 QtCanvas& Bitmap24::GetCanvas() {
-    if (!canvas_) canvas_ = std::make_unique<QtCanvas>(&image_);
+    if (!canvas_) {
+        canvas_ = std::make_unique<QtCanvas>(&image_);
+        canvas_->SetBeforeWrite([this](const QRect& r) { BeforeWrite(r); });
+    }
     return *canvas_;
 }
 
@@ -144,6 +155,8 @@ void Bitmap24::Swap(Bitmap24& other) noexcept {
     // Each canvas keeps drawing on its own bitmap's image object.
     if (canvas_) canvas_->Retarget(&image_);
     if (other.canvas_) other.canvas_->Retarget(&other.image_);
+    if (watcher_ != nullptr) watcher_->Replaced();
+    if (other.watcher_ != nullptr) other.watcher_->Replaced();
 }
 
 } // namespace platform

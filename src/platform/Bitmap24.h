@@ -4,6 +4,13 @@
 // A 24-bit raster: three bytes a pixel in the order blue, green, red; row 0 at the top;
 // rows padded to four bytes as in a BMP file. It wraps a QImage of Format_BGR888 so
 // that painters can draw on it, and hands out raw rows for raster-wide passes.
+//
+// Writing pixels: everything that changes pixels of a bitmap tells it first which ones,
+// with BeforeWrite(rectangle), so that a watcher (the raster undo copy, which saves what
+// is about to change) sees every change. The bitmap's own writers (SetPixel, Fill, the
+// canvas from GetCanvas, which reports each figure's bounds) do so themselves; code that
+// writes rows from ScanLine calls BeforeWrite itself. Replacing the pixels wholesale (a
+// new size, Swap, assignment) tells the watcher Replaced() instead.
 
 #include "platform/Colour.h"
 
@@ -15,6 +22,16 @@
 namespace platform {
 
 class QtCanvas;
+
+// Sees the changes of a watched bitmap before they happen.
+class PixelWatcher {
+public:
+    virtual ~PixelWatcher() = default;
+    // The pixels of rect (within the bitmap, not empty) are about to change.
+    virtual void BeforeWrite(const QRect& rect) = 0;
+    // The bitmap now holds other pixels, perhaps of another size.
+    virtual void Replaced() = 0;
+};
 
 class Bitmap24 {
 public:
@@ -59,19 +76,30 @@ public:
     QImage& Image();
 
     // A canvas on this bitmap; ended automatically before the raster is resized or moved.
+    // It reports the bounds of everything it draws with BeforeWrite.
     QtCanvas& GetCanvas();
     // Ends painting so that rows may be written directly.
     void EndPainting();
 
     void Swap(Bitmap24& other) noexcept;
 
+    // One watcher at a time (null: none); it stays with this object, not with the pixels.
+    void Watch(PixelWatcher* watcher) { watcher_ = watcher; }
+    PixelWatcher* Watcher() const { return watcher_; }
+    // Tells the watcher that the pixels of rect (clipped to the bitmap) are about to change.
+    void BeforeWrite(const QRect& rect) {
+        if (watcher_ != nullptr) Report(rect);
+    }
+
 private:
+    void Report(const QRect& rect);
     void Adopt(QImage image);
 
     QImage image_;
     std::uint8_t* base_ = nullptr; // cached bits of image_ (detached, owned)
     std::size_t stride_ = 0;       // cached bytes per row: row access is on every hot path
     std::unique_ptr<QtCanvas> canvas_;
+    PixelWatcher* watcher_ = nullptr;
 };
 
 } // namespace platform

@@ -101,14 +101,24 @@ bool ReadHeader(jpeg_decompress_struct& cinfo, ErrorManager& err, std::FILE* fil
 }
 
 // Decodes every scanline into rows[]; CMYK lines go through scratch and are converted.
+// rowsDone(n) hears of every band of rows finished (a C++ callable kept outside).
 bool Decode(jpeg_decompress_struct& cinfo, ErrorManager& err, unsigned char** rows,
-            unsigned char* scratch) {
+            unsigned char* scratch, void (*rowsDone)(void*, int), void* context) {
     if (setjmp(err.jump)) return false;
     jpeg_start_decompress(&cinfo);
     const bool cmyk = cinfo.out_color_space == JCS_CMYK;
+    constexpr JDIMENSION band = 64;
     while (cinfo.output_scanline < cinfo.output_height) {
         const JDIMENSION y = cinfo.output_scanline;
-        JSAMPROW target = cmyk ? scratch : rows[y];
+        if (!cmyk) {
+            // As many rows as the library gives at once, straight into the bitmap.
+            jpeg_read_scanlines(&cinfo, rows + y, cinfo.output_height - y);
+            const JDIMENSION now = cinfo.output_scanline;
+            if (rowsDone != nullptr && (now / band != y / band || now == cinfo.output_height))
+                rowsDone(context, int(now));
+            continue;
+        }
+        JSAMPROW target = scratch;
         jpeg_read_scanlines(&cinfo, &target, 1);
         if (cmyk) {
             // Adobe writes inverted CMYK; the visible colour is the ink's complement.
@@ -120,6 +130,9 @@ bool Decode(jpeg_decompress_struct& cinfo, ErrorManager& err, unsigned char** ro
                 out[3 * x + 2] = static_cast<unsigned char>(scratch[4 * x + 0] * k / 255);
             }
         }
+        const JDIMENSION now = cinfo.output_scanline;
+        if (rowsDone != nullptr && (now / band != y / band || now == cinfo.output_height))
+            rowsDone(context, int(now));
     }
     jpeg_finish_decompress(&cinfo);
     return true;
@@ -174,7 +187,7 @@ struct FileCloser {
 
 } // namespace
 
-Bitmap24 LoadJpeg(const std::string& fileName) {
+Bitmap24 LoadJpeg(const std::string& fileName, RowListener* listener) {
     std::unique_ptr<std::FILE, FileCloser> file(OpenRegularStream(fileName));
     struct stat st {};
     ::fstat(::fileno(file.get()), &st);
@@ -211,7 +224,24 @@ Bitmap24 LoadJpeg(const std::string& fileName) {
     std::vector<unsigned char> scratch;
     if (cinfo.out_color_space == JCS_CMYK) scratch.resize(4 * std::size_t(cinfo.output_width));
 
-    if (!Decode(cinfo, err, rows.data(), scratch.data())) {
+    // The listener stops before the bitmap can go, whichever way this returns.
+    struct Stopper {
+        RowListener* listener;
+        ~Stopper() {
+            if (listener) listener->Stop();
+        }
+    } stopper{listener};
+    struct Progress {
+        RowListener* listener;
+        Bitmap24* bitmap;
+        static void Done(void* context, int rows) {
+            auto* p = static_cast<Progress*>(context);
+            p->listener->Rows(*p->bitmap, rows);
+        }
+    } progress{listener, &bitmap};
+    if (listener) listener->Rows(bitmap, 0);
+    if (!Decode(cinfo, err, rows.data(), scratch.data(), listener ? &Progress::Done : nullptr,
+                &progress)) {
         if (err.truncated) throw FileError(fileName, "the JPEG file is truncated");
         throw FileError(fileName, std::string("cannot decode the JPEG file: ") + err.message);
     }

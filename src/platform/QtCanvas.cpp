@@ -289,8 +289,64 @@ void QtCanvas::ApplyFont(QPainter& p) {
 // short figures of a drawing); wide pens, styled ellipses, text and images go through
 // QPainter, as does every figure on an image format PixelRaster does not know.
 
+void QtCanvas::TouchingLine(QPoint from, QPoint to) {
+    if (!beforeWrite_) return;
+    constexpr int piece = 64; // pixels of line a box
+    const QPoint d = to - from;
+    const qint64 length = std::max(std::abs(qint64(d.x())), std::abs(qint64(d.y())));
+    if (length <= piece) {
+        Touching(QRect(from, to));
+        return;
+    }
+    const qint64 pieces = (length + piece - 1) / piece;
+    QPoint a = from;
+    for (qint64 i = 1; i <= pieces; ++i) {
+        const QPoint b(int(from.x() + d.x() * i / pieces), int(from.y() + d.y() * i / pieces));
+        Touching(QRect(a, b).normalized().adjusted(-1, -1, 1, 1));
+        a = b;
+    }
+}
+
+void QtCanvas::TouchingPoints(const QPoint* points, int count, bool closed, bool filled) {
+    if (!beforeWrite_ || count <= 0) return;
+    if (!filled) {
+        for (int i = 1; i < count; ++i) TouchingLine(points[i - 1], points[i]);
+        if (closed || count == 1) TouchingLine(points[count - 1], points[0]);
+        return;
+    }
+    int left = points[0].x(), right = left, top = points[0].y(), bottom = top;
+    for (int i = 1; i < count; ++i) {
+        left = std::min(left, points[i].x()), right = std::max(right, points[i].x());
+        top = std::min(top, points[i].y()), bottom = std::max(bottom, points[i].y());
+    }
+    Touching(QRect(QPoint(left, top), QPoint(right, bottom)));
+}
+
+void QtCanvas::TouchingEllipse(int x1, int y1, int x2, int y2, bool filled) {
+    if (!beforeWrite_) return;
+    const QRect box = QRect(QPoint(x1, y1), QPoint(x2, y2)).normalized();
+    if (filled || std::max(box.width(), box.height()) < 256) {
+        Touching(box);
+        return;
+    }
+    // The ring in chords of at most 32 pixels; a chord strays from the curve by less than
+    // the 4 pixels each box is widened by.
+    const double cx = box.x() + box.width() / 2.0, cy = box.y() + box.height() / 2.0;
+    const double a = box.width() / 2.0, b = box.height() / 2.0;
+    const int n = std::max(16, int(2 * std::numbers::pi * std::max(a, b) / 32) + 1);
+    QPoint last(int(std::lround(cx + a)), int(std::lround(cy)));
+    for (int i = 1; i <= n; ++i) {
+        const double t = 2 * std::numbers::pi * i / n;
+        const QPoint p(int(std::lround(cx + a * std::cos(t))),
+                       int(std::lround(cy + b * std::sin(t))));
+        Touching(QRect(last, p).normalized().adjusted(-4, -4, 4, 4));
+        last = p;
+    }
+}
+
 void QtCanvas::DrawLine(QPoint from, QPoint to) {
     if (pen_.Style == PenStyle::Clear) return;
+    TouchingLine(from, to);
     if (pen_.Width <= 1 && Direct(image_)) {
         int phase = 0;
         PixelRaster(*image_).Line(from, to, StrokeOf(pen_, brush_), phase);
@@ -301,6 +357,8 @@ void QtCanvas::DrawLine(QPoint from, QPoint to) {
 }
 
 void QtCanvas::Rectangle(int x1, int y1, int x2, int y2) {
+    const QPoint corners[4] = {{x1, y1}, {x2, y1}, {x2, y2}, {x1, y2}};
+    TouchingPoints(corners, 4, true, brush_.Style != BrushStyle::Clear);
     if ((pen_.Width <= 1 || pen_.Style == PenStyle::Clear) && Direct(image_)) {
         const PixelRaster::Stroke stroke = StrokeOf(pen_, brush_);
         PixelRaster(*image_).Rectangle(x1, y1, x2, y2,
@@ -322,6 +380,7 @@ void QtCanvas::Rectangle(int x1, int y1, int x2, int y2) {
 void QtCanvas::FillRect(const QRect& r) {
     const QRect area = r.normalized();
     if (area.isEmpty()) return;
+    Touching(area);
     if (Direct(image_)) {
         PixelRaster(*image_).FillRect(area, FillOf(brush_, PenMode::Copy));
         return;
@@ -333,6 +392,7 @@ void QtCanvas::FillRect(const QRect& r) {
 }
 
 void QtCanvas::Ellipse(int x1, int y1, int x2, int y2) {
+    TouchingEllipse(x1, y1, x2, y2, brush_.Style != BrushStyle::Clear);
     const bool clear = pen_.Style == PenStyle::Clear;
     if ((clear || (pen_.Width <= 1 && !Styled(pen_.Style))) && Direct(image_)) {
         const PixelRaster::Ink ink{pen_.Color, pen_.Mode};
@@ -350,6 +410,7 @@ void QtCanvas::Ellipse(int x1, int y1, int x2, int y2) {
 
 void QtCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
     if (pen_.Style == PenStyle::Clear) return;
+    TouchingEllipse(x1, y1, x2, y2, false);
     if (pen_.Width <= 1 && !Styled(pen_.Style) && Direct(image_)) {
         PixelRaster(*image_).Arc(x1, y1, x2, y2, {x3, y3}, {x4, y4}, {pen_.Color, pen_.Mode});
         return;
@@ -377,6 +438,7 @@ void QtCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y
 
 void QtCanvas::Polygon(const QPoint* points, int count) {
     if (count < 2) return;
+    TouchingPoints(points, count, true, brush_.Style != BrushStyle::Clear);
     const bool clear = pen_.Style == PenStyle::Clear;
     if (!((clear || pen_.Width <= 1) && Direct(image_))) {
         if (QPainter* p = Painter()) {
@@ -397,6 +459,7 @@ void QtCanvas::Polygon(const QPoint* points, int count) {
 
 void QtCanvas::Polyline(const QPoint* points, int count) {
     if (count < 2 || pen_.Style == PenStyle::Clear) return;
+    TouchingPoints(points, count, false, false);
     if (pen_.Width <= 1 && Direct(image_))
         PixelRaster(*image_).Polyline(points, count, false, StrokeOf(pen_, brush_));
     else if (QPainter* p = Painter()) {
@@ -413,6 +476,7 @@ void QtCanvas::SetPixel(int x, int y, Colour c) {
         return;
     }
     if (image_ == nullptr || !image_->valid(x, y)) return;
+    if (beforeWrite_) beforeWrite_(QRect(x, y, 1, 1));
     switch (image_->format()) {
     case QImage::Format_RGB32:
     case QImage::Format_ARGB32:
@@ -610,6 +674,13 @@ void QtCanvas::TextOut(int x, int y, const std::string& text) {
         dy = 0;
     else if ((textAlign_ & AlignBaseline) == AlignBottom)
         dy = -metrics_->descent();
+    if (beforeWrite_) {
+        // Turned any way about the reference point, the text stays within this square.
+        const QRect ink = metrics_->boundingRect(s);
+        const int reach = std::abs(dx) + std::abs(dy) + ink.width() + ink.height() +
+                          std::abs(ink.left()) + std::abs(ink.top()) + 4;
+        beforeWrite_(QRect(x - reach, y - reach, 2 * reach + 1, 2 * reach + 1));
+    }
 
     const bool blit = pen_.Mode == PenMode::Copy && brush_.Style != BrushStyle::Solid &&
                       Direct(image_) && image_->format() != QImage::Format_ARGB32;
@@ -632,6 +703,7 @@ void QtCanvas::TextOut(int x, int y, const std::string& text) {
 
 void QtCanvas::StretchDraw(const QRect& dest, const QImage& src, const QRect& srcRect) {
     if (src.isNull() || dest.isEmpty() || srcRect.isEmpty()) return;
+    Touching(dest);
     QPainter* p = Painter();
     if (p == nullptr) return;
     SetMode(*p, QPainter::CompositionMode_Source);

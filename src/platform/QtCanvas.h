@@ -16,6 +16,7 @@
 #include <QHash>
 #include <QPainter>
 #include <QRawFont>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -38,6 +39,11 @@ public:
     void End();
     // Points the canvas at another image (ends painting on the old one).
     void Retarget(QImage* image);
+    // Called before each figure is drawn on the image with a rectangle of device pixels
+    // that holds every pixel the figure may change.
+    void SetBeforeWrite(std::function<void(const QRect&)> beforeWrite) {
+        beforeWrite_ = std::move(beforeWrite);
+    }
 
     void Rectangle(int x1, int y1, int x2, int y2) override;
     void FillRect(const QRect& r) override;
@@ -60,9 +66,21 @@ private:
     void SetMode(QPainter& p, QPainter::CompositionMode mode);
     void ApplyFont(QPainter& p);
     void BuildFont();
+    // Report what a figure may change, widened by the pen, to the owner's hook: a box, the
+    // strip along a line (in short boxes, so that a long diagonal does not report its whole
+    // bounding box), the edges of an outline, an ellipse's ring.
+    void Touching(QRect bounds) {
+        if (!beforeWrite_) return;
+        const int wide = (pen_.Width > 1 ? pen_.Width : 1) / 2 + 2;
+        beforeWrite_(bounds.normalized().adjusted(-wide, -wide, wide, wide));
+    }
+    void TouchingLine(QPoint from, QPoint to);
+    void TouchingPoints(const QPoint* points, int count, bool closed, bool filled);
+    void TouchingEllipse(int x1, int y1, int x2, int y2, bool filled);
 
     QImage* image_;
     QPaintDevice* device_ = nullptr; // set when the target is not an image
+    std::function<void(const QRect&)> beforeWrite_;
     QPainter painter_;
 
     // What the painter holds, so that unchanged state is never pushed again. The Qt

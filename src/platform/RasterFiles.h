@@ -18,8 +18,19 @@ Bitmap24 LoadBmp(const std::string& fileName);
 // Writes an uncompressed 24-bit bottom-up bitmap, the bytes as they are.
 void SaveBmp(const std::string& fileName, const Bitmap24& bitmap);
 
-// JPEG through libjpeg-turbo, decoded straight into the 24-bit rows.
-Bitmap24 LoadJpeg(const std::string& fileName);
+// Follows a decoder as it fills a bitmap: Rows(bitmap, done) each time the first `done`
+// rows are final (on the decoding thread; the bitmap's pixels stay where they are), and
+// Stop() before the decoder returns or throws, after which the bitmap must not be touched.
+class RowListener {
+public:
+    virtual ~RowListener() = default;
+    virtual void Rows(Bitmap24& bitmap, int done) = 0;
+    virtual void Stop() = 0;
+};
+
+// JPEG through libjpeg-turbo, decoded straight into the 24-bit rows; a listener hears of
+// every band of rows as it is done.
+Bitmap24 LoadJpeg(const std::string& fileName, RowListener* listener = nullptr);
 void SaveJpeg(const std::string& fileName, const Bitmap24& bitmap, int quality = 90);
 
 } // namespace platform

@@ -14,7 +14,11 @@ namespace raster {
 constexpr std::uint8_t MarkBit = 0x01;
 
 // Clears all three mark bits of every pixel: one pass at memory speed over the rows
-// (row padding is cleared too, which nobody reads).
+// (row padding is cleared too, which nobody reads). On a watched raster (an undo copy is
+// kept) only the stretches of rows that hold marks are reported and written.
 void ClearMarks(platform::Bitmap24& raster);
+// The same for rows [firstRow, endRow) on the calling thread alone, for a raster no undo
+// copy watches.
+void ClearMarks(platform::Bitmap24& raster, int firstRow, int endRow);
 
 } // namespace raster

@@ -19,23 +19,66 @@ void MarkBand(platform::Bitmap24& raster, const PointList& points, std::size_t c
               QRect& changed) {
     if (raster.IsEmpty() || count == 0) return;
     const int w = raster.Width(), h = raster.Height();
+    std::uint8_t* const base = raster.ScanLine(0) + BandPlane;
+    const std::size_t stride = raster.BytesPerLine();
+    const auto mark = [set](std::uint8_t* g) {
+        *g = set ? std::uint8_t(*g | 1) : std::uint8_t(*g & 0xFE);
+    };
+    const auto at = [&](int x, int y) {
+        return base + std::size_t(y) * stride + 3 * std::size_t(x);
+    };
+    const QPoint* stored = points.Data();
+    const std::size_t n = std::min(count, points.Stored());
+    if (raster.Watcher() != nullptr)
+        for (std::size_t i = 0; i < count; ++i) {
+            const QPoint p = i < n ? stored[i] : QPoint(0, 0);
+            raster.BeforeWrite(QRect(p.x() - 1, p.y() - 1, 3, 3));
+        }
     int minX = w, minY = h, maxX = -1, maxY = -1;
+    QPoint last(-9, -9); // the last point whose block was marked whole
+    constexpr std::size_t ahead = 16;
     for (std::size_t i = 0; i < count; ++i) {
-        const QPoint p = points.Get(i);
-        const int x0 = std::max(p.x() - 1, 0), x1 = std::min(p.x() + 1, w - 1);
-        const int y0 = std::max(p.y() - 1, 0), y1 = std::min(p.y() + 1, h - 1);
-        if (x0 > x1 || y0 > y1) continue;
-        for (int y = y0; y <= y1; ++y) {
-            std::uint8_t* row = raster.ScanLine(y);
-            for (int x = x0; x <= x1; ++x) {
-                std::uint8_t& g = row[3 * std::size_t(x) + BandPlane];
-                g = set ? std::uint8_t(g | 1) : std::uint8_t(g & 0xFE);
+        const QPoint p = i < n ? stored[i] : QPoint(0, 0); // points never written read (0, 0)
+        if (i + ahead < n) __builtin_prefetch(at(stored[i + ahead].x(), stored[i + ahead].y()));
+        const int x = p.x(), y = p.y();
+        if (x < 1 || y < 1 || x > w - 2 || y > h - 2) { // near or off the frame: clipped
+            const int x0 = std::max(x - 1, 0), x1 = std::min(x + 1, w - 1);
+            const int y0 = std::max(y - 1, 0), y1 = std::min(y + 1, h - 1);
+            last = QPoint(-9, -9);
+            if (x0 > x1 || y0 > y1) continue;
+            for (int v = y0; v <= y1; ++v)
+                for (int u = x0; u <= x1; ++u) mark(at(u, v));
+            minX = std::min(minX, x0), minY = std::min(minY, y0);
+            maxX = std::max(maxX, x1), maxY = std::max(maxY, y1);
+            continue;
+        }
+        minX = std::min(minX, x - 1), minY = std::min(minY, y - 1);
+        maxX = std::max(maxX, x + 1), maxY = std::max(maxY, y + 1);
+        const int dx = x - last.x(), dy = y - last.y();
+        std::uint8_t* centre = at(x, y);
+        if (dx < -1 || dx > 1 || dy < -1 || dy > 1) {
+            for (std::uint8_t* row = centre - stride; row <= centre + stride; row += stride) {
+                mark(row - 3);
+                mark(row);
+                mark(row + 3);
+            }
+        } else {
+            // A step from the last point: only the column and row it enters are new; the
+            // rest of the block is marked already.
+            if (dx != 0) {
+                std::uint8_t* column = centre + 3 * dx;
+                mark(column - stride);
+                mark(column);
+                mark(column + stride);
+            }
+            if (dy != 0) {
+                std::uint8_t* row = centre + std::ptrdiff_t(dy) * std::ptrdiff_t(stride);
+                mark(row - 3);
+                mark(row);
+                mark(row + 3);
             }
         }
-        minX = std::min(minX, x0);
-        minY = std::min(minY, y0);
-        maxX = std::max(maxX, x1);
-        maxY = std::max(maxY, y1);
+        last = p;
     }
     if (maxX >= 0) Widen(changed, minX, minY, maxX, maxY);
 }
@@ -46,6 +89,11 @@ void MarkOutline(platform::Bitmap24& raster, const PointList& points, std::size_
     const int w = raster.Width(), h = raster.Height();
     const QPoint* stored = points.Data();
     const std::size_t n = std::min(count, points.Stored());
+    if (raster.Watcher() != nullptr)
+        for (std::size_t i = 0; i <= n && i < count; ++i) {
+            const QPoint p = i < n ? stored[i] : QPoint(0, 0);
+            raster.BeforeWrite(QRect(p.x(), p.y(), 1, 1));
+        }
     // Points never written read as (0, 0).
     int minX = count > n ? 0 : INT_MAX, minY = minX, maxX = count > n ? 0 : INT_MIN, maxY = maxX;
     for (std::size_t i = 0; i < n; ++i) {
@@ -88,31 +136,100 @@ void MarkOutline(platform::Bitmap24& raster, const PointList& points, std::size_
     Widen(changed, minX, minY, maxX, maxY);
 }
 
-bool PeelPixel(platform::Bitmap24& raster, int x, int y) {
-    if (x < 1 || y < 1 || x > raster.Width() - 2 || y > raster.Height() - 2) return false;
-    // Left, down-left, down, down-right, right, up-right, up, up-left; sides at even places.
-    static constexpr int nx[8] = {-1, -1, 0, 1, 1, 1, 0, -1};
-    static constexpr int ny[8] = {0, 1, 1, 1, 0, -1, -1, -1};
-    const std::uint8_t* rows[3] = {raster.ScanLine(y - 1), raster.ScanLine(y),
-                                   raster.ScanLine(y + 1)};
-    const auto set = [&](int k) {
-        return (rows[1 + ny[k]][3 * std::size_t(x + nx[k]) + BandPlane] & 1) != 0;
-    };
-    int n = 0, sides = 0, runs = 0, run = 0;
-    for (int k = 0; k < 8; ++k) {
-        const bool side = k % 2 == 0;
-        if (set(k)) {
-            ++n;
-            ++run;
-            if (side) ++sides;
-        } else if (side && run > 0) {
-            ++runs;
-            run = 0;
+namespace {
+
+// The test walks the neighbours counter-clockwise from the left one: directions 8, 7, … 1;
+// the side neighbours are the even directions.
+struct PeelTable {
+    bool removable[256];
+    constexpr PeelTable() : removable() {
+        for (unsigned set = 0; set < 256; ++set) {
+            const auto has = [set](int k) {
+                return (set >> (7 - k) & 1) != 0;
+            }; // k: 0 left … 7 up-left
+            int n = 0, sides = 0, runs = 0, run = 0;
+            for (int k = 0; k < 8; ++k) {
+                const bool side = k % 2 == 0;
+                if (has(k)) {
+                    ++n;
+                    ++run;
+                    if (side) ++sides;
+                } else if (side && run > 0) {
+                    ++runs;
+                    run = 0;
+                }
+            }
+            if (!has(0) && run > 0) ++runs; // a last run that does not join the first
+            removable[set] = n >= 2 && runs <= 1 && sides <= 3;
         }
     }
-    if (!set(0) && run > 0) ++runs; // a last run that does not join the first
-    if (n < 2 || runs > 1 || sides > 3) return false;
-    raster.ScanLine(y)[3 * std::size_t(x) + BandPlane] &= 0xFE;
+};
+constexpr PeelTable Peel;
+
+} // namespace
+
+bool Peelable(unsigned neighbours) {
+    return Peel.removable[neighbours & 0xFF];
+}
+
+void MarkBand(BitPlane& band, const PointList& points, std::size_t count, bool set,
+              QRect& changed) {
+    const int w = band.Width(), h = band.Height();
+    if (w == 0 || count == 0) return;
+    const QPoint* stored = points.Data();
+    const std::size_t n = std::min(count, points.Stored());
+    int minX = w, minY = h, maxX = -1, maxY = -1;
+    constexpr std::size_t ahead = 16; // the points' rows are asked for ahead
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i + ahead < n) band.Prefetch(stored[i + ahead].x(), stored[i + ahead].y());
+        const QPoint p = i < n ? stored[i] : QPoint(0, 0); // points never written read (0, 0)
+        const int x = p.x(), y = p.y();
+        const int x0 = std::max(x - 1, 0), x1 = std::min(x + 1, w - 1);
+        const int y0 = std::max(y - 1, 0), y1 = std::min(y + 1, h - 1);
+        if (x0 > x1 || y0 > y1) continue;
+        if (x0 == x - 1 && x1 == x + 1) {
+            for (int v = y0; v <= y1; ++v) band.MarkThree(x, v, set);
+        } else {
+            for (int v = y0; v <= y1; ++v)
+                for (int u = x0; u <= x1; ++u) set ? band.Set(u, v) : band.Clear(u, v);
+        }
+        minX = std::min(minX, x0), minY = std::min(minY, y0);
+        maxX = std::max(maxX, x1), maxY = std::max(maxY, y1);
+    }
+    if (maxX >= 0) Widen(changed, minX, minY, maxX, maxY);
+}
+
+void MarkOutline(BitPlane& outline, const PointList& points, std::size_t count, bool set,
+                 QRect& changed) {
+    const int w = outline.Width(), h = outline.Height();
+    if (w == 0 || count == 0) return;
+    const QPoint* stored = points.Data();
+    const std::size_t n = std::min(count, points.Stored());
+    int minX = w, minY = h, maxX = -1, maxY = -1;
+    constexpr std::size_t ahead = 16;
+    for (std::size_t i = 0; i <= n && i < count; ++i) { // past the stored points: (0, 0) once
+        if (i + ahead < n) outline.Prefetch(stored[i + ahead].x(), stored[i + ahead].y());
+        const QPoint p = i < n ? stored[i] : QPoint(0, 0);
+        if (p.x() < 0 || p.y() < 0 || p.x() >= w || p.y() >= h) continue;
+        set ? outline.Set(p.x(), p.y()) : outline.Clear(p.x(), p.y());
+        minX = std::min(minX, p.x()), minY = std::min(minY, p.y());
+        maxX = std::max(maxX, p.x()), maxY = std::max(maxY, p.y());
+    }
+    if (maxX >= 0) Widen(changed, minX, minY, maxX, maxY);
+}
+
+bool PeelPixel(platform::Bitmap24& raster, int x, int y) {
+    if (x < 1 || y < 1 || x > raster.Width() - 2 || y > raster.Height() - 2) return false;
+    const std::size_t stride = raster.BytesPerLine();
+    std::uint8_t* centre = raster.ScanLine(y) + 3 * std::size_t(x) + BandPlane;
+    const std::uint8_t* up = centre - stride;
+    const std::uint8_t* down = centre + stride;
+    const unsigned set = (up[-3] & 1) | (up[0] & 1) << 1 | (up[3] & 1) << 2 | (centre[3] & 1) << 3 |
+                         (down[3] & 1) << 4 | (down[0] & 1) << 5 | (down[-3] & 1) << 6 |
+                         (centre[-3] & 1) << 7;
+    if (!Peelable(set)) return false;
+    raster.BeforeWrite(QRect(x, y, 1, 1));
+    *centre &= 0xFE;
     return true;
 }
 

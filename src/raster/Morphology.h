@@ -15,6 +15,7 @@
 // Every function widens `changed` to cover the pixels it wrote.
 
 #include "platform/Bitmap24.h"
+#include "raster/BitPlane.h"
 #include "raster/PointList.h"
 
 #include <QRect>
@@ -31,11 +32,19 @@ void MarkBand(platform::Bitmap24& raster, const PointList& points, std::size_t c
 // Sets (or clears) the outline mark on each of points[0 .. count).
 void MarkOutline(platform::Bitmap24& raster, const PointList& points, std::size_t count, bool set,
                  QRect& changed);
+// The same two on bit planes of the band and the outline marks.
+void MarkBand(BitPlane& band, const PointList& points, std::size_t count, bool set, QRect& changed);
+void MarkOutline(BitPlane& outline, const PointList& points, std::size_t count, bool set,
+                 QRect& changed);
 
 // Clears the band mark of (x, y) when that keeps its band neighbours one group: at least
 // two neighbours set, at most one run of set neighbours around it (unset corner
 // neighbours do not split a run) and at most three side neighbours set. True when
 // removed. A pixel on the raster's outermost frame is never removed.
 bool PeelPixel(platform::Bitmap24& raster, int x, int y);
+// The same test from the eight band neighbours as a set, bit k − 1 for direction k (up-left
+// 1, up 2, up-right 3, right 4, down-right 5, down 6, down-left 7, left 8): true when the
+// pixel may go.
+bool Peelable(unsigned neighbours);
 
 } // namespace raster

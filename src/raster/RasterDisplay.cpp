@@ -26,23 +26,29 @@ RasterDisplay::Plane RasterDisplay::PlaneOf(const platform::Bitmap24& raster, in
 // Level rows [firstRow, endRow) of `to` from the 4 × 4 blocks of `from`: first the
 // byte-wise minimum of the (up to) four source rows, which vectorises, then the minimum
 // of each group of four pixels in that quarter-size work row.
-void RasterDisplay::Reduce(const Plane& from, Level& to, int firstRow, int endRow) {
-    const std::size_t rowBytes = 3 * std::size_t(from.width);
+void RasterDisplay::Reduce(const Plane& from, Level& to, int firstRow, int endRow, int firstColumn,
+                           int endColumn) {
+    if (endColumn < 0 || endColumn > to.width) endColumn = to.width;
+    firstColumn = std::max(firstColumn, 0);
+    if (firstColumn >= endColumn) return;
+    const int sourceLeft = firstColumn * Step;
+    const int sourceRight = std::min(endColumn * Step, from.width);
+    const std::size_t rowBytes = 3 * std::size_t(sourceRight - sourceLeft);
     std::vector<std::uint8_t> work(rowBytes);
     for (int y = firstRow; y < endRow; ++y) {
         const int y0 = y * Step;
         const int y1 = std::min(y0 + Step, from.height);
-        std::memcpy(work.data(), from.Row(y0), rowBytes);
+        std::memcpy(work.data(), from.Row(y0) + 3 * std::size_t(sourceLeft), rowBytes);
         for (int sy = y0 + 1; sy < y1; ++sy) {
-            const std::uint8_t* src = from.Row(sy);
+            const std::uint8_t* src = from.Row(sy) + 3 * std::size_t(sourceLeft);
             std::uint8_t* w = work.data();
             for (std::size_t i = 0; i < rowBytes; ++i) w[i] = std::min(w[i], src[i]);
         }
         std::uint8_t* out = to.Row(y);
-        for (int x = 0; x < to.width; ++x) {
+        for (int x = firstColumn; x < endColumn; ++x) {
             const int x0 = x * Step;
             const int x1 = std::min(x0 + Step, from.width);
-            const std::uint8_t* p = work.data() + 3 * std::size_t(x0);
+            const std::uint8_t* p = work.data() + 3 * std::size_t(x0 - sourceLeft);
             std::uint8_t b = p[0], g = p[1], r = p[2];
             for (int sx = x0 + 1; sx < x1; ++sx) {
                 p += 3;
@@ -57,10 +63,10 @@ void RasterDisplay::Reduce(const Plane& from, Level& to, int firstRow, int endRo
     }
 }
 
-void RasterDisplay::Rebuild(const platform::Bitmap24& raster) {
+void RasterDisplay::Begin(int width, int height) {
     levels_.clear();
-    if (raster.IsEmpty()) return;
-    int w = raster.Width(), h = raster.Height(), factor = 1;
+    built_.clear();
+    int w = width, h = height, factor = 1;
     while (std::max(w, h) / Step >= SmallestSide) {
         Level l;
         factor *= Step;
@@ -73,6 +79,26 @@ void RasterDisplay::Rebuild(const platform::Bitmap24& raster) {
         w = levels_.back().width;
         h = levels_.back().height;
     }
+    built_.assign(levels_.size(), 0);
+}
+
+void RasterDisplay::Built(const platform::Bitmap24& raster, int rows) {
+    int ready = std::min(rows, raster.Height()); // rows of the level below that are final
+    for (std::size_t i = 0; i < levels_.size(); ++i) {
+        Level& to = levels_[i];
+        const int below = i == 0 ? raster.Height() : levels_[i - 1].height;
+        const int end = ready >= below ? to.height : ready / Step;
+        if (end > built_[i]) Reduce(PlaneOf(raster, int(i)), to, built_[i], end);
+        built_[i] = std::max(built_[i], end);
+        ready = built_[i];
+    }
+}
+
+void RasterDisplay::Rebuild(const platform::Bitmap24& raster) {
+    levels_.clear();
+    built_.clear();
+    if (raster.IsEmpty()) return;
+    Begin(raster.Width(), raster.Height());
     for (std::size_t i = 0; i < levels_.size(); ++i) {
         const Plane from = PlaneOf(raster, int(i));
         Level& to = levels_[i];
@@ -88,12 +114,49 @@ void RasterDisplay::Update(const platform::Bitmap24& raster, QRect changed) {
     }
     changed &= QRect(0, 0, raster.Width(), raster.Height());
     for (std::size_t i = 0; i < levels_.size() && !changed.isEmpty(); ++i) {
-        // Whole rows of blocks are rebuilt; the rows are short next to the raster.
-        const int first = changed.top() / Step;
-        const int end = changed.bottom() / Step + 1;
-        Reduce(PlaneOf(raster, int(i)), levels_[i], first, std::min(end, levels_[i].height));
-        changed =
-            QRect(QPoint(changed.left() / Step, first), QPoint(changed.right() / Step, end - 1));
+        // The blocks that hold the changed pixels, at each level in turn.
+        const int first = changed.top() / Step, end = changed.bottom() / Step + 1;
+        const int left = changed.left() / Step, right = changed.right() / Step + 1;
+        Reduce(PlaneOf(raster, int(i)), levels_[i], first, std::min(end, levels_[i].height), left,
+               std::min(right, levels_[i].width));
+        changed = QRect(QPoint(left, first), QPoint(right - 1, end - 1));
+    }
+}
+
+void RasterDisplay::UpdatePixels(const platform::Bitmap24& raster, const QPoint* pixels,
+                                 std::size_t count) {
+    if (levels_.empty() || levels_[0].width != (raster.Width() + Step - 1) / Step ||
+        levels_[0].height != (raster.Height() + Step - 1) / Step) {
+        Rebuild(raster);
+        return;
+    }
+    // A walked outline stays in one block for several steps: neighbours that repeat are
+    // dropped, later returns to a block are simply done again.
+    std::vector<QPoint> blocks;
+    for (std::size_t i = 0; i < count; ++i) {
+        const QPoint p = pixels[i];
+        if (p.x() < 0 || p.y() < 0 || p.x() >= raster.Width() || p.y() >= raster.Height()) continue;
+        const QPoint b(p.x() / Step, p.y() / Step);
+        if (blocks.empty() || blocks.back() != b) blocks.push_back(b);
+    }
+    for (std::size_t i = 0; i < levels_.size() && !blocks.empty(); ++i) {
+        const Plane from = PlaneOf(raster, int(i));
+        Level& to = levels_[i];
+        std::size_t kept = 0;
+        for (const QPoint b : blocks) {
+            const int x0 = b.x() * Step, x1 = std::min(x0 + Step, from.width);
+            const int y0 = b.y() * Step, y1 = std::min(y0 + Step, from.height);
+            std::uint8_t least[3] = {255, 255, 255};
+            for (int y = y0; y < y1; ++y) {
+                const std::uint8_t* p = from.Row(y) + 3 * std::size_t(x0);
+                for (int x = x0; x < x1; ++x, p += 3)
+                    for (int c = 0; c < 3; ++c) least[c] = std::min(least[c], p[c]);
+            }
+            std::memcpy(to.Row(b.y()) + 3 * std::size_t(b.x()), least, 3);
+            const QPoint up(b.x() / Step, b.y() / Step);
+            if (kept == 0 || blocks[kept - 1] != up) blocks[kept++] = up;
+        }
+        blocks.resize(kept);
     }
 }
 

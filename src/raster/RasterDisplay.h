@@ -17,7 +17,9 @@
 #include "platform/Bitmap24.h"
 
 #include <QImage>
+#include <QPoint>
 #include <QRect>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -37,8 +39,18 @@ class RasterDisplay {
 public:
     // Builds every level from the raster.
     void Rebuild(const platform::Bitmap24& raster);
-    // Rebuilds the blocks of every level that cover a changed raster rectangle.
+    // The same in steps, while the raster is being filled from the top: Begin sizes the
+    // levels for a raster of width × height, then Built(raster, rows) builds whatever the
+    // first `rows` rows (final from now on) make possible; the levels are complete once
+    // every row was given.
+    void Begin(int width, int height);
+    void Built(const platform::Bitmap24& raster, int rows);
+    // Rebuilds the blocks of every level that cover a changed raster rectangle (cost: its
+    // area).
     void Update(const platform::Bitmap24& raster, QRect changed);
+    // The same for scattered changed pixels (an outline's marks, in the order walked):
+    // only the blocks holding them, level by level (cost: their number, not their box).
+    void UpdatePixels(const platform::Bitmap24& raster, const QPoint* pixels, std::size_t count);
     void Clear() { levels_.clear(); }
 
     // Draws the raster pixels that grid gives for each target pixel (Format_RGB32; the grid
@@ -70,10 +82,13 @@ private:
         const std::uint8_t* Row(int y) const { return base + std::size_t(y) * stride; }
     };
 
-    static void Reduce(const Plane& from, Level& to, int firstRow, int endRow);
+    // Level rows [firstRow, endRow), columns [firstColumn, endColumn) (all: endColumn −1).
+    static void Reduce(const Plane& from, Level& to, int firstRow, int endRow, int firstColumn = 0,
+                       int endColumn = -1);
     Plane PlaneOf(const platform::Bitmap24& raster, int level) const;
 
     std::vector<Level> levels_; // levels_[0] has factor 4
+    std::vector<int> built_;    // rows of each level built so far by Built
 };
 
 } // namespace raster

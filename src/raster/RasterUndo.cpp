@@ -1,82 +1,106 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "raster/RasterUndo.h"
 
-#include "platform/FileError.h"
-#include "platform/RasterFiles.h"
-
-#include <QDir>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace raster {
 
-namespace {
-
-constexpr const char* UndoFileName = "save.tmp";
-
-void CopyRows(const platform::Bitmap24& from, int fromX, int fromY, platform::Bitmap24& to, int toX,
-              int toY, int width, int height) {
-    for (int y = 0; y < height; ++y)
-        std::memcpy(to.ScanLine(toY + y) + 3 * std::size_t(toX),
-                    from.ScanLine(fromY + y) + 3 * std::size_t(fromX), 3 * std::size_t(width));
+RasterUndo::~RasterUndo() {
+    Unwatch();
 }
 
-} // namespace
-
-RasterUndo::RasterUndo() = default;
-RasterUndo::~RasterUndo() = default;
-
-std::string RasterUndo::FileName() const {
-    if (!folder_) return {};
-    return QDir(folder_->path()).filePath(UndoFileName).toStdString();
+void RasterUndo::Unwatch() {
+    if (raster_ != nullptr && raster_->Watcher() == this) raster_->Watch(nullptr);
+    raster_ = nullptr;
 }
 
-void RasterUndo::Save(const platform::Bitmap24& raster, QRect rect) {
+void RasterUndo::Drop() {
+    Unwatch();
+    tiles_.clear();
+    tiles_.shrink_to_fit();
+    copied_.clear();
+    copiedBytes_ = 0;
+    columns_ = rows_ = 0;
+    undoSaved_ = false;
+}
+
+QRect RasterUndo::TileRect(int column, int row) const {
+    const QRect tile(undoRect_.left() + column * TileSize, undoRect_.top() + row * TileSize,
+                     TileSize, TileSize);
+    return tile & undoRect_;
+}
+
+void RasterUndo::Save(platform::Bitmap24& raster, QRect rect) {
+    Drop();
     const int left = std::max(rect.left(), 0), top = std::max(rect.top(), 0);
     const int right = std::min(rect.left() + rect.width(), raster.Width());
     const int bottom = std::min(rect.top() + rect.height(), raster.Height());
-    const QRect clipped(left, top, std::max(right - left, 0), std::max(bottom - top, 0));
-    if (clipped.isEmpty()) { // nothing of the raster on screen: an empty copy
-        undoRect_ = clipped;
-        haveCopy_ = false;
-        undoSaved_ = true;
-        return;
-    }
-    if (!folder_) {
-        auto folder = std::make_unique<QTemporaryDir>(QDir::tempPath() + "/penwright-XXXXXX");
-        if (!folder->isValid())
-            throw platform::FileError(QDir::tempPath().toStdString(),
-                                      "cannot create a private folder for the undo copy");
-        folder_ = std::move(folder);
-    }
-    if (undoBitmap_.Width() != clipped.width() || undoBitmap_.Height() != clipped.height())
-        undoBitmap_ = platform::Bitmap24(clipped.width(), clipped.height());
-    CopyRows(raster, left, top, undoBitmap_, 0, 0, clipped.width(), clipped.height());
-    platform::SaveBmp(FileName(), undoBitmap_); // throws before anything below changes
-    undoRect_ = clipped;
-    haveCopy_ = true;
+    undoRect_ = QRect(left, top, std::max(right - left, 0), std::max(bottom - top, 0));
     undoSaved_ = true;
+    if (undoRect_.isEmpty()) return; // nothing of the raster on screen: an empty copy
+    columns_ = (undoRect_.width() + TileSize - 1) / TileSize;
+    rows_ = (undoRect_.height() + TileSize - 1) / TileSize;
+    tiles_.resize(std::size_t(columns_) * std::size_t(rows_));
+    raster_ = &raster;
+    raster.Watch(this);
 }
 
-QRect RasterUndo::Restore(platform::Bitmap24& raster) {
-    if (!haveCopy_) {
-        undoSaved_ = false;
-        return {};
+void RasterUndo::BeforeWrite(const QRect& rect) {
+    const QRect r = rect & undoRect_;
+    if (r.isEmpty() || raster_ == nullptr) return;
+    const int c0 = (r.left() - undoRect_.left()) / TileSize;
+    const int c1 = (r.right() - undoRect_.left()) / TileSize;
+    const int r0 = (r.top() - undoRect_.top()) / TileSize;
+    const int r1 = (r.bottom() - undoRect_.top()) / TileSize;
+    for (int row = r0; row <= r1; ++row)
+        for (int column = c0; column <= c1; ++column) {
+            const int index = row * columns_ + column;
+            Tile& tile = tiles_[std::size_t(index)];
+            if (tile.pixels) continue;
+            const QRect t = TileRect(column, row);
+            const std::size_t rowBytes = 3 * std::size_t(t.width());
+            // Without memory for the copy the undo cannot be complete: it is given up,
+            // and the change goes ahead.
+            tile.pixels.reset(new (std::nothrow) std::uint8_t[rowBytes * std::size_t(t.height())]);
+            if (!tile.pixels) {
+                Drop();
+                return;
+            }
+            for (int y = 0; y < t.height(); ++y)
+                std::memcpy(tile.pixels.get() + rowBytes * std::size_t(y),
+                            raster_->ScanLine(t.top() + y) + 3 * std::size_t(t.left()), rowBytes);
+            copied_.push_back(index);
+            copiedBytes_ += rowBytes * std::size_t(t.height());
+        }
+}
+
+void RasterUndo::Replaced() {
+    Drop();
+}
+
+std::vector<QRect> RasterUndo::Restore(platform::Bitmap24& raster) {
+    std::vector<QRect> written;
+    if (raster_ == &raster && !raster.IsEmpty()) {
+        raster.EndPainting();
+        std::vector<QRect> rows(static_cast<std::size_t>(rows_));
+        for (const int index : copied_) {
+            const QRect t = TileRect(index % columns_, index / columns_);
+            const std::size_t rowBytes = 3 * std::size_t(t.width());
+            const std::uint8_t* pixels = tiles_[std::size_t(index)].pixels.get();
+            for (int y = 0; y < t.height(); ++y)
+                std::memcpy(raster.ScanLine(t.top() + y) + 3 * std::size_t(t.left()),
+                            pixels + rowBytes * std::size_t(y), rowBytes);
+            rows[std::size_t(index / columns_)] |= t;
+        }
+        // One rectangle a row of tiles: whoever follows the changes (the scaled display)
+        // works row by row.
+        for (const QRect& r : rows)
+            if (!r.isEmpty()) written.push_back(r);
     }
-    const std::string name = FileName();
-    platform::Bitmap24 copy = platform::LoadBmp(name);
-    if (copy.Width() != undoRect_.width() || copy.Height() != undoRect_.height())
-        throw platform::FileError(name, "the undo copy does not match the saved area");
-    undoBitmap_ = std::move(copy);
-    raster.EndPainting();
-    // A raster loaded since the copy was taken may be smaller: write only what fits.
-    const int width = std::min(undoRect_.width(), raster.Width() - undoRect_.left());
-    const int height = std::min(undoRect_.height(), raster.Height() - undoRect_.top());
-    undoSaved_ = false;
-    if (width <= 0 || height <= 0) return {};
-    CopyRows(undoBitmap_, 0, 0, raster, undoRect_.left(), undoRect_.top(), width, height);
-    return QRect(undoRect_.left(), undoRect_.top(), width, height);
+    Drop();
+    return written;
 }
 
 } // namespace raster

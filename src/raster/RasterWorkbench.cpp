@@ -6,6 +6,7 @@
 #include "raster/EdgeFollower.h"
 #include "raster/Marks.h"
 #include "raster/Morphology.h"
+#include "raster/PlaneFollower.h"
 #include "raster/Vectorizer.h"
 
 namespace raster {
@@ -70,6 +71,7 @@ bool RasterWorkbench::DetectEdge(int x, int y) {
                                                     : DetectOutcome::Recorded;
     if (lastDetect_ != DetectOutcome::Recorded) return false;
     MarkOutline(raster, contour_, contourCount_, true, changed_);
+    recorded_.Put(objectCount_, contour_, contourCount_, unmarked_);
     ++objectCount_;
     return true;
 }
@@ -100,26 +102,36 @@ std::string RasterWorkbench::DetectOutcomeText() const {
     return {};
 }
 
-bool RasterWorkbench::TraceObject(int index, int plane, bool upLeft) {
+bool RasterWorkbench::FindTraceStart(int index, const std::function<bool(int, int)>& marked,
+                                     bool upLeft, QPoint& start) {
     if (!Ready() || index < 0 || index > objectCount_ || std::size_t(index) >= objectStarts_.size())
         return false;
-    raster_->EndPainting();
-    const MarkTest test(*raster_, plane);
-    QPoint start = objectStarts_[std::size_t(index)];
-    if (!test.Marked(start.x(), start.y())) return false;
+    start = objectStarts_[std::size_t(index)];
+    if (!marked(start.x(), start.y())) return false;
     const QPoint diagonal = upLeft ? QPoint(-1, -1) : QPoint(1, 1);
     do start += diagonal;
-    while (test.Marked(start.x(), start.y()));
+    while (marked(start.x(), start.y()));
     start -= diagonal;
     // A start whose two side neighbours towards the walk are marked touches the unmarked
     // side only across a corner: the follower would close at once round that corner, three
     // points enclosing nothing. Starting from the side neighbour in the start direction
     // follows the real edge.
     const QPoint side(0, diagonal.y()), across(diagonal.x(), 0);
-    if (test.Marked(start.x() + side.x(), start.y() + side.y()) &&
-        test.Marked(start.x() + across.x(), start.y() + across.y()))
+    if (marked(start.x() + side.x(), start.y() + side.y()) &&
+        marked(start.x() + across.x(), start.y() + across.y()))
         start += side;
     objectStarts_[std::size_t(index)] = start;
+    return true;
+}
+
+bool RasterWorkbench::TraceObject(int index, int plane, bool upLeft) {
+    if (!Ready()) return false;
+    raster_->EndPainting();
+    const MarkTest test(*raster_, plane);
+    QPoint start;
+    if (!FindTraceStart(
+            index, [&test](int x, int y) { return test.Marked(x, y); }, upLeft, start))
+        return false;
     contourCount_ = 0;
     contour_.Put(contourCount_++, start);
     return FollowBoundary(test, start, upLeft ? 2 : 6, [this](QPoint p) {
@@ -128,16 +140,19 @@ bool RasterWorkbench::TraceObject(int index, int plane, bool upLeft) {
 }
 
 void RasterWorkbench::UnmarkContour() {
+    ++unmarked_;
     if (Ready()) MarkOutline(*raster_, contour_, contourCount_, false, changed_);
 }
 
 void RasterWorkbench::UndoObject() {
     outlinesKnown_ = false;
     --objectCount_;
+    recorded_.Truncate(objectCount_);
     if (objectCount_ < 0) {
         objectCount_ = 0;
         if (Ready()) {
             ClearMarks(*raster_);
+            ++unmarked_;
             Widen(changed_, QRect(0, 0, raster_->Width(), raster_->Height()));
         }
         return;
@@ -190,9 +205,61 @@ void RasterWorkbench::AnimateOutlines(platform::Canvas& surface, const ViewTrans
 }
 
 bool RasterWorkbench::VectorizeObject(int index) {
-    if (!TraceObject(index, 0, true)) return false;
+    if (!(recorded_.Has(index) ? TraceOwnOutline(index) : TraceObject(index, 0, true)))
+        return false;
     ReduceOutline(contour_, contourCount_, VectorTolerance, vectorPoints_);
     return true;
+}
+
+bool RasterWorkbench::TraceOwnOutline(int index) {
+    if (!Ready()) return false;
+    platform::Bitmap24& raster = *raster_;
+    raster.EndPainting();
+    const int w = raster.Width(), h = raster.Height();
+    // The outline's pixels that still carry their mark, in a plane over its bounding box.
+    ownPoints_.clear();
+    int left = w, top = h, right = -1, bottom = -1;
+    recorded_.ForEachPoint(index, [&](QPoint p) {
+        if (p.x() < 0 || p.y() < 0 || p.x() >= w || p.y() >= h) return;
+        ownPoints_.push_back(p);
+        left = std::min(left, p.x()), top = std::min(top, p.y());
+        right = std::max(right, p.x()), bottom = std::max(bottom, p.y());
+    });
+    if (right < 0) return false;
+    own_.Reset(left, top, right - left + 1, bottom - top + 1, w, h);
+    const std::size_t n = ownPoints_.size();
+    if (recorded_.Marked(index) == unmarked_) { // no mark has been cleared since
+        for (const QPoint p : ownPoints_) own_.Set(p.x(), p.y());
+    } else {
+        // The outline was followed long ago: its pixels are asked for a few points ahead.
+        const MarkTest marks(raster, OutlinePlane);
+        constexpr std::size_t ahead = 16;
+        for (std::size_t j = 0; j < n; ++j) {
+            if (j + ahead < n)
+                __builtin_prefetch(raster.ScanLine(ownPoints_[j + ahead].y()) +
+                                   3 * std::size_t(ownPoints_[j + ahead].x()));
+            const QPoint p = ownPoints_[j];
+            if (marks.Marked(p.x(), p.y())) own_.Set(p.x(), p.y());
+        }
+    }
+    const auto owned = [this, left, top, right, bottom](int x, int y) {
+        return x >= left && y >= top && x <= right && y <= bottom && own_.Marked(x, y);
+    };
+    // Where a trace of the marks has moved the object's start onto another outline, its own
+    // outline starts where it was recorded.
+    QPoint& stored = objectStarts_[std::size_t(index)];
+    if (!owned(stored.x(), stored.y())) stored = recorded_.Start(index);
+    bool closed = false;
+    QPoint start;
+    if (FindTraceStart(index, owned, true, start)) {
+        contourCount_ = 0;
+        contour_.Put(contourCount_++, start);
+        closed = FollowPlane(own_, start, 2, [this](QPoint p) {
+                     contour_.Put(contourCount_++, p);
+                 }) == FollowResult::Closed;
+    }
+    if (ownPoints_.capacity() > PointList::Kept) std::vector<QPoint>().swap(ownPoints_);
+    return closed;
 }
 
 void RasterWorkbench::SaveRasterUndo(QRect sourceRect) {
@@ -201,12 +268,13 @@ void RasterWorkbench::SaveRasterUndo(QRect sourceRect) {
     undo_.Save(*raster_, sourceRect);
 }
 
-QRect RasterWorkbench::RestoreRasterUndo() {
-    outlinesKnown_ = false;
-    if (!Ready()) return {};
-    const QRect written = undo_.Restore(*raster_);
-    Widen(changed_, written);
-    return written;
+std::vector<QRect> RasterWorkbench::RestoreRasterUndo() {
+    RasterEdited(); // the marks may go back too
+    if (!Ready()) {
+        undo_.Drop();
+        return {};
+    }
+    return undo_.Restore(*raster_);
 }
 
 platform::Colour RasterWorkbench::PickColor(int column, int row) const {

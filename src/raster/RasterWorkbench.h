@@ -19,12 +19,16 @@
 #include "platform/Bitmap24.h"
 #include "platform/Canvas.h"
 #include "platform/Colour.h"
+#include "raster/BandPeeler.h"
+#include "raster/BitPlane.h"
 #include "raster/MapView.h"
 #include "raster/PointList.h"
 #include "raster/RasterUndo.h"
+#include "raster/RecordedOutlines.h"
 
 #include <QPoint>
 #include <QRect>
+#include <algorithm>
 #include <climits>
 #include <cstddef>
 #include <cstdint>
@@ -44,16 +48,21 @@ public:
 
     void SetRaster(platform::Bitmap24* raster) {
         raster_ = raster;
-        outlinesKnown_ = false;
+        RasterEdited();
     }
     platform::Bitmap24* Raster() const { return raster_; }
     // Forgets the recorded objects (ObjectCount = 0); their marks stay in the raster.
     void Forget() {
         objectCount_ = 0;
         outlinesKnown_ = false;
+        recorded_.Clear();
+        own_ = BitPlane();
     }
     // The raster's pixels changed behind the workbench's back (raster tools, a new raster).
-    void RasterEdited() { outlinesKnown_ = false; }
+    void RasterEdited() {
+        outlinesKnown_ = false;
+        ++unmarked_;
+    }
 
     // Settings, written by the owner's controls.
     platform::Colour TargetColor = 0; // mark bits included: the clicked pixel as it is
@@ -100,6 +109,10 @@ public:
     std::size_t SavedCount() const { return savedCount_; }
     void PutContourPoint(std::size_t i, QPoint p) { contour_.Put(i, p); }
     QPoint GetContourPoint(std::size_t i) const { return contour_.Get(i); }
+    // The points of the contour as stored (fewer than ContourCount() only when some were
+    // never written).
+    const QPoint* ContourData() const { return contour_.Data(); }
+    std::size_t ContourStored() const { return std::min(contourCount_, contour_.Stored()); }
     void PutSavedPoint(std::size_t i, QPoint p) { saved_.Put(i, p); }
     QPoint GetSavedPoint(std::size_t i) const { return saved_.Get(i); }
 
@@ -115,22 +128,27 @@ public:
     void ShiftOutline(int index, bool outward);
     void ShiftOutlines(bool outward); // contract (false) or enlarge (true) every object
     void ThinObjects();
+    // What the last ThinObjects did (passes, removals, follower steps, tests).
+    const BandPeeler::Work& ThinningWork() const { return thinningWork_; }
     bool PeelPixel(int x, int y);
 
     // --- Vectorization ---
     // Fills VectorPoints from object index; false (vertices unchanged) when its outline
-    // cannot be followed.
+    // cannot be followed. The outline is followed as TraceObject follows it on the outline
+    // marks, but over the pixels of the object's own outline only (as it was recorded or
+    // last reshaped), so that where outlines touch, one is not followed into the other.
     bool VectorizeObject(int index);
     const std::vector<QPoint>& VectorPoints() const { return vectorPoints_; }
     std::size_t VectorCount() const { return vectorPoints_.size(); }
 
     // --- Raster undo copy and colour pick-up ---
-    // sourceRect: the raster rectangle on screen (the view's SourceRect).
+    // sourceRect: the raster rectangle on screen (the view's SourceRect). The copy is taken
+    // as pixels change (RasterUndo.h).
     void SaveRasterUndo(QRect sourceRect);
-    QRect RestoreRasterUndo(); // the raster rectangle written
+    std::vector<QRect> RestoreRasterUndo(); // the raster rectangles written
     bool UndoSaved() const { return undo_.UndoSaved(); }
     QRect UndoRect() const { return undo_.UndoRect(); }
-    std::string UndoFileName() const { return undo_.FileName(); }
+    std::size_t UndoBytes() const { return undo_.CopiedBytes(); }
     platform::Colour PickColor(int column, int row) const;
 
     // --- Painting by hand ---
@@ -145,18 +163,33 @@ public:
     QRect TakeChangedRect();
 
 private:
+    // The start of a trace of object index: the end of the diagonal walk from its stored
+    // start through marked(x, y) pixels; the stored start moves there. False when the stored
+    // start lost its mark.
+    bool FindTraceStart(int index, const std::function<bool(int, int)>& marked, bool upLeft,
+                        QPoint& start);
+    // TraceObject(index, outline plane, up-left) over the object's own outline pixels that
+    // still carry their mark.
+    bool TraceOwnOutline(int index);
     bool Ready() const { return raster_ != nullptr && !raster_->IsEmpty(); }
 
     platform::Bitmap24* raster_;
     std::vector<QPoint> objectStarts_; // ObjectStarts; slots past ObjectCount keep values
     int objectCount_ = 0;
     std::vector<std::vector<QPoint>> outlines_; // the recorded outlines as last traced
+    RecordedOutlines recorded_;                 // each object's own outline, for vectorization
+    BitPlane own_;                              // the pixels of the outline being vectorized
+    std::vector<QPoint> ownPoints_;
+    // Counts the operations that may have cleared outline marks; an outline recorded since
+    // the last of them still carries every mark.
+    std::uint64_t unmarked_ = 0;
     bool outlinesKnown_ = false;
     PointList contour_, saved_;
     std::size_t contourCount_ = 0, savedCount_ = 0;
     std::vector<QPoint> vectorPoints_;
     int antsPhase_ = 0;
     RasterUndo undo_;
+    BandPeeler::Work thinningWork_;
     QRect changed_;
     DetectOutcome lastDetect_ = DetectOutcome::Recorded;
 };

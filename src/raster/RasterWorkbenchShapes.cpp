@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Thin, contract and enlarge: the morphology commands of the workbench, built on the band
 // marks of Morphology.h and the mark follower.
+#include "raster/BandPeeler.h"
+#include "raster/MarkPlanes.h"
 #include "raster/Morphology.h"
+#include "raster/PlaneFollower.h"
 #include "raster/RasterWorkbench.h"
 
 namespace raster {
@@ -19,6 +22,7 @@ void RasterWorkbench::ShiftOutline(int index, bool outward) {
     // the new outline, even when the edge does not close.
     TraceObject(index, BandPlane, outward);
     MarkOutline(raster, contour_, contourCount_, true, changed_);
+    recorded_.Put(index, contour_, contourCount_, unmarked_);
     MarkBand(raster, saved_, savedCount_, false, changed_);
 }
 
@@ -26,27 +30,47 @@ void RasterWorkbench::ShiftOutlines(bool outward) {
     for (int i = 0; i < objectCount_; ++i) ShiftOutline(i, outward);
 }
 
+// Thinning walks the mark planes many times over, so it works on bit-plane copies of them
+// (MarkPlanes) and writes the result back at the end; every step is the one it would take
+// on the raster.
 void RasterWorkbench::ThinObjects() {
     outlinesKnown_ = false;
+    thinningWork_ = {};
+    if (!Ready() || objectCount_ == 0) return;
+    raster_->EndPainting();
+    MarkPlanes planes(*raster_);
+    BitPlane &outline = planes.Plane(OutlinePlane), &band = planes.Plane(BandPlane);
+    BandPeeler peeler(band);
     for (int i = 0; i < objectCount_; ++i) {
-        if (!TraceObject(i, OutlinePlane, true)) continue;
-        platform::Bitmap24& raster = *raster_;
-        MarkBand(raster, contour_, contourCount_, true, changed_);
-        UnmarkContour();
+        // TraceObject on the outline plane.
+        QPoint start;
+        if (!FindTraceStart(
+                i, [&outline](int x, int y) { return outline.Marked(x, y); }, true, start))
+            continue;
+        contourCount_ = 0;
+        contour_.Put(contourCount_++, start);
+        if (FollowPlane(outline, start, 2, [this](QPoint p) {
+                contour_.Put(contourCount_++, p);
+            }) != FollowResult::Closed)
+            continue;
+        MarkBand(band, contour_, contourCount_, true, changed_);
+        MarkOutline(outline, contour_, contourCount_, false, changed_);
+        ++unmarked_;
         // Peel the band from its outer boundary, in boundary order, until a pass removes
-        // nothing; point 0 (the start) is never peeled. Every productive pass removes a
-        // band pixel, so this ends.
-        for (;;) {
-            TraceObject(i, BandPlane, true);
-            std::size_t removed = 0;
-            for (std::size_t j = 1; j < contourCount_; ++j) {
-                const QPoint p = contour_.Get(j);
-                if (raster::PeelPixel(raster, p.x(), p.y())) ++removed;
-            }
-            if (removed == 0) break;
-        }
-        MarkOutline(raster, contour_, contourCount_, true, changed_);
+        // nothing; each pass starts where the object's start walk ends on the band, and
+        // that point is never peeled. Every productive pass removes a band pixel, so this
+        // ends.
+        peeler.Peel(
+            [this, i, &band](QPoint& from) {
+                return FindTraceStart(
+                    i, [&band](int x, int y) { return band.Marked(x, y); }, true, from);
+            },
+            contour_, contourCount_);
+        MarkOutline(outline, contour_, contourCount_, true, changed_);
+        recorded_.Put(i, contour_, contourCount_, unmarked_);
     }
+    planes.Store(*raster_);
+    thinningWork_ = peeler.Done();
 }
 
 bool RasterWorkbench::PeelPixel(int x, int y) {

@@ -147,7 +147,8 @@ TEST(RasterPaintTools, NothingIsPaintedWhileTheCanvasHasTheMouse) {
 
 // Every pixel a raster tool changes lies inside an area it announced before painting, for
 // thin and wide, plain and dashed pens.
-TEST(RasterPaintTools, EveryChangeLiesInsideTheAnnouncedAreas) {
+// The undo copy taken when the raster tool was chosen puts every change back.
+TEST(RasterPaintTools, EveryChangeLiesInsideTheAnnouncedAreasAndIsUndone) {
     struct Gesture {
         const char* name;
         WorkMode work;
@@ -195,6 +196,7 @@ TEST(RasterPaintTools, EveryChangeLiesInsideTheAnnouncedAreas) {
                 t.attributes.LineWidth = width;
                 t.attributes.LineStyle = style;
                 t.attributes.BoxSize = 14;
+                t.panel.SaveRasterUndo();
                 g.run(t);
                 ASSERT_FALSE(t.view.areas.empty()) << g.name;
                 int changed = 0;
@@ -209,5 +211,10 @@ TEST(RasterPaintTools, EveryChangeLiesInsideTheAnnouncedAreas) {
                                             << int(style) << " at " << x << "," << y;
                     }
                 EXPECT_GT(changed, 0) << g.name;
+                t.panel.RestoreRasterUndo();
+                for (int y = 0; y < 150; ++y)
+                    for (int x = 0; x < 150; ++x)
+                        ASSERT_EQ(t.Pixel(x, y), 0x808080u)
+                            << g.name << " not undone at " << x << "," << y;
             }
 }

@@ -573,6 +573,97 @@ TEST(QtCanvasTest, PainterFollowsEndAndRetarget) {
 
 // The short path for solid lines inside the surface must walk exactly the pixels of the
 // general path (forced here by a two-pixel all-ink pattern).
+namespace {
+
+// Every pixel that is no longer white lies in one of the rectangles.
+bool Covered(const QImage& image, const std::vector<QRect>& rects, QPoint& missed) {
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) != 0xFFFFFFFFu &&
+                std::none_of(rects.begin(), rects.end(),
+                             [&](const QRect& r) { return r.contains(x, y); })) {
+                missed = QPoint(x, y);
+                return false;
+            }
+    return true;
+}
+
+} // namespace
+
+// What a figure draws lies within what it reports first (a copy-on-write undo saves those
+// pixels), for every figure, pen width, brush, mode and text turn; and a long thin figure
+// reports a strip, not its whole bounding box.
+TEST(QtCanvasTest, FiguresReportWhereTheyDraw) {
+    EnsureApplication();
+    struct Figure {
+        const char* what;
+        std::function<void(QtCanvas&)> draw;
+    };
+    const QPoint zigzag[] = {{60, 70}, {590, 20}, {120, 550}, {560, 460}};
+    const std::vector<Figure> figures = {
+        {"line", [](QtCanvas& c) { c.MoveTo(30, 40), c.LineTo(570, 520); }},
+        {"short line", [](QtCanvas& c) { c.MoveTo(30, 40), c.LineTo(50, 45); }},
+        {"rectangle", [](QtCanvas& c) { c.Rectangle(50, 60, 540, 550); }},
+        {"fill", [](QtCanvas& c) { c.FillRect(QRect(70, 30, 40, 90)); }},
+        {"ellipse", [](QtCanvas& c) { c.Ellipse(40, 50, 550, 420); }},
+        {"small ellipse", [](QtCanvas& c) { c.Ellipse(40, 50, 150, 120); }},
+        {"arc", [](QtCanvas& c) { c.Arc(40, 50, 550, 420, 550, 50, 40, 420); }},
+        {"polygon", [&](QtCanvas& c) { c.Polygon(zigzag, 4); }},
+        {"polyline", [&](QtCanvas& c) { c.Polyline(zigzag, 4); }},
+        {"pixel", [](QtCanvas& c) { c.SetPixel(99, 101, Black); }},
+        {"image",
+         [](QtCanvas& c) {
+             QImage src(8, 8, QImage::Format_RGB32);
+             src.fill(Qt::black);
+             c.StretchDraw(QRect(60, 60, 50, 30), src, QRect(0, 0, 8, 8));
+         }},
+    };
+    for (const QImage::Format format : {QImage::Format_RGB32, QImage::Format_BGR888})
+        for (int width : {1, 2, 7})
+            for (const BrushStyle brush : {BrushStyle::Solid, BrushStyle::Clear, BrushStyle::Cross})
+                for (const Figure& f : figures) {
+                    QImage image = Surface(600, 600, format);
+                    QtCanvas canvas(&image);
+                    std::vector<QRect> reported;
+                    canvas.SetBeforeWrite([&](const QRect& r) { reported.push_back(r); });
+                    canvas.SetPen({Black, width, PenStyle::Solid, PenMode::Copy});
+                    canvas.SetBrush({0x808080, brush});
+                    f.draw(canvas);
+                    canvas.End();
+                    QPoint missed;
+                    EXPECT_TRUE(Covered(image, reported, missed))
+                        << f.what << " width " << width << " brush " << int(brush) << ": pixel ("
+                        << missed.x() << ", " << missed.y() << ") not reported";
+                }
+    for (int turn : {0, 300, 900, 1800, 2700, 3300})
+        for (unsigned align :
+             {AlignLeft | AlignTop, AlignCenter | AlignBaseline, AlignRight | AlignBottom}) {
+            QImage image = Surface(300, 300);
+            QtCanvas canvas(&image);
+            std::vector<QRect> reported;
+            canvas.SetBeforeWrite([&](const QRect& r) { reported.push_back(r); });
+            LogFont lf;
+            lf.Height = 24;
+            lf.Escapement = turn;
+            lf.SetFace("Times New Roman");
+            canvas.SetLogFont(lf);
+            canvas.SetTextAlign(align);
+            canvas.TextOut(150, 150, "Mill Farm 1897");
+            canvas.End();
+            QPoint missed;
+            EXPECT_TRUE(Covered(image, reported, missed)) << "turn " << turn << " align " << align;
+        }
+    // A diagonal across a large raster reports a strip along itself.
+    QImage image = Surface(4000, 3000, QImage::Format_BGR888);
+    QtCanvas canvas(&image);
+    qint64 area = 0;
+    canvas.SetBeforeWrite([&](const QRect& r) { area += qint64(r.width()) * r.height(); });
+    canvas.SetPen({Black, 3, PenStyle::Solid, PenMode::Copy});
+    canvas.MoveTo(0, 0);
+    canvas.LineTo(3999, 2999);
+    EXPECT_LT(area, qint64(4000) * 3000 / 20);
+}
+
 TEST(PixelRasterLines, ShortPathMatchesTheGeneralPath) {
     QImage fast(64, 64, QImage::Format_RGB32), general(64, 64, QImage::Format_RGB32);
     fast.fill(Qt::white);

@@ -4,6 +4,8 @@
 // sheets of blobs and noise, from every start and search direction.
 
 #include "raster/EdgeFollower.h"
+#include "raster/MarkPlanes.h"
+#include "raster/PlaneFollower.h"
 
 #include <QPoint>
 #include <gtest/gtest.h>
@@ -151,6 +153,39 @@ TEST(EdgeFollower, TwoWayFollowingGivesTheTextbookWalk) {
             ExpectFollowersAgree(
                 marks, [&](int x, int y) { return marks.Marked(x, y); }, width, height,
                 plane == 0 ? "outline marks" : "band marks");
+        }
+    }
+}
+
+// The mark planes as bit planes are walked as on the raster: the same results and points from
+// every start and search direction, and the same single steps.
+TEST(EdgeFollower, BitPlanesAreFollowedAsTheRaster) {
+    for (std::uint32_t seed = 1; seed <= 8; ++seed) {
+        const int width = 24 + int(seed % 5), height = 20 + int(seed % 3);
+        const platform::Bitmap24 sheet = RandomSheet(width, height, seed);
+        const raster::MarkPlanes planes(sheet);
+        for (int plane : {0, 1}) {
+            const raster::MarkTest marks(const_cast<platform::Bitmap24&>(sheet), plane);
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x) {
+                    ASSERT_EQ(planes.Plane(plane).Marked(x, y), marks.Marked(x, y));
+                    if (!marks.Marked(x, y)) continue;
+                    for (int d = 1; d <= 8; ++d) {
+                        std::vector<QPoint> expected, actual;
+                        const FollowResult want = raster::FollowBoundary(
+                            marks, QPoint(x, y), d, [&](QPoint p) { expected.push_back(p); });
+                        ASSERT_EQ(raster::FollowPlane(planes.Plane(plane), QPoint(x, y), d,
+                                                      [&](QPoint p) { actual.push_back(p); }),
+                                  want);
+                        ASSERT_EQ(actual, expected) << "from (" << x << ", " << y << ") d " << d;
+                        QPoint p(x, y), q(x, y);
+                        int dp = d, dq = d;
+                        ASSERT_EQ(raster::StepPlane(planes.Plane(plane), p, dp),
+                                  raster::StepBoundary(marks, q, dq));
+                        ASSERT_EQ(p, q);
+                        ASSERT_EQ(dp, dq);
+                    }
+                }
         }
     }
 }

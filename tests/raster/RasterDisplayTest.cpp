@@ -1,9 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "raster/RasterDisplay.h"
+#include "platform/FileError.h"
+#include "platform/RasterFiles.h"
 #include "raster/Marks.h"
+#include "raster/RasterOpening.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <unistd.h>
+#include <vector>
 
 using platform::Bitmap24;
 
@@ -86,4 +93,138 @@ TEST(RasterDisplay, UpdateRefreshesTheReducedLevels) {
     display.Render(b, QRect(0, 0, 1024, 1024), out, 0);
     EXPECT_EQ(DarkPixels(out), 1);
     EXPECT_LT(qGray(out.pixel(700 / 16, 300 / 16)), 64);
+}
+
+// Opening a JPEG file with the marks cleared and the levels built behind the decoder gives
+// what decoding, clearing and building one after the other gives: every byte, and every view.
+TEST(OpenJpeg, EqualsDecodingThenClearingThenBuilding) {
+    Bitmap24 sheet(700, 1100);
+    for (int y = 0; y < sheet.Height(); ++y)
+        for (int x = 0; x < sheet.Width(); ++x)
+            sheet.SetPixel(
+                x, y,
+                (x / 9 + y / 7) % 5 == 0
+                    ? platform::MakeColour(20, 21, 23)
+                    : platform::MakeColour(std::uint8_t(240 + x % 9), 247, std::uint8_t(y % 255)));
+    char pattern[] = "/tmp/penwright-open-XXXXXX";
+    const std::string dir = ::mkdtemp(pattern);
+    const std::string file = dir + "/sheet.jpg";
+    platform::SaveJpeg(file, sheet, 90);
+    Bitmap24 reference = platform::LoadJpeg(file);
+    raster::ClearMarks(reference);
+    raster::RasterDisplay referenceDisplay;
+    referenceDisplay.Rebuild(reference);
+    raster::OpenedRaster opened = raster::OpenJpeg(file);
+    ASSERT_EQ(opened.raster.Width(), 700);
+    ASSERT_EQ(opened.raster.Height(), 1100);
+    for (int y = 0; y < 1100; ++y)
+        ASSERT_EQ(std::memcmp(opened.raster.ScanLine(y), reference.ScanLine(y), 3 * 700), 0);
+    ASSERT_EQ(opened.display.LevelCount(), referenceDisplay.LevelCount());
+    for (const QRect view :
+         {QRect(0, 0, 700, 1100), QRect(-300, 0, 1300, 1100), QRect(100, 200, 150, 100)}) {
+        QImage a(160, 130, QImage::Format_RGB32), b(160, 130, QImage::Format_RGB32);
+        opened.display.Render(opened.raster, view, a, 0);
+        referenceDisplay.Render(reference, view, b, 0);
+        EXPECT_EQ(a, b);
+    }
+    // A file that ends early is an error; the worker stops with it.
+    {
+        std::FILE* f = std::fopen(file.c_str(), "r+b");
+        ASSERT_NE(f, nullptr);
+        std::fseek(f, 0, SEEK_END);
+        const long size = std::ftell(f);
+        std::fclose(f);
+        ASSERT_EQ(::truncate(file.c_str(), size / 2), 0);
+    }
+    EXPECT_THROW(raster::OpenJpeg(file), platform::FileError);
+    std::remove(file.c_str());
+    ::rmdir(dir.c_str());
+}
+
+// The levels built band by band, in steps of any size, are the levels built at once.
+TEST(RasterDisplay, BuiltInStepsEqualsRebuilt) {
+    Bitmap24 b = White(1300, 900);
+    for (int y = 0; y < 900; ++y)
+        for (int x = 0; x < 1300; ++x)
+            if ((x * 31 + y * 17) % 97 < 3)
+                b.SetPixel(x, y, platform::MakeColour(0, x % 200, y % 200));
+    raster::RasterDisplay once, steps;
+    once.Rebuild(b);
+    steps.Begin(1300, 900);
+    for (int rows : {1, 3, 64, 65, 200, 333, 512, 899, 900}) steps.Built(b, rows);
+    for (const QRect view :
+         {QRect(0, 0, 1300, 900), QRect(0, 0, 13000, 9000), QRect(40, 30, 900, 600)}) {
+        QImage x(100, 70, QImage::Format_RGB32), y(100, 70, QImage::Format_RGB32);
+        once.Render(b, view, x, 0);
+        steps.Render(b, view, y, 0);
+        EXPECT_EQ(x, y);
+    }
+}
+
+// Updating the blocks over each changed rectangle leaves the levels as a rebuild makes them.
+TEST(RasterDisplay, UpdatesOfChangedRectanglesEqualARebuild) {
+    Bitmap24 b = White(1500, 1100);
+    raster::RasterDisplay updated;
+    updated.Rebuild(b);
+    std::uint32_t seed = 5;
+    const auto next = [&](int n) {
+        seed = seed * 1664525u + 1013904223u;
+        return int((seed >> 8) % unsigned(n));
+    };
+    for (int k = 0; k < 60; ++k) {
+        const QRect r(next(1500), next(1100), 1 + next(300), 1 + next(200));
+        const platform::Colour c =
+            platform::MakeColour(std::uint8_t(next(256)), 0, std::uint8_t(next(256)));
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                if ((x + y) % 3 == 0) b.SetPixel(x, y, c);
+        updated.Update(b, r);
+    }
+    raster::RasterDisplay rebuilt;
+    rebuilt.Rebuild(b);
+    for (const QRect view : {QRect(0, 0, 1500, 1100), QRect(0, 0, 15000, 11000),
+                             QRect(200, 100, 800, 600), QRect(700, 500, 90, 60)}) {
+        QImage x(150, 110, QImage::Format_RGB32), y(150, 110, QImage::Format_RGB32);
+        updated.Render(b, view, x, 0);
+        rebuilt.Render(b, view, y, 0);
+        EXPECT_EQ(x, y);
+    }
+}
+
+// Updating the blocks under changed pixels given as walked (with repeats, returns and
+// points off the raster) leaves the levels as a rebuild makes them, the edges included.
+TEST(RasterDisplay, UpdatesOfChangedPixelsEqualARebuild) {
+    Bitmap24 b = White(1501, 1099);
+    raster::RasterDisplay updated;
+    updated.Rebuild(b);
+    std::uint32_t seed = 11;
+    const auto next = [&](int n) {
+        seed = seed * 1664525u + 1013904223u;
+        return int((seed >> 8) % unsigned(n));
+    };
+    for (int k = 0; k < 40; ++k) {
+        std::vector<QPoint> walk{QPoint(next(1501), next(1099))};
+        if (k == 0) walk = {QPoint(1500, 1098), QPoint(-1, 5), QPoint(1501, 7), QPoint(0, 0)};
+        const int steps = k == 0 ? 0 : next(3000);
+        for (int i = 0; i < steps; ++i) {
+            const QPoint last = walk.back();
+            walk.push_back(QPoint(std::clamp(last.x() + next(3) - 1, 0, 1500),
+                                  std::clamp(last.y() + next(3) - 1, 0, 1098)));
+        }
+        const platform::Colour c =
+            platform::MakeColour(std::uint8_t(next(256)), std::uint8_t(next(256)), 0);
+        for (const QPoint p : walk)
+            if (p.x() >= 0 && p.y() >= 0 && p.x() < 1501 && p.y() < 1099)
+                b.SetPixel(p.x(), p.y(), c);
+        updated.UpdatePixels(b, walk.data(), walk.size());
+    }
+    raster::RasterDisplay rebuilt;
+    rebuilt.Rebuild(b);
+    for (const QRect view : {QRect(0, 0, 1501, 1099), QRect(0, 0, 15010, 10990),
+                             QRect(200, 100, 800, 600), QRect(1400, 1000, 101, 99)}) {
+        QImage x(150, 110, QImage::Format_RGB32), y(150, 110, QImage::Format_RGB32);
+        updated.Render(b, view, x, 0);
+        rebuilt.Render(b, view, y, 0);
+        EXPECT_EQ(x, y);
+    }
 }

@@ -1,8 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "raster/Vectorizer.h"
+#include "RandomMaps.h"
 #include "WorkbenchFixture.h"
+#include "raster/BoundaryTests.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
+#include <memory>
+#include <random>
+#include <set>
 
 using workbench_testing::Sheet;
 
@@ -142,4 +148,198 @@ TEST(DropPasses, DisjointWindowsAndUnfilledLastWindow) {
     std::vector<QPoint> three = {{0, 0}, {5, 1}, {10, 0}, {10, 5}};
     EXPECT_TRUE(raster::DropPointPass(three, 2));
     EXPECT_EQ(three, (std::vector<QPoint>{{0, 0}, {10, 0}, {10, 5}}));
+}
+
+namespace {
+
+// The reduction as first written: the chord test in floating point alone, and every pass
+// over all the windows.
+bool FormulaWithinTolerance(QPoint p, QPoint a, QPoint e, int tol) {
+    const double px = p.x(), py = p.y(), ax = a.x(), ay = a.y(), ex = e.x(), ey = e.y();
+    const double t = tol;
+    const auto between = [](double v, double u, double w) {
+        return (v >= u && v <= w) || (v >= w && v <= u);
+    };
+    if (ax == ex) return std::fabs(px - ax) < t && between(py, ay, ey);
+    if (ay == ey) return std::fabs(py - ay) < t && between(px, ax, ex);
+    const double m = (ey - ay) / (ex - ax);
+    const double b1 = ay - m * ax;
+    const double m2 = -1 / m;
+    const double b2 = py - m2 * px;
+    const double xi = (b2 - b1) / (m - m2);
+    const double yi = m * xi + b1;
+    const double d = (xi - px) * (xi - px) + (yi - py) * (yi - py);
+    return d < t;
+}
+
+std::vector<QPoint> FormulaReduce(const std::vector<QPoint>& chain, int tol) {
+    const std::size_t count = chain.size();
+    std::vector<QPoint> kept, tail;
+    for (std::size_t j = 0; j < count; ++j) {
+        if (j > 0 && j + 1 < count &&
+            raster::StepDirection(chain[j - 1], chain[j]) ==
+                raster::StepDirection(chain[j], chain[j + 1]))
+            continue;
+        (j + 3 < count ? kept : tail).push_back(chain[j]);
+    }
+    for (bool dropped = true; dropped;) {
+        dropped = false;
+        std::vector<QPoint> next;
+        std::size_t i = 0;
+        for (; i + 4 <= kept.size(); i += 4) {
+            const QPoint a = kept[i], b = kept[i + 1], c = kept[i + 2], d = kept[i + 3];
+            next.push_back(a);
+            if (FormulaWithinTolerance(b, a, d, tol) && FormulaWithinTolerance(c, a, d, tol)) {
+                dropped = true;
+            } else {
+                next.push_back(b);
+                next.push_back(c);
+            }
+            next.push_back(d);
+        }
+        next.insert(next.end(), kept.begin() + std::ptrdiff_t(i), kept.end());
+        kept.swap(next);
+    }
+    for (bool dropped = true; dropped;) {
+        dropped = false;
+        std::vector<QPoint> next;
+        std::size_t i = 0;
+        for (; i + 3 <= kept.size(); i += 3) {
+            const QPoint a = kept[i], b = kept[i + 1], c = kept[i + 2];
+            next.push_back(a);
+            if (FormulaWithinTolerance(b, a, c, tol))
+                dropped = true;
+            else
+                next.push_back(b);
+            next.push_back(c);
+        }
+        next.insert(next.end(), kept.begin() + std::ptrdiff_t(i), kept.end());
+        kept.swap(next);
+    }
+    kept.insert(kept.end(), tail.begin(), tail.end());
+    return kept;
+}
+
+} // namespace
+
+// Every point of a grid around chords of all slopes, at every tolerance of the spin edit
+// and some beyond, far from the origin and near it: exact ties and near misses included.
+TEST(WithinTolerance, DecidesAsTheFloatingPointFormula) {
+    std::mt19937 random(7);
+    for (int chord = 0; chord < 400; ++chord) {
+        const int base = chord % 2 ? 99000 : 3;
+        const QPoint a(base + int(random() % 40), base + int(random() % 40));
+        const QPoint e = a + QPoint(int(random() % 41) - 20, int(random() % 41) - 20);
+        for (int tol : {-1, 0, 1, 2, 3, 4, 5, 17})
+            for (int dy = -6; dy <= 6; ++dy)
+                for (int dx = -6; dx <= 6; ++dx) {
+                    const QPoint p = a + (e - a) * int(random() % 3) / 2 + QPoint(dx, dy);
+                    ASSERT_EQ(raster::WithinTolerance(p, a, e, tol),
+                              FormulaWithinTolerance(p, a, e, tol))
+                        << "p " << p.x() << "," << p.y() << " a " << a.x() << "," << a.y() << " e "
+                        << e.x() << "," << e.y() << " tol " << tol;
+                }
+    }
+    // Long chords across a large raster, and coordinates past where the integers decide.
+    for (int k = 0; k < 20000; ++k) {
+        const QPoint a(int(random() % 100000), int(random() % 100000));
+        const QPoint e(int(random() % 100000), int(random() % 100000));
+        const QPoint p = a + (e - a) * int(random() % 1000) / 1000 +
+                         QPoint(int(random() % 7) - 3, int(random() % 7) - 3);
+        for (int tol : {1, 3, 5})
+            ASSERT_EQ(raster::WithinTolerance(p, a, e, tol), FormulaWithinTolerance(p, a, e, tol));
+        const QPoint far = p * 3000;
+        ASSERT_EQ(raster::WithinTolerance(far, a * 3000, e * 3000, 3),
+                  FormulaWithinTolerance(far, a * 3000, e * 3000, 3));
+    }
+}
+
+// Outlines as the follower gives them (closed pixel chains) and rough random chains.
+TEST(ReduceOutline, EqualsTheReductionAsFirstWritten) {
+    std::mt19937 random(11);
+    for (int k = 0; k < 3000; ++k) {
+        std::vector<QPoint> chain;
+        QPoint p(int(random() % 90000) + 5000, int(random() % 90000) + 5000);
+        const int n = int(random() % (k % 10 == 0 ? 5000 : 200));
+        int heading = int(random() % 8);
+        for (int i = 0; i < n; ++i) {
+            if (k % 3 == 0) { // jumps of any length
+                p += QPoint(int(random() % 21) - 10, int(random() % 21) - 10);
+            } else { // pixel steps that mostly keep their heading
+                if (random() % 4 == 0) heading = (heading + int(random() % 3) + 7) % 8;
+                p += QPoint(raster::DirX[heading + 1], raster::DirY[heading + 1]);
+            }
+            chain.push_back(p);
+        }
+        for (int tol : {1, 3, 5})
+            ASSERT_EQ(Reduce(chain, tol), FormulaReduce(chain, tol))
+                << "chain " << k << " tolerance " << tol;
+    }
+    for (std::uint32_t seed = 1; seed <= 4; ++seed) {
+        platform::Bitmap24 map = workbench_testing::RandomMap(160, 130, seed);
+        raster::RasterWorkbench bench(&map);
+        workbench_testing::RecordEveryRegion(bench, map, false);
+        for (int i = 0; i < bench.ObjectCount(); ++i) {
+            ASSERT_TRUE(bench.TraceObject(i, 0, true));
+            std::vector<QPoint> chain;
+            for (std::size_t j = 0; j < bench.ContourCount(); ++j)
+                chain.push_back(bench.GetContourPoint(j));
+            for (int tol : {1, 3, 5}) ASSERT_EQ(Reduce(chain, tol), FormulaReduce(chain, tol));
+        }
+    }
+}
+
+// In pure colour a recorded outline's marks make its pixels odd, so a second click inside
+// records the next ring in, touching the first all round. Following the marks from the
+// inner one's start walks onto the outer one; its polyline must be its own, as when the
+// inner square stands alone.
+TEST(VectorizeObject, FollowsOnlyItsOwnOutlineWhereOutlinesTouch) {
+    Sheet onion(70, 70);
+    onion.Box(20, 20, 20, 20);
+    ASSERT_TRUE(onion.Click(25, 26));
+    ASSERT_TRUE(onion.Click(25, 26));
+    ASSERT_EQ(onion.bench.ContourCount(), 68u);
+    ASSERT_TRUE(onion.bench.VectorizeObject(0));
+    const std::vector<QPoint> outer = Vertices(onion.bench);
+    ASSERT_TRUE(onion.bench.VectorizeObject(1));
+    const std::vector<QPoint> inner = Vertices(onion.bench);
+    Sheet alone(70, 70);
+    alone.Box(21, 21, 18, 18);
+    ASSERT_TRUE(alone.Click(25, 26));
+    ASSERT_TRUE(alone.bench.VectorizeObject(0));
+    EXPECT_EQ(inner, Vertices(alone.bench));
+    EXPECT_NE(inner, outer);
+    // Following the marks as they lie gives the outer outline for both.
+    ASSERT_TRUE(onion.bench.TraceObject(1, 0, true));
+    EXPECT_EQ(onion.bench.ContourCount(), 76u);
+}
+
+// On crowded maps every outline followed for "V" lies on its object's recorded outline.
+TEST(VectorizeObject, NeverLeavesTheRecordedOutline) {
+    for (std::uint32_t seed = 1; seed <= 3; ++seed) {
+        platform::Bitmap24 map = workbench_testing::RandomMap(160, 130, seed);
+        raster::RasterWorkbench bench(&map);
+        std::vector<std::set<std::pair<int, int>>> recorded;
+        int merged = 0;
+        bench.UseColorRange = false;
+        bench.StrictDiagonals = 0;
+        for (int y = 2; y < 128; y += 3)
+            for (int x = 2; x < 158; x += 3) {
+                bench.ClearContour();
+                bench.TargetColor = map.Pixel(x, y);
+                if (bench.TargetColor != 0 || !bench.DetectEdge(x, y)) continue;
+                auto& own = recorded.emplace_back();
+                for (std::size_t j = 0; j < bench.ContourCount(); ++j)
+                    own.emplace(bench.GetContourPoint(j).x(), bench.GetContourPoint(j).y());
+            }
+        for (int i = 0; i < bench.ObjectCount(); ++i) {
+            ASSERT_TRUE(bench.TraceObject(i, 0, true));
+            merged += bench.ContourCount() > recorded[std::size_t(i)].size();
+            ASSERT_TRUE(bench.VectorizeObject(i));
+            for (std::size_t j = 0; j < bench.ContourCount(); ++j)
+                ASSERT_TRUE(recorded[std::size_t(i)].count(
+                    {bench.GetContourPoint(j).x(), bench.GetContourPoint(j).y()}));
+        }
+        EXPECT_GT(merged, 0) << "seed " << seed;
+    }
 }

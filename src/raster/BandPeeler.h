@@ -1,0 +1,136 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// Peeling a band region from its outer boundary: the loop of thinning.
+//
+// Contract: Peel gives exactly the result of the plain loop
+//     repeat
+//         T = the band's boundary followed from the pass's start (search direction 2)
+//         test T[1], T[2], ... in this order with the peel test (Morphology.h), each test
+//         seeing the removals made before it
+//     until a pass removes nothing
+// and leaves T of the last pass in the contour list. The start of each pass comes from the
+// caller (the object's start walk). It works on the band plane as a BitPlane; coordinates
+// are raster pixels.
+//
+// Method: the follower's step from a pixel and the peel test of a pixel read nothing but
+// the pixel's 3 × 3 block, and a pass changes the band only where it removes a pixel. So
+// from one pass to the next the boundary changes only next to the last pass's removals,
+// and a pixel that failed the test fails it again until a neighbour goes. The boundary is
+// kept as a linked list of follower states (position, search direction) with labels that
+// order them. A pass follows the band again only from the states next to the last pass's
+// removals, until the walk meets a state of the old list (from there on the old list is
+// the walk), and tests only those states and the new ones, in boundary order, adding the
+// states next to each removal that lie ahead. A pass that removes a large share of the
+// boundary is followed by a plain pass, which is the cheaper one then; so is a pass whose
+// start moved. Where the walk does anything unexpected (it meets an old state behind it),
+// the pass is made plainly instead.
+//
+// Cost: a plain pass is O(boundary); an incremental pass is O(r log r) for the r removals
+// of the pass before, plus the states it follows anew. Memory: the list and a hash index
+// of its pixels, in proportion to the boundary; nothing of the raster's size.
+
+#include "raster/BitPlane.h"
+#include "raster/PointList.h"
+
+#include <QPoint>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace raster {
+
+class BandPeeler {
+public:
+    // Gives the start of the next pass; false when there is none (the object's start lost
+    // its band mark), in which case the pass tests the list it has again, as the plain
+    // loop does with a contour list that a failed trace left untouched.
+    using StartFinder = std::function<bool(QPoint& start)>;
+
+    explicit BandPeeler(BitPlane& band);
+
+    // contour/count: on entry the list the caller holds (tested by a pass whose start is
+    // missing); on return the boundary of the last pass.
+    void Peel(const StartFinder& nextStart, PointList& contour, std::size_t& count);
+
+    // What the peels so far did, for tests and benchmarks: passes, how many of them were
+    // plain, pixels removed, follower steps and peel tests.
+    struct Work {
+        std::size_t passes = 0, plainPasses = 0, removed = 0, followed = 0, tested = 0;
+    };
+    const Work& Done() const { return work_; }
+
+private:
+    static constexpr std::uint32_t None = 0xFFFFFFFFu;
+
+    struct Node {
+        int x, y;
+        std::uint64_t label; // increases along the list
+        std::uint32_t next, prev;
+        std::uint32_t samePixel; // the next node at the same pixel
+        std::uint32_t createdPass, dirtyPass, donePass, testedPass;
+        std::uint8_t d; // the search direction after arriving here
+        bool dead;
+    };
+
+    // Pixel to the first of its nodes. Pixels are kept in blocks of 8 × 8, found through a
+    // hash table of blocks: a boundary's nodes lie close together, so most look-ups stay
+    // in the block of the one before.
+    class PixelIndex {
+    public:
+        void Reset(int width, std::size_t expected);
+        std::uint32_t& Head(int x, int y); // None when the pixel has no node yet
+        std::uint32_t* Find(int x, int y);
+
+    private:
+        struct Block {
+            std::uint32_t key;
+            std::uint32_t heads[64];
+        };
+        std::uint32_t* Lookup(int x, int y, bool add);
+        void Rehash(std::size_t size);
+        std::vector<Block> blocks_;
+        std::vector<std::uint32_t> table_; // block number + 1, 0 empty
+        std::size_t mask_ = 0;
+        int shift_ = 0;
+        std::uint32_t blocksPerRow_ = 0;
+        std::uint32_t lastKey_ = None, lastBlock_ = 0;
+    };
+
+    // The peel test of a pixel still in the band, which it removes when it passes.
+    bool Peel(int x, int y);
+
+    // One pass over the whole of points (traced or not); true when it removed something.
+    bool PlainPass(std::vector<QPoint>& points);
+    bool Follow(QPoint start, std::vector<QPoint>& points);
+    // The list from the points of a plain pass; the nodes next to its removals are dirty.
+    void BuildList(const std::vector<QPoint>& points);
+    std::uint32_t NewNode(int x, int y, int d);
+    template <class Visit> void ForNodesAround(int x, int y, Visit&& visit);
+    // One incremental pass; false when it could not be made that way (nothing changed then
+    // but the list, which the next plain pass replaces).
+    bool FollowChanges(QPoint start);
+    bool FollowChain(std::uint32_t from, QPoint start);
+    std::uint32_t Match(int x, int y, int d);
+    void Splice(std::uint32_t anchor, std::uint32_t to);
+    void Label(std::uint32_t anchor, std::uint32_t to);
+    void Relabel(std::uint32_t first, std::uint32_t last);
+    // Tests the candidates in list order; true when it removed something.
+    bool TestChanges();
+    void ListToPoints(std::vector<QPoint>& points) const;
+
+    BitPlane& band_;
+    int width_, height_;
+
+    std::vector<Node> nodes_;
+    std::uint32_t head_ = None;
+    std::size_t live_ = 0;
+    std::uint32_t pass_ = 0;
+    PixelIndex index_;
+    std::vector<std::uint32_t> dirty_, nextDirty_, candidates_, fresh_;
+    std::vector<QPoint> removedPixels_;
+    Work work_;
+};
+
+} // namespace raster

@@ -1,0 +1,108 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "raster/MarkPlanes.h"
+
+#include "raster/Parallel.h"
+
+#include <algorithm>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace raster {
+
+namespace {
+
+// Four pixels' twelve low bits (bit 3k of blue, 3k + 1 of green for pixel k) to the four
+// blue bits (low half) and the four green bits (high half).
+struct Unweave {
+    std::uint8_t bits[4096];
+    constexpr Unweave() : bits() {
+        for (unsigned i = 0; i < 4096; ++i) {
+            unsigned v = 0;
+            for (unsigned k = 0; k < 4; ++k)
+                v |= (i >> (3 * k) & 1) << k | (i >> (3 * k + 1) & 1) << (k + 4);
+            bits[i] = std::uint8_t(v);
+        }
+    }
+};
+constexpr Unweave FourPixels;
+
+} // namespace
+
+MarkPlanes::MarkPlanes(const platform::Bitmap24& raster)
+    : planes_{BitPlane(raster.Width(), raster.Height()),
+              BitPlane(raster.Width(), raster.Height())} {
+    if (raster.IsEmpty()) return;
+    const int width = raster.Width();
+    ParallelBands(raster.Height(), 64, [&](int begin, int end) {
+        for (int y = begin; y < end; ++y) {
+            const std::uint8_t* pixels = raster.ScanLine(y);
+            std::uint8_t* blue = planes_[0].Row(y);
+            std::uint8_t* green = planes_[1].Row(y);
+            constexpr std::size_t margin = BitPlane::Margin;
+            int x = 0;
+#if defined(__SSE2__)
+            // Sixteen pixels at a time: the low bit of each of their 48 bytes, then the blue
+            // and green ones picked out four pixels at a time. Pixel x is bit x + margin, so
+            // a group of sixteen fills two whole bytes.
+            for (; x + 16 <= width; x += 16) {
+                std::uint64_t low = 0;
+                for (int k = 0; k < 3; ++k) {
+                    const __m128i v =
+                        _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + 3 * x + 16 * k));
+                    low |= std::uint64_t(unsigned(_mm_movemask_epi8(_mm_slli_epi16(v, 7))))
+                           << (16 * k);
+                }
+                unsigned b = 0, g = 0;
+                for (int k = 0; k < 4; ++k) {
+                    const unsigned four = FourPixels.bits[low >> (12 * k) & 0xFFF];
+                    b |= (four & 15) << (4 * k);
+                    g |= (four >> 4) << (4 * k);
+                }
+                const std::size_t at = (std::size_t(x) + margin) / 8;
+                blue[at] = std::uint8_t(b);
+                blue[at + 1] = std::uint8_t(b >> 8);
+                green[at] = std::uint8_t(g);
+                green[at + 1] = std::uint8_t(g >> 8);
+            }
+#endif
+            for (; x < width; ++x) {
+                const std::size_t i = std::size_t(x) + margin;
+                blue[i >> 3] |= std::uint8_t((pixels[3 * x] & 1) << (i & 7));
+                green[i >> 3] |= std::uint8_t((pixels[3 * x + 1] & 1) << (i & 7));
+            }
+        }
+    });
+}
+
+void MarkPlanes::Store(platform::Bitmap24& raster) const {
+    const BitPlane &outline = planes_[0], &band = planes_[1];
+    if (raster.IsEmpty() || raster.Width() != outline.Width() ||
+        raster.Height() != outline.Height())
+        return;
+    if (raster.Watcher() != nullptr) // one at a time, before any changes
+        for (int y = 0; y < raster.Height(); ++y) {
+            const auto report = [&](int x0, int x1) {
+                raster.BeforeWrite(QRect(x0, y, x1 - x0, 1));
+            };
+            outline.ForChangedStretches(y, report);
+            band.ForChangedStretches(y, report);
+        }
+    ParallelBands(raster.Height(), 64, [&](int begin, int end) {
+        for (int y = begin; y < end; ++y) {
+            std::uint8_t* pixels = raster.ScanLine(y);
+            const auto write = [&](int x0, int x1) {
+                for (int x = x0; x < x1; ++x) {
+                    std::uint8_t* p = pixels + 3 * std::size_t(x);
+                    p[0] = std::uint8_t((p[0] & 0xFE) | unsigned(outline.Bit(x, y)));
+                    p[1] = std::uint8_t((p[1] & 0xFE) | unsigned(band.Bit(x, y)));
+                }
+            };
+            outline.ForChangedStretches(y, write);
+            band.ForChangedStretches(y, write);
+        }
+    });
+}
+
+} // namespace raster

@@ -1,0 +1,124 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// Boundary following on a BitPlane: the mark test of EdgeFollower.h with the
+// same walk and the same results (the marked neighbours of the inside area qualify; the
+// start is not handed over; the walk stops when it re-enters the start).
+//
+// Coordinates: raster pixels. Cost: O(boundary length).
+
+#include "raster/BitPlane.h"
+#include "raster/EdgeFollower.h"
+
+#include <QPoint>
+#include <cstdint>
+#include <vector>
+
+namespace raster {
+
+// The first qualifying direction clockwise from d, for every neighbour set and d.
+struct ClockwiseTable {
+    std::uint8_t first[256][9];
+    constexpr ClockwiseTable() : first() {
+        for (unsigned set = 1; set < 256; ++set)
+            for (int d = 1; d <= 8; ++d) {
+                int k = d;
+                while ((set >> (k - 1) & 1) == 0) k = k % 8 + 1;
+                first[set][d] = std::uint8_t(k);
+            }
+    }
+};
+inline constexpr ClockwiseTable Clockwise{};
+
+// One step on the plane, as StepBoundary; false (p and d unchanged) when no neighbour
+// qualifies.
+inline bool StepPlane(const BitPlane& plane, QPoint& p, int& d) {
+    const unsigned set = plane.InsideNeighbours(p.x(), p.y());
+    if (set == 0) return false;
+    const int moved = Clockwise.first[set][d];
+    p += QPoint(DirX[moved], DirY[moved]);
+    d = NextStart(moved);
+    return true;
+}
+
+// FollowBoundary for a mark test, on the plane: every position after the start goes to
+// sink(QPoint) until the start is re-entered. A start outside the inside area is Stuck.
+// As FollowBoundary does, a second follower walks the boundary backwards from the state
+// that closes it, the two interleaved so that each step's loads overlap the other's; where
+// their states meet the boundary is complete.
+template <class Sink>
+FollowResult FollowPlane(const BitPlane& plane, QPoint start, int d, Sink&& sink) {
+    struct State {
+        int x, y, d;
+        bool operator==(const State&) const = default;
+    };
+    if (!plane.Inside(start.x(), start.y())) return FollowResult::Stuck;
+    const unsigned startSet = plane.InsideNeighbours(start.x(), start.y());
+    if (startSet == 0) return FollowResult::Stuck;
+    State forward{start.x(), start.y(), d};
+    const int first = Clockwise.first[startSet][d];
+    State backward{start.x(), start.y(),
+                   FirstCounterClockwise(startSet, first == 1 ? 8 : first - 1) % 8 + 1};
+    bool backwardOn = true;
+    std::vector<QPoint>& behind = BackwardPoints();
+    const auto meet = [&] {
+        for (auto p = behind.rbegin(); p != behind.rend(); ++p) sink(*p);
+        return FollowResult::Closed;
+    };
+    State saved = forward;
+    std::uint64_t power = 1, length = 0;
+    // Each follower asks for the rows it will read 16 steps ahead, where it would be if it
+    // went on as it went over the last 16.
+    struct Trail {
+        QPoint past[16];
+        unsigned next = 0;
+        void Step(const BitPlane& plane, int x, int y) {
+            QPoint& then = past[next++ % 16];
+            plane.Prefetch(2 * x - then.x(), 2 * y - then.y());
+            then = QPoint(x, y);
+        }
+    };
+    Trail forwardTrail, backwardTrail;
+    for (QPoint& p : forwardTrail.past) p = start;
+    for (QPoint& p : backwardTrail.past) p = start;
+    for (;;) {
+        // Where the backward follower was a step before: its search start less one is the
+        // direction back along the move that led it here.
+        const int back = backward.d == 1 ? 8 : backward.d - 1;
+        const State before{backward.x + DirX[back], backward.y + DirY[back], 0};
+        const unsigned forwardSet = plane.InsideNeighbours(forward.x, forward.y);
+        const unsigned backwardSet = backwardOn ? plane.InsideNeighbours(before.x, before.y) : 0;
+        if (forwardSet == 0) return FollowResult::Stuck;
+        const int moved = Clockwise.first[forwardSet][forward.d];
+        forward = {forward.x + DirX[moved], forward.y + DirY[moved], NextStart(moved)};
+        forwardTrail.Step(plane, forward.x, forward.y);
+        if (forward.x == start.x() && forward.y == start.y()) return FollowResult::Closed;
+        if (backwardOn && forward == backward) return meet();
+        sink(QPoint(forward.x, forward.y));
+        if (forward == saved) return FollowResult::Endless; // Brent's guard
+        if (++length == power) {
+            saved = forward;
+            power *= 2;
+            length = 0;
+        }
+        if (!backwardOn) continue;
+        // The state before: its search started just past its first qualifying neighbour
+        // counter-clockwise from the move that led here.
+        const int move = (backward.d + 2) % 8 + 1;
+        if ((backwardSet >> (move - 1) & 1) == 0) {
+            backwardOn = false;
+            continue;
+        }
+        backward = {before.x, before.y,
+                    FirstCounterClockwise(backwardSet, move == 1 ? 8 : move - 1) % 8 + 1};
+        if (backward.x == start.x() && backward.y == start.y()) {
+            backwardOn = false;
+            continue;
+        }
+        backwardTrail.Step(plane, backward.x, backward.y);
+        if (forward == backward) return meet();
+        behind.emplace_back(backward.x, backward.y);
+    }
+}
+
+} // namespace raster

@@ -1,0 +1,68 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "raster/RecordedOutlines.h"
+
+#include <algorithm>
+
+namespace raster {
+
+void RecordedOutlines::Put(int index, const PointList& points, std::size_t count,
+                           std::uint64_t marked) {
+    if (index < 0 || index > Size()) return;
+    if (index == Size()) entries_.emplace_back();
+    Entry& e = entries_[std::size_t(index)];
+    garbage_ += e.bytes;
+    // The newest outline's steps go to the end; what the replaced one used is reclaimed
+    // once it is the larger part.
+    e.offset = steps_.size();
+    e.count = count;
+    e.marked = marked;
+    e.start = points.Get(0);
+    QPoint last = e.start;
+    const QPoint* stored = points.Data();
+    const std::size_t n = std::min(count, points.Stored());
+    for (std::size_t i = 1; i < count; ++i) {
+        const QPoint p = i < n ? stored[i] : QPoint(0, 0); // never written: (0, 0)
+        const QPoint d = p - last;
+        if (d.x() >= -1 && d.x() <= 1 && d.y() >= -1 && d.y() <= 1) {
+            steps_.push_back(std::uint8_t((d.y() + 1) * 3 + d.x() + 1));
+        } else {
+            steps_.push_back(Jump);
+            const std::int32_t xy[2] = {p.x(), p.y()};
+            const auto* bytes = reinterpret_cast<const std::uint8_t*>(xy);
+            steps_.insert(steps_.end(), bytes, bytes + sizeof xy);
+        }
+        last = p;
+    }
+    e.bytes = steps_.size() - e.offset;
+    if (garbage_ > steps_.size() / 2) Compact();
+}
+
+void RecordedOutlines::Truncate(int count) {
+    if (count < 0) count = 0;
+    if (count >= Size()) return;
+    for (std::size_t i = std::size_t(count); i < entries_.size(); ++i)
+        garbage_ += entries_[i].bytes;
+    entries_.resize(std::size_t(count));
+    if (garbage_ > steps_.size() / 2) Compact();
+}
+
+void RecordedOutlines::Clear() {
+    entries_.clear();
+    std::vector<std::uint8_t>().swap(steps_);
+    garbage_ = 0;
+}
+
+void RecordedOutlines::Compact() {
+    std::vector<std::uint8_t> kept;
+    kept.reserve(steps_.size() - garbage_);
+    for (Entry& e : entries_) {
+        const std::size_t offset = kept.size();
+        kept.insert(kept.end(), steps_.begin() + std::ptrdiff_t(e.offset),
+                    steps_.begin() + std::ptrdiff_t(e.offset + e.bytes));
+        e.offset = offset;
+    }
+    steps_.swap(kept);
+    garbage_ = 0;
+}
+
+} // namespace raster

@@ -1,0 +1,120 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Thinning against the plain loop it must equal: every pass follows the band's whole
+// boundary again and tests every pixel of it, one neighbour at a time.
+#include "RandomMaps.h"
+#include "WorkbenchFixture.h"
+#include "raster/Morphology.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The peel test as first written, neighbour by neighbour.
+bool PlainPeelPixel(platform::Bitmap24& raster, int x, int y) {
+    if (x < 1 || y < 1 || x > raster.Width() - 2 || y > raster.Height() - 2) return false;
+    static constexpr int nx[8] = {-1, -1, 0, 1, 1, 1, 0, -1};
+    static constexpr int ny[8] = {0, 1, 1, 1, 0, -1, -1, -1};
+    const auto set = [&](int k) {
+        return (raster.ScanLine(y + ny[k])[3 * (x + nx[k]) + 1] & 1) != 0;
+    };
+    int n = 0, sides = 0, runs = 0, run = 0;
+    for (int k = 0; k < 8; ++k) {
+        const bool side = k % 2 == 0;
+        if (set(k)) {
+            ++n;
+            ++run;
+            if (side) ++sides;
+        } else if (side && run > 0) {
+            ++runs;
+            run = 0;
+        }
+    }
+    if (!set(0) && run > 0) ++runs;
+    if (n < 2 || runs > 1 || sides > 3) return false;
+    raster.ScanLine(y)[3 * x + 1] &= 0xFE;
+    return true;
+}
+
+raster::PointList ContourOf(const raster::RasterWorkbench& bench) {
+    raster::PointList list;
+    for (std::size_t i = 0; i < bench.ContourCount(); ++i) list.Put(i, bench.GetContourPoint(i));
+    return list;
+}
+
+// ThinObjects as the plain loop: trace, band, then peel passes over the whole boundary.
+void PlainThinObjects(raster::RasterWorkbench& bench, platform::Bitmap24& raster) {
+    QRect changed;
+    for (int i = 0; i < bench.ObjectCount(); ++i) {
+        if (!bench.TraceObject(i, 0, true)) continue;
+        raster::MarkBand(raster, ContourOf(bench), bench.ContourCount(), true, changed);
+        bench.UnmarkContour();
+        for (;;) {
+            bench.TraceObject(i, 1, true);
+            std::size_t removed = 0;
+            for (std::size_t j = 1; j < bench.ContourCount(); ++j) {
+                const QPoint p = bench.GetContourPoint(j);
+                if (PlainPeelPixel(raster, p.x(), p.y())) ++removed;
+            }
+            if (removed == 0) break;
+        }
+        raster::MarkOutline(raster, ContourOf(bench), bench.ContourCount(), true, changed);
+    }
+}
+
+bool SameBytes(const platform::Bitmap24& a, const platform::Bitmap24& b) {
+    for (int y = 0; y < a.Height(); ++y)
+        if (std::memcmp(a.ScanLine(y), b.ScanLine(y), 3 * std::size_t(a.Width())) != 0)
+            return false;
+    return true;
+}
+
+} // namespace
+
+TEST(PeelPixel, TheNeighbourTableIsTheTestWrittenOut) {
+    for (unsigned set = 0; set < 256; ++set) {
+        workbench_testing::Sheet s(3, 3);
+        static constexpr int dx[8] = {-1, 0, 1, 1, 1, 0, -1, -1}; // directions 1 … 8
+        static constexpr int dy[8] = {-1, -1, -1, 0, 1, 1, 1, 0};
+        for (int k = 0; k < 8; ++k)
+            if (set >> k & 1) s.raster.ScanLine(1 + dy[k])[3 * (1 + dx[k]) + 1] |= 1;
+        EXPECT_EQ(raster::Peelable(set), PlainPeelPixel(s.raster, 1, 1)) << "set " << set;
+    }
+}
+
+// Crowded random maps, every region recorded, so that bands run into each other and into
+// what earlier objects left: the pixels, the outline list and the starts must all be the
+// plain loop's.
+TEST(ThinObjects, EqualsThePlainLoopOnCrowdedMaps) {
+    std::size_t incremental = 0, objects = 0;
+    for (std::uint32_t seed = 1; seed <= 48; ++seed) {
+        for (bool colourRange : {false, true}) {
+            const int width = 150 + int(seed % 4) * 20, height = 120 + int(seed % 3) * 25;
+            platform::Bitmap24 plain = workbench_testing::RandomMap(width, height, seed);
+            platform::Bitmap24 fast = workbench_testing::RandomMap(width, height, seed);
+            raster::RasterWorkbench plainBench(&plain), fastBench(&fast);
+            workbench_testing::RecordEveryRegion(plainBench, plain, colourRange);
+            workbench_testing::RecordEveryRegion(fastBench, fast, colourRange);
+            ASSERT_EQ(plainBench.ObjectCount(), fastBench.ObjectCount());
+            objects += std::size_t(fastBench.ObjectCount());
+            // Twice: the second time bands meet outlines thinned by the first.
+            for (int round = 0; round < 2; ++round) {
+                SCOPED_TRACE(testing::Message() << "seed " << seed << " colour range "
+                                                << colourRange << " round " << round);
+                PlainThinObjects(plainBench, plain);
+                fastBench.ThinObjects();
+                const raster::BandPeeler::Work& work = fastBench.ThinningWork();
+                incremental += work.passes - work.plainPasses;
+                ASSERT_TRUE(SameBytes(plain, fast));
+                ASSERT_EQ(fastBench.ContourCount(), plainBench.ContourCount());
+                for (std::size_t j = 0; j < plainBench.ContourCount(); ++j)
+                    ASSERT_EQ(fastBench.GetContourPoint(j), plainBench.GetContourPoint(j));
+                for (int i = 0; i < plainBench.ObjectCount(); ++i)
+                    ASSERT_EQ(fastBench.ObjectStart(i), plainBench.ObjectStart(i));
+            }
+        }
+    }
+    // The sheets must exercise the incremental passes, and among them removals that let a
+    // pixel further along the boundary go in the same pass.
+    EXPECT_GT(objects, 2000u);
+    EXPECT_GT(incremental, 10000u);
+}
