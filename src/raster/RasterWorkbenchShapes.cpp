@@ -9,6 +9,7 @@ namespace raster {
 void RasterWorkbench::ShiftOutline(int index, bool outward) {
     outlinesKnown_ = false;
     if (!TraceObject(index, OutlinePlane, true)) return;
+    thinned_[std::size_t(index)] = false; // the outline no longer runs along centre lines
     platform::Bitmap24& raster = *raster_;
     MarkBand(raster, contour_, contourCount_, true, changed_);
     for (std::size_t i = 0; i < contourCount_; ++i) saved_.Put(i, contour_.Get(i));
@@ -30,6 +31,7 @@ void RasterWorkbench::ThinObjects() {
     outlinesKnown_ = false;
     for (int i = 0; i < objectCount_; ++i) {
         if (!TraceObject(i, OutlinePlane, true)) continue;
+        thinned_[std::size_t(i)] = true;
         platform::Bitmap24& raster = *raster_;
         MarkBand(raster, contour_, contourCount_, true, changed_);
         UnmarkContour();

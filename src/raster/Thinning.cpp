@@ -1,0 +1,157 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "raster/Thinning.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+namespace raster {
+
+namespace {
+
+// The pixels of word i of the middle row that the sub-pass deletes. Each neighbour plane
+// holds, at bit x, the neighbour of pixel x in that direction.
+[[gnu::always_inline]] inline std::uint64_t Deleted(const std::uint64_t* up,
+                                                    const std::uint64_t* mid,
+                                                    const std::uint64_t* down, int i, int side) {
+    const std::uint64_t c = mid[i];
+    const std::uint64_t n = up[i], s = down[i];
+    const std::uint64_t w = (c << 1) | (mid[i - 1] >> 63), e = (c >> 1) | (mid[i + 1] << 63);
+    const std::uint64_t border = side == 0 ? ~n : side == 1 ? ~s : side == 2 ? ~e : ~w;
+    const std::uint64_t candidates = c & border;
+    if (candidates == 0) return 0;
+    const std::uint64_t nw = (n << 1) | (up[i - 1] >> 63), ne = (n >> 1) | (up[i + 1] << 63);
+    const std::uint64_t sw = (s << 1) | (down[i - 1] >> 63), se = (s >> 1) | (down[i + 1] << 63);
+    // Yokoi's number: the clear side neighbours followed (counter-clockwise) by a set corner
+    // or side; simple when exactly one.
+    const std::uint64_t t1 = ~e & (ne | n), t2 = ~n & (nw | w), t3 = ~w & (sw | s),
+                        t4 = ~s & (se | e);
+    const std::uint64_t odd = t1 ^ t2 ^ t3 ^ t4;
+    const std::uint64_t twoOrMore = (t1 & t2) | (t3 & t4) | ((t1 | t2) & (t3 | t4));
+    const std::uint64_t simple = odd & ~twoOrMore;
+    // At least two of the eight neighbours.
+    std::uint64_t any = 0, two = 0;
+    for (const std::uint64_t v : {n, s, e, w, ne, nw, se, sw}) {
+        two |= any & v;
+        any |= v;
+    }
+    return candidates & simple & two;
+}
+
+// One sub-pass over a band of rows [begin, end). above: row begin − 1 as it was when the
+// sub-pass began; below: row end as it was. Rows not active are left alone. changed[y]
+// is set for every row that lost a pixel.
+void SubPass(LinePlane& plane, int side, int begin, int end, const std::vector<char>& active,
+             std::vector<char>& changed, std::vector<std::uint64_t>& above,
+             const std::vector<std::uint64_t>& below) {
+    const int words = plane.Words();
+    std::vector<std::uint64_t> saved(static_cast<std::size_t>(words) + 2, 0),
+        deleted(static_cast<std::size_t>(words), 0);
+    // above and saved hold guard words at both ends; index 1 is word 0.
+    bool aboveSaved = true; // above holds row y − 1 as it was
+    for (int y = begin; y < end; ++y) {
+        if (!active[std::size_t(y)]) {
+            aboveSaved = false;
+            continue;
+        }
+        std::uint64_t* mid = plane.Row(y);
+        const std::uint64_t* up = aboveSaved ? above.data() + 1 : plane.Row(y - 1);
+        const std::uint64_t* down = y + 1 == end ? below.data() + 1 : plane.Row(y + 1);
+        bool any = false;
+        for (int i = 0; i < words; ++i) {
+            const std::uint64_t d = mid[i] != 0 ? Deleted(up, mid, down, i, side) : 0;
+            deleted[std::size_t(i)] = d;
+            any |= d != 0;
+        }
+        if (!any) {
+            aboveSaved = false;
+            continue;
+        }
+        std::memcpy(saved.data() + 1, mid, sizeof(std::uint64_t) * std::size_t(words));
+        for (int i = 0; i < words; ++i) mid[i] &= ~deleted[std::size_t(i)];
+        changed[std::size_t(y)] = 1;
+        above.swap(saved);
+        aboveSaved = true;
+    }
+}
+
+} // namespace
+
+bool ThinningDeletes(unsigned nb, int side) {
+    // A 3 × 3 plane with the centre set, through the same word operation.
+    LinePlane plane(0, 0, 3, 3);
+    plane.Set(1, 1);
+    static constexpr int dx[8] = {-1, 0, 1, 1, 1, 0, -1, -1}, dy[8] = {-1, -1, -1, 0, 1, 1, 1, 0};
+    for (int k = 0; k < 8; ++k)
+        if (nb >> k & 1) plane.Set(1 + dx[k], 1 + dy[k]);
+    return (Deleted(plane.Row(0), plane.Row(1), plane.Row(2), 0, side) >> 1 & 1) != 0;
+}
+
+bool ThinPlane(LinePlane& plane, const Progress& progress) {
+    const int height = plane.Height(), words = plane.Words();
+    if (height == 0 || words == 0) return true;
+    // The sub-pass in which each row last lost a pixel; a row is looked at while it or a
+    // neighbour changed within the last four sub-passes (after that its pixels have seen
+    // every border since). At first every row with ink is.
+    std::vector<long> lastChange(std::size_t(height) + 2, -100);
+    for (int y = 0; y < height; ++y) {
+        const std::uint64_t* row = plane.Row(y);
+        if (std::any_of(row, row + words, [](std::uint64_t w) { return w != 0; }))
+            lastChange[std::size_t(y) + 1] = 0;
+    }
+    const int threads =
+        std::clamp(int(std::thread::hardware_concurrency()), 1, std::max(1, height / 64));
+    std::vector<char> active(static_cast<std::size_t>(height)),
+        changed(static_cast<std::size_t>(height));
+    const std::size_t rowWords = std::size_t(words) + 2;
+    std::vector<std::vector<std::uint64_t>> above(static_cast<std::size_t>(threads)),
+        below(static_cast<std::size_t>(threads));
+    int quiet = 0; // sub-passes in a row that deleted nothing
+    for (long t = 1; quiet < 4; ++t) {
+        int activeRows = 0;
+        for (int y = 0; y < height; ++y) {
+            const long last = std::max({lastChange[std::size_t(y)], lastChange[std::size_t(y) + 1],
+                                        lastChange[std::size_t(y) + 2]});
+            active[std::size_t(y)] = char(t - last <= 4);
+            activeRows += active[std::size_t(y)];
+        }
+        std::fill(changed.begin(), changed.end(), 0);
+        const int side = int((t - 1) % 4);
+        // Bands split the rows evenly; each starts from copies of the rows beside it, taken
+        // before any band writes.
+        const int bands = activeRows >= 256 ? threads : 1;
+        std::vector<int> edges(std::size_t(bands) + 1);
+        for (int b = 0; b <= bands; ++b)
+            edges[std::size_t(b)] = int(std::int64_t(height) * b / bands);
+        for (int b = 0; b < bands; ++b) {
+            above[std::size_t(b)].assign(rowWords, 0);
+            below[std::size_t(b)].assign(rowWords, 0);
+            const int first = edges[std::size_t(b)], last = edges[std::size_t(b) + 1];
+            std::memcpy(above[std::size_t(b)].data() + 1, plane.Row(first - 1),
+                        sizeof(std::uint64_t) * std::size_t(words));
+            std::memcpy(below[std::size_t(b)].data() + 1, plane.Row(last),
+                        sizeof(std::uint64_t) * std::size_t(words));
+        }
+        const auto band = [&](int b) {
+            SubPass(plane, side, edges[std::size_t(b)], edges[std::size_t(b) + 1], active, changed,
+                    above[std::size_t(b)], below[std::size_t(b)]);
+        };
+        std::vector<std::thread> helpers;
+        for (int b = 1; b < bands; ++b) helpers.emplace_back(band, b);
+        band(0);
+        for (std::thread& h : helpers) h.join();
+        bool any = false;
+        for (int y = 0; y < height; ++y)
+            if (changed[std::size_t(y)]) {
+                lastChange[std::size_t(y) + 1] = t;
+                any = true;
+            }
+        quiet = any ? 0 : quiet + 1;
+        if (progress && side == 3 && !progress(std::min(0.95, double(t) / 48))) return false;
+    }
+    return true;
+}
+
+} // namespace raster
