@@ -18,6 +18,7 @@
 #include "platform/RasterFiles.h"
 #include "platform/WmfCanvas.h"
 #include "platform/ui/MessageBox.h"
+#include "raster/TracedDrawing.h"
 
 #include <QApplication>
 #include <QDir>
@@ -267,6 +268,7 @@ void Tmainform::SB4of2Click() {
     for (drawing::Entity_List* list : Selection->Lists)
         doomed.emplace_back(list->Layer, list->Name);
     Selection->Lists.clear();
+    lastSheet_.reset(); // what it added may go now
     for (auto& [layer, name] : doomed)
         if (layer) layer->DeleteList(name, true);
     if (!doomed.empty()) MarkDrawingChanged();

@@ -7,7 +7,9 @@
 #include "app/Tmainform.h"
 #include "canvas/TGISPanel.h"
 #include "drawing/Polyline_.h"
+#include "raster/LinePlane.h"
 
+#include <QCheckBox>
 #include <QTimer>
 #include <QToolButton>
 
@@ -52,6 +54,7 @@ void Tmainform::GISPanel1MouseUp(QObject*, Qt::MouseButton button, canvas::Shift
         // The clicked colour is the one to follow. The pen keeps its own colour, so that
         // the polylines made from the outline show over the line work they came from.
         GISPanel1->Workbench().TargetColor = GISPanel1->Raster().Pixel(p.x(), p.y());
+        if (DarkLinesBox->isChecked()) GISPanel1->Workbench().DarkThreshold = DarkLineThreshold();
         GISPanel1->DetectEdge(p.x(), p.y());
         ShowStatus(QString::fromStdString(GISPanel1->Workbench().DetectOutcomeText()));
         GISPanel1->Redraw();
@@ -70,11 +73,22 @@ void Tmainform::VectorizeAll() {
     if (Drawing) {
         Drawing->CreateLayer(LayerName, true);
         int added = 0;
-        for (int i = 0; i < workbench.ObjectCount(); ++i)
-            if (workbench.VectorizeObject(i)) {
+        std::vector<raster::TracedPolyline> lines;
+        for (int i = 0; i < workbench.ObjectCount(); ++i) {
+            // A thinned object's outline runs out along each stroke and back: its centre
+            // lines are what the user drew.
+            if (CentreLinesAfterThin() && workbench.ObjectThinned(i)) {
+                if (!workbench.VectorizeCentreLines(i, lines)) continue;
+                for (const raster::TracedPolyline& line : lines)
+                    if (line.points.size() >= 2) {
+                        AddVectorizedPolyline(line.points, line.closed);
+                        ++added;
+                    }
+            } else if (workbench.VectorizeObject(i)) {
                 AddVectorizedObject();
                 ++added;
             }
+        }
         if (added > 0) MarkDrawingChanged();
         ShowStatus(QString("%1 polylines on layer \"%2\"")
                        .arg(added)
@@ -88,7 +102,10 @@ void Tmainform::VectorizeAll() {
 }
 
 void Tmainform::AddVectorizedObject() {
-    const std::vector<QPoint>& points = GISPanel1->Workbench().VectorPoints();
+    AddVectorizedPolyline(GISPanel1->Workbench().VectorPoints(), ClosePolylines != 0);
+}
+
+void Tmainform::AddVectorizedPolyline(const std::vector<QPoint>& points, bool closed) {
     std::vector<drawing::Point3> vertices;
     vertices.reserve(points.size());
     // Raster pixels to map points: the raster/world flip is its own inverse.
@@ -96,9 +113,9 @@ void Tmainform::AddVectorizedObject() {
         const QPoint w = GISPanel1->WorldToRaster(p.x(), p.y());
         vertices.push_back({double(w.x()), double(w.y()), 0});
     }
-    auto polyline = std::make_unique<drawing::Polyline_>(
-        drawing::WorldZAxis, std::move(vertices), std::int16_t(LineWidth), LineStyle, BrushStyle,
-        BackColor, 0, ClosePolylines != 0);
+    auto polyline = std::make_unique<drawing::Polyline_>(drawing::WorldZAxis, std::move(vertices),
+                                                         std::int16_t(LineWidth), LineStyle,
+                                                         BrushStyle, BackColor, 0, closed);
     polyline->SetColor(ForeColor);
     drawing::Polyline_* added = polyline.get();
     std::unique_ptr<drawing::DXF_Entity> entity = std::move(polyline);

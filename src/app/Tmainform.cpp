@@ -4,6 +4,7 @@
 #include "canvas/TGISPanel.h"
 #include "dialogs/TLayerForm.h"
 #include "print/PrinterChoice.h"
+#include "raster/TracedDrawing.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -46,6 +47,7 @@ Tmainform::Tmainform(QWidget* parent) : QMainWindow(parent) {
     ConnectAttributeControls();
     ConnectWindows();
     ConnectConversion();
+    ConnectSheetCommand();
     ConnectDesktopHabits();
     ConnectPrintCommands();
     connect(GISPanel1, &canvas::TGISPanel::MouseMoveEvent, this, &Tmainform::GISPanel1MouseMove);
@@ -55,6 +57,7 @@ Tmainform::~Tmainform() = default;
 
 void Tmainform::NewDrawing(const std::string& name) {
     if (!Drawing) {
+        lastSheet_.reset(); // its entities belonged to another drawing
         Drawing = std::make_unique<drawing::DXF_Object>(name);
         Drawing->CreateLayer("NewLayer", false);
     }

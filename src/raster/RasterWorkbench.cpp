@@ -49,6 +49,26 @@ QPoint NearestMatch(const ColourTest& test, int x, int y, int radius) {
     return best;
 }
 
+// From a matching pixel, steps onto a matching neighbour above (up, up-left, up-right) or,
+// with none, to the left, while there is one: a pixel with neither, at the top end or top
+// corner of a stroke. Each step lowers (row, column) in reading order, so it ends; the cost
+// is the length of the way.
+QPoint ClimbToTop(const ColourTest& test, QPoint p) {
+    for (;;) {
+        const int x = p.x(), y = p.y();
+        if (test.Matches(x, y - 1))
+            p = {x, y - 1};
+        else if (test.Matches(x - 1, y - 1))
+            p = {x - 1, y - 1};
+        else if (test.Matches(x + 1, y - 1))
+            p = {x + 1, y - 1};
+        else if (test.Matches(x - 1, y))
+            p = {x - 1, y};
+        else
+            return p;
+    }
+}
+
 } // namespace
 
 bool RasterWorkbench::MatchesTarget(int x, int y) const {
@@ -80,7 +100,10 @@ bool RasterWorkbench::DetectEdge(int x, int y) {
     const ColourTest test = TestOf(raster, *this);
     // A line one pixel wide is hard to hit: a click beside it takes the line.
     if (DarkLines) {
-        const QPoint near = NearestMatch(test, x, y, SnapRadius);
+        // The up-left walk stops on a thin line wherever it was hit, and the outline would
+        // close there having followed only part of the line: climb to a top end instead.
+        QPoint near = NearestMatch(test, x, y, SnapRadius);
+        if (test.Matches(near.x(), near.y())) near = ClimbToTop(test, near);
         x = near.x();
         y = near.y();
     }
