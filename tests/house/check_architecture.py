@@ -3,7 +3,7 @@
 """The dependencies of the source folders go one way:
 
     app -> print -> dialogs -> canvas -> raster -> drawing -> platform
-    app -> scan -> canvas;  convert -> drawing
+    app -> scan -> canvas;  convert -> drawing;  trace -> convert, raster
 
 (platform/ui, the widget pieces of the platform, sits beside platform for whoever may use
 widgets; printing uses the dialogs' look, so it stands above them). A file may include headers of its own folder and of the folders below it, never
@@ -27,10 +27,11 @@ BELOW = {
     "print": {"dialogs", "canvas", "raster", "drawing", "platform", "platform/ui"},
     "scan": {"canvas", "raster", "drawing", "platform", "platform/ui"},
     "convert": {"drawing", "platform"},
+    "trace": {"convert", "raster", "drawing", "platform"},
     "app": {"dialogs", "print", "scan", "canvas", "raster", "drawing", "platform",
             "platform/ui"},
 }
-NO_WIDGETS = {"platform", "drawing", "raster"}
+NO_WIDGETS = {"platform", "drawing", "raster", "convert", "trace"}
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.M)
 
 
