@@ -1,0 +1,182 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Whole sheets on an A0 scan at 300 dpi (10 000 × 14 000 pixels): the sheet of known
+// strokes (StrokeSheet.h, strokes 3 pixels wide, drawn as a scan), made in memory once.
+//
+//   BM_WholeSheetCentreLines  test (dark lines, threshold from the sheet), regions and
+//                             specks, thinning, centre lines, reduction: TraceSheet.
+//                             Counters: polylines, and the peak memory the command adds
+//                             to what the process held before, as a share of the raster's
+//                             bytes (Linux: the peak resident set is reset before it)
+//   BM_ThinSheet              thinning the sheet's line-work plane alone
+//   BM_PotraceOutlines        potrace -b dxf on the same line work as a PBM file, which is
+//                             written once (the time is potrace's whole run)
+//   BM_SkeletonizeScikit      scikit-image's skeletonize on the same line work, the time
+//                             of the call alone as the Python process measures it
+// The last two run the system's programs (potrace, /usr/bin/python3 with skimage); a
+// missing one skips its benchmark with a message.
+
+#include "StrokeSheet.h"
+#include "raster/LineTest.h"
+#include "raster/SheetTracer.h"
+#include "raster/Thinning.h"
+
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+namespace {
+
+constexpr int Width = 10000, Height = 14000;
+
+const platform::Bitmap24& Sheet() {
+    static const platform::Bitmap24 sheet = [] {
+        const synthetic::StrokeSheet strokes = synthetic::MakeStrokeSheet(Width, Height, 3, 42);
+        return synthetic::RenderStrokeSheet(strokes, synthetic::Look::Scan, 7);
+    }();
+    return sheet;
+}
+
+raster::LineTest DarkTest() {
+    raster::LineTest test;
+    test.kind = raster::LineTest::Kind::DarkLines;
+    test.threshold = raster::DarkThreshold(Sheet(), {});
+    return test;
+}
+
+const raster::LinePlane& Plane() {
+    static const raster::LinePlane plane = raster::LineWorkPlane(Sheet(), {}, DarkTest());
+    return plane;
+}
+
+// The line work as a PBM file (1 = black), written once.
+const std::string& PbmFile() {
+    static QTemporaryDir dir;
+    static const std::string name = [] {
+        const std::string file = dir.filePath("sheet.pbm").toStdString();
+        std::ofstream out(file, std::ios::binary);
+        out << "P4\n" << Width << " " << Height << "\n";
+        const raster::LinePlane& plane = Plane();
+        std::string row(std::size_t((Width + 7) / 8), '\0');
+        for (int y = 0; y < Height; ++y) {
+            std::fill(row.begin(), row.end(), '\0');
+            plane.ForEachSetInRow(
+                y, [&row](int x, int) { row[std::size_t(x / 8)] |= char(0x80 >> (x % 8)); });
+            out.write(row.data(), std::streamsize(row.size()));
+        }
+        return file;
+    }();
+    return name;
+}
+
+// Kilobytes of the peak resident set; resets the peak first when reset is true.
+long PeakKilobytes(bool reset) {
+    if (reset) std::ofstream("/proc/self/clear_refs") << "5";
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
+    return 0;
+}
+
+long CurrentKilobytes() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
+    return 0;
+}
+
+void BM_WholeSheetCentreLines(benchmark::State& state) {
+    const platform::Bitmap24& sheet = Sheet();
+    raster::SheetTraceSettings settings;
+    settings.test.kind = raster::LineTest::Kind::DarkLines;
+    std::size_t polylines = 0;
+    double extraShare = 0;
+    for (auto _ : state) {
+        const long before = CurrentKilobytes();
+        PeakKilobytes(true);
+        {
+            const raster::SheetTrace trace = raster::TraceSheet(sheet, settings);
+            polylines = trace.polylines.size();
+            benchmark::DoNotOptimize(trace.polylines.data());
+        }
+        const double extra = double(PeakKilobytes(false) - before) * 1024;
+        extraShare = std::max(extraShare, extra / double(sheet.BytesPerLine() * sheet.Height()));
+    }
+    state.counters["polylines"] = double(polylines);
+    state.counters["peak_extra_per_raster"] = extraShare;
+}
+BENCHMARK(BM_WholeSheetCentreLines)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_ThinSheet(benchmark::State& state) {
+    const raster::LinePlane& plane = Plane();
+    for (auto _ : state) {
+        state.PauseTiming();
+        raster::LinePlane copy = plane;
+        state.ResumeTiming();
+        raster::ThinPlane(copy);
+        benchmark::DoNotOptimize(copy.Row(0));
+    }
+}
+BENCHMARK(BM_ThinSheet)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Runs a command, returning its standard output; false when it failed.
+bool Run(const std::string& command, std::string& output) {
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return false;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
+    return pclose(pipe) == 0;
+}
+
+void BM_PotraceOutlines(benchmark::State& state) {
+    const std::string& pbm = PbmFile();
+    std::string ignored;
+    if (!Run("command -v potrace", ignored)) {
+        state.SkipWithError("potrace is not installed");
+        return;
+    }
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        std::string out;
+        if (!Run("potrace -b dxf -o " + pbm + ".dxf " + pbm, out)) {
+            state.SkipWithError("potrace failed");
+            return;
+        }
+        state.SetIterationTime(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+}
+BENCHMARK(BM_PotraceOutlines)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
+
+void BM_SkeletonizeScikit(benchmark::State& state) {
+    const std::string& pbm = PbmFile();
+    const std::string script =
+        "import sys, time, numpy as np\n"
+        "from skimage.morphology import skeletonize\n"
+        "data = open(sys.argv[1], 'rb').read()\n"
+        "head = data.split(b'\\n', 2)\n"
+        "w, h = map(int, head[1].split())\n"
+        "bits = np.unpackbits(np.frombuffer(head[2], np.uint8)).reshape(h, -1)[:, :w]\n"
+        "image = bits.astype(bool)\n"
+        "t = time.perf_counter()\n"
+        "skeletonize(image)\n"
+        "print(time.perf_counter() - t)\n";
+    const std::string scriptFile = pbm + ".py";
+    std::ofstream(scriptFile) << script;
+    for (auto _ : state) {
+        std::string out;
+        if (!Run("/usr/bin/python3 " + scriptFile + " " + pbm, out)) {
+            state.SkipWithError("/usr/bin/python3 with skimage failed (python3-skimage)");
+            return;
+        }
+        state.SetIterationTime(std::atof(out.c_str()));
+    }
+}
+BENCHMARK(BM_SkeletonizeScikit)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
+
+} // namespace
+
+BENCHMARK_MAIN();
