@@ -43,12 +43,13 @@ const platform::Bitmap24& Sheet() {
 raster::LineTest DarkTest() {
     raster::LineTest test;
     test.kind = raster::LineTest::Kind::DarkLines;
-    test.threshold = raster::DarkThreshold(Sheet(), {});
+    test.threshold = raster::DarkThreshold(Sheet(), QRect(0, 0, Width, Height));
     return test;
 }
 
 const raster::LinePlane& Plane() {
-    static const raster::LinePlane plane = raster::LineWorkPlane(Sheet(), {}, DarkTest());
+    static const raster::LinePlane plane =
+        raster::LineWorkPlane(Sheet(), QRect(0, 0, Width, Height), DarkTest());
     return plane;
 }
 

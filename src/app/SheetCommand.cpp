@@ -49,7 +49,8 @@ bool Tmainform::CentreLinesAfterThin() const {
 
 int Tmainform::DarkLineThreshold() {
     if (DarkThresholdEdit->value() > 0) return DarkThresholdEdit->value();
-    return raster::DarkThreshold(GISPanel1->Raster(), {});
+    const platform::Bitmap24& scan = GISPanel1->Raster();
+    return raster::DarkThreshold(scan, QRect(0, 0, scan.Width(), scan.Height()));
 }
 
 bool Tmainform::AskSheetOptions(SheetOptions& options) {

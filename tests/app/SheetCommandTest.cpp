@@ -26,11 +26,11 @@ namespace {
 constexpr int Side = 200;
 
 // A light, slightly uneven sheet of Side × Side pixels, as a JPEG scan gives.
-platform::Bitmap24 Paper() {
+platform::Bitmap24 Paper(int grey = 236) {
     platform::Bitmap24 scan(Side, Side);
     for (int y = 0; y < Side; ++y)
         for (int x = 0; x < Side; ++x) {
-            const std::uint8_t v = std::uint8_t(236 + (x * 7 + y * 13) % 16);
+            const std::uint8_t v = std::uint8_t(grey + (x * 7 + y * 13) % 16);
             scan.SetPixel(x, y, platform::MakeColour(v, v, v));
         }
     return scan;
@@ -115,6 +115,20 @@ TEST(SheetCommand, TheDarkLineTestSitsBesidePureColourAndRecordsAOnePixelLine) {
     EXPECT_EQ(w.Map().Workbench().DarkThreshold, 1);
     w.form.DarkLinesBox->click(); // off: the colour range decides again
     EXPECT_FALSE(w.Map().Workbench().DarkLines);
+}
+
+// On grey paper a fixed middle threshold would take the paper for ink; the sheet's own
+// threshold takes the line alone.
+TEST(SheetCommand, TheAutomaticThresholdComesFromTheSheet) {
+    platform::Bitmap24 scan = Paper(100);
+    Ink(scan, 20, 50, 160, 50);
+    Window w(std::move(scan));
+    w.Button("SBs5")->click();
+    w.form.DarkLinesBox->click();
+    EXPECT_LT(w.Map().Workbench().DarkThreshold, 100);
+    w.Click(w.AtPixel(80, 50));
+    ASSERT_EQ(w.Map().ObjectCount(), 1);
+    EXPECT_LT(w.Map().Workbench().ContourCount(), 2u * 150); // the line's, not the sheet's
 }
 
 TEST(SheetCommand, VAfterThinGivesCentreLinesSplitAtTheJunctionOrTheOutlineWhenAsked) {
