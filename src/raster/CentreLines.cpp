@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "raster/CentreLines.h"
 
+#include <QPointF>
+
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <numeric>
@@ -75,6 +78,39 @@ struct UnionFind {
     }
 };
 
+// The line a branch follows as it leaves a junction: a point on it and its direction
+// (a unit vector), raster pixels.
+struct BranchLine {
+    bool fitted = false;
+    double cx = 0, cy = 0, ux = 0, uy = 0;
+    double Distance(QPointF p) const { return std::abs(ux * (p.y() - cy) - uy * (p.x() - cx)); }
+};
+
+// The point nearest, in the least-squares sense, to a set of lines: the solution of
+// Σ (I − u uᵀ) p = Σ (I − u uᵀ) c. Refused when the lines are too close to parallel for
+// the point to be well defined.
+struct LeastSquaresMeet {
+    double axx = 0, axy = 0, ayy = 0, bx = 0, by = 0;
+    int lines = 0;
+    void Add(const BranchLine& l) {
+        const double mxx = 1 - l.ux * l.ux, mxy = -l.ux * l.uy, myy = 1 - l.uy * l.uy;
+        axx += mxx;
+        axy += mxy;
+        ayy += myy;
+        bx += mxx * l.cx + mxy * l.cy;
+        by += mxy * l.cx + myy * l.cy;
+        ++lines;
+    }
+    bool Solve(QPointF& p) const {
+        const double det = axx * ayy - axy * axy, trace = axx + ayy;
+        const double smallest = (trace - std::sqrt(std::max(0.0, trace * trace - 4 * det))) / 2;
+        // Two lines 25° apart give 0.09; a T or a crossing of 45° gives 0.3 or more.
+        if (lines < 2 || smallest < 0.2) return false;
+        p = QPointF((ayy * bx - axy * by) / det, (axx * by - axy * bx) / det);
+        return true;
+    }
+};
+
 class Graph {
 public:
     Graph(const LinePlane& skeleton, const LinePlane& ink)
@@ -82,7 +118,7 @@ public:
 
     bool Build(const Progress& progress);
     void PruneSpurs();
-    void MergeCrossings();
+    void PlaceJunctions();
     std::vector<TracedPolyline> Chains();
 
 private:
@@ -96,6 +132,9 @@ private:
     QPoint Raster(int x, int y) const { return {x + skeleton_.Left(), y + skeleton_.Top()}; }
     void Walk(int from, int x, int y);
     void WalkRing(int x, int y);
+    void JoinTouchingEnds();
+    BranchLine FitBranch(const Edge& edge, bool atStart) const;
+    bool Meets(const std::vector<std::pair<std::size_t, bool>>& branches, QPointF& at) const;
 
     const LinePlane& skeleton_;
     const LinePlane& ink_;
@@ -104,6 +143,10 @@ private:
     std::vector<QPoint> nodePixels_;                // plane pixels, in scan order
     std::vector<Node> nodes_;
     std::vector<Edge> edges_;
+    // Walks that ended beside a pixel of an edge walked before (edge, that pixel in plane
+    // coordinates): junctions whose pixels the classification took for line pixels.
+    std::vector<std::pair<std::size_t, QPoint>> touches_;
+    std::vector<std::array<BranchLine, 2>> branchLines_; // per edge: at its first, last point
 };
 
 bool Graph::Build(const Progress& progress) {
@@ -177,10 +220,59 @@ bool Graph::Build(const Progress& progress) {
         }
     }
     if (progress && !progress(0.7)) return false;
+    JoinTouchingEnds();
     skeleton_.ForEachSet([&](int x, int y) {
         if (!visited_.Get(x, y) && NodeAt(x, y) < 0) WalkRing(x, y);
     });
     return !progress || progress(0.8);
+}
+
+// Each touch becomes a junction node at the touched pixel: the touching edge is carried on
+// to it and the touched edge split there.
+void Graph::JoinTouchingEnds() {
+    if (touches_.empty()) return;
+    LinePlane touched(0, 0, skeleton_.Width(), skeleton_.Height());
+    std::unordered_map<std::uint64_t, int> nodeAt; // touched pixel → its new node
+    for (const auto& [e, q] : touches_) {
+        int& node = nodeAt.try_emplace(Key(q.x(), q.y()), -1).first->second;
+        if (node < 0) {
+            node = int(nodes_.size());
+            nodes_.emplace_back();
+            nodes_.back().at = Raster(q.x(), q.y());
+            nodes_.back().junction = true;
+            nodes_.back().halfWidth = ClearDistance(ink_, q.x(), q.y());
+            touched.Set(q.x(), q.y());
+        }
+        Edge& edge = edges_[e];
+        edge.points.push_back(nodes_[std::size_t(node)].at);
+        edge.b = node;
+        ++nodes_[std::size_t(node)].degree;
+    }
+    // Where the touched pixels lie on the edges (interior points only), last first per
+    // edge, so that splitting keeps the earlier places valid.
+    std::vector<std::pair<std::size_t, std::size_t>> cuts; // edge, point
+    for (std::size_t e = 0; e < edges_.size(); ++e) {
+        const std::vector<QPoint>& pts = edges_[e].points;
+        for (std::size_t i = 1; i + 1 < pts.size(); ++i) {
+            const int x = pts[i].x() - skeleton_.Left(), y = pts[i].y() - skeleton_.Top();
+            if (touched.At(x, y)) cuts.emplace_back(e, i);
+        }
+    }
+    std::sort(cuts.begin(), cuts.end(), [](const auto& l, const auto& r) {
+        return l.first != r.first ? l.first < r.first : l.second > r.second;
+    });
+    for (const auto& [e, i] : cuts) {
+        const QPoint p = edges_[e].points[i];
+        const int node = nodeAt.at(Key(p.x() - skeleton_.Left(), p.y() - skeleton_.Top()));
+        Edge tail;
+        tail.a = node;
+        tail.b = edges_[e].b;
+        tail.points.assign(edges_[e].points.begin() + std::ptrdiff_t(i), edges_[e].points.end());
+        edges_[e].points.resize(i + 1);
+        edges_[e].b = node;
+        nodes_[std::size_t(node)].degree += 2;
+        edges_.push_back(std::move(tail));
+    }
 }
 
 // From node `from` onto line pixel (x, y), along the line to the next node.
@@ -211,7 +303,22 @@ void Graph::Walk(int from, int x, int y) {
                 ny = qy;
             }
         }
-        if (nx < 0) break; // a line that ends without an end pixel: its last pixel ends it
+        if (nx < 0) {
+            // No end pixel: either a line's last pixel, or a junction whose pixels all
+            // looked like line pixels, where the walk meets a line walked before.
+            const std::size_t n = edge.points.size();
+            for (int k = 0; k < 8; ++k) {
+                const int qx = x + StepX[k], qy = y + StepY[k];
+                if (!skeleton_.At(qx, qy) || !visited_.Get(qx, qy) || NodeAt(qx, qy) >= 0) continue;
+                const QPoint q = Raster(qx, qy);
+                const bool own = std::find(edge.points.begin() + std::ptrdiff_t(n > 4 ? n - 4 : 0),
+                                           edge.points.end(), q) != edge.points.end();
+                if (own) continue;
+                touches_.emplace_back(edges_.size(), QPoint(qx, qy));
+                break;
+            }
+            break;
+        }
         x = nx;
         y = ny;
         first = false;
@@ -266,41 +373,210 @@ void Graph::PruneSpurs() {
     }
 }
 
-void Graph::MergeCrossings() {
-    UnionFind merged(nodes_.size());
-    bool any = false;
-    for (Edge& edge : edges_) {
-        if (edge.removed || edge.a < 0 || edge.b < 0 || edge.a == edge.b) continue;
-        const Node &a = nodes_[std::size_t(edge.a)], &b = nodes_[std::size_t(edge.b)];
-        if (a.degree < 3 || b.degree < 3) continue;
-        if (merged.Find(edge.a) == merged.Find(edge.b)) continue;
-        if (edge.Length() > 1.5 * std::max(a.halfWidth, b.halfWidth)) continue;
-        merged.Join(edge.a, edge.b);
-        edge.removed = true;
-        any = true;
+// The line of the edge as it leaves its node at the first (atStart) or last point: fitted
+// (principal axis) to its pixels between 2w + 2 and 2w + 2 + max(8, 2w + 4) from the node,
+// w being the node's half width, beyond the part that thinning bends towards the junction;
+// nearer (from w + 1) when the edge is too short for that.
+BranchLine Graph::FitBranch(const Edge& edge, bool atStart) const {
+    const int node = atStart ? edge.a : edge.b;
+    const QPoint at = nodes_[std::size_t(node)].at;
+    const int w = nodes_[std::size_t(node)].halfWidth;
+    const std::size_t n = edge.points.size();
+    BranchLine line;
+    for (const double skip : {2.0 * w + 2, w + 1.0}) {
+        const double reach = skip + std::max(8, 2 * w + 4);
+        double sx = 0, sy = 0, sxx = 0, sxy = 0, syy = 0;
+        int count = 0;
+        for (std::size_t i = 1; i < n; ++i) {
+            const QPoint p = edge.points[atStart ? i : n - 1 - i];
+            const double d = std::hypot(p.x() - at.x(), p.y() - at.y());
+            if (d > reach) break;
+            if (d < skip) continue;
+            sx += p.x();
+            sy += p.y();
+            sxx += double(p.x()) * p.x();
+            sxy += double(p.x()) * p.y();
+            syy += double(p.y()) * p.y();
+            ++count;
+        }
+        if (count < 3) continue;
+        line.cx = sx / count;
+        line.cy = sy / count;
+        const double vxx = sxx / count - line.cx * line.cx, vxy = sxy / count - line.cx * line.cy,
+                     vyy = syy / count - line.cy * line.cy;
+        const double angle = 0.5 * std::atan2(2 * vxy, vxx - vyy);
+        line.ux = std::cos(angle);
+        line.uy = std::sin(angle);
+        line.fitted = true;
+        break;
     }
-    if (!any) return;
-    // Each merged node at the pixel of its members' mean, rounded.
-    std::vector<double> sumX(nodes_.size(), 0), sumY(nodes_.size(), 0), count(nodes_.size(), 0);
+    return line;
+}
+
+// Where the fitted lines of the branches (edge, at its first point) meet.
+bool Graph::Meets(const std::vector<std::pair<std::size_t, bool>>& branches, QPointF& at) const {
+    LeastSquaresMeet meet;
+    for (const auto& [e, atStart] : branches) {
+        const BranchLine& line = branchLines_[e][atStart ? 0 : 1];
+        if (line.fitted) meet.Add(line);
+    }
+    return meet.Solve(at);
+}
+
+void Graph::PlaceJunctions() {
+    const auto isJunction = [&](int node) {
+        return node >= 0 && nodes_[std::size_t(node)].junction &&
+               nodes_[std::size_t(node)].degree >= 3;
+    };
+    branchLines_.assign(edges_.size(), {});
+    std::vector<std::vector<std::pair<std::size_t, bool>>> at(nodes_.size());
+    std::vector<double> length(edges_.size(), 0);
+    for (std::size_t e = 0; e < edges_.size(); ++e) {
+        const Edge& edge = edges_[e];
+        if (edge.removed) continue;
+        length[e] = edge.Length();
+        if (isJunction(edge.a)) {
+            branchLines_[e][0] = FitBranch(edge, true);
+            at[std::size_t(edge.a)].emplace_back(e, true);
+        }
+        if (isJunction(edge.b)) {
+            branchLines_[e][1] = FitBranch(edge, false);
+            at[std::size_t(edge.b)].emplace_back(e, false);
+        }
+    }
+    // Junctions joined by a short edge are merged when the branches leaving the pair meet
+    // at one point near it: that is a crossing that thinning split in two. Two true
+    // junctions close together (the rungs of a ladder) fail, since their branches pass
+    // the meeting point a rung apart.
+    UnionFind merged(nodes_.size());
+    std::vector<std::vector<int>> members(nodes_.size());
+    for (std::size_t i = 0; i < nodes_.size(); ++i) members[i] = {int(i)};
+    const auto width = [&](int root) {
+        int w = 0;
+        for (const int m : members[std::size_t(root)])
+            w = std::max(w, nodes_[std::size_t(m)].halfWidth);
+        return w;
+    };
+    const auto linkLimit = [&](int w) { return 3.0 * w + 3; };
+    // The branches of the union of clusters ra and rb: edges with one end in it (edges
+    // with both ends in it that are short enough to be links of the crossing left out).
+    const auto branchesOf = [&](int ra, int rb) {
+        std::vector<std::pair<std::size_t, bool>> out;
+        const int w = std::max(width(ra), width(rb));
+        const auto inside = [&](int node) {
+            if (node < 0) return false;
+            const int r = merged.Find(node);
+            return r == ra || r == rb;
+        };
+        for (const int root : {ra, rb}) {
+            if (root == rb && ra == rb) break;
+            for (const int m : members[std::size_t(root)])
+                for (const auto& branch : at[std::size_t(m)]) {
+                    const Edge& edge = edges_[branch.first];
+                    if (edge.removed) continue;
+                    if (inside(edge.a) && inside(edge.b) && length[branch.first] <= linkLimit(w))
+                        continue;
+                    out.push_back(branch);
+                }
+        }
+        return out;
+    };
+    std::vector<std::size_t> links;
+    for (std::size_t e = 0; e < edges_.size(); ++e) {
+        const Edge& edge = edges_[e];
+        if (edge.removed || edge.a == edge.b || !isJunction(edge.a) || !isJunction(edge.b))
+            continue;
+        const int w =
+            std::max(nodes_[std::size_t(edge.a)].halfWidth, nodes_[std::size_t(edge.b)].halfWidth);
+        if (length[e] <= linkLimit(w)) links.push_back(e);
+    }
+    std::stable_sort(links.begin(), links.end(),
+                     [&](std::size_t i, std::size_t j) { return length[i] < length[j]; });
+    for (const std::size_t e : links) {
+        Edge& edge = edges_[e];
+        const int ra = merged.Find(edge.a), rb = merged.Find(edge.b);
+        if (ra == rb) { // a second link inside one crossing
+            edge.removed = true;
+            continue;
+        }
+        const std::vector<std::pair<std::size_t, bool>> branches = branchesOf(ra, rb);
+        const double tolerance = 1 + 0.5 * std::max(width(ra), width(rb));
+        QPointF meet;
+        if (!Meets(branches, meet)) continue;
+        bool one = true;
+        for (const auto& [b, atStart] : branches) {
+            const BranchLine& line = branchLines_[b][atStart ? 0 : 1];
+            if (line.fitted && line.Distance(meet) > tolerance) one = false;
+        }
+        const QPoint pa = nodes_[std::size_t(edge.a)].at, pb = nodes_[std::size_t(edge.b)].at;
+        const double reach = length[e] + tolerance;
+        if (!one || std::hypot(meet.x() - pa.x(), meet.y() - pa.y()) > reach ||
+            std::hypot(meet.x() - pb.x(), meet.y() - pb.y()) > reach)
+            continue;
+        merged.Join(ra, rb);
+        const int root = merged.Find(ra), other = root == ra ? rb : ra;
+        auto& into = members[std::size_t(root)];
+        into.insert(into.end(), members[std::size_t(other)].begin(),
+                    members[std::size_t(other)].end());
+        members[std::size_t(other)].clear();
+        edge.removed = true;
+    }
+    // Each junction (or merged crossing) at the point where its branches meet, when they
+    // meet within 2w + 2 of its pixels' mean; else at that mean. The pixels of a branch
+    // nearer the new point than the bent part are dropped, so that the branch runs
+    // straight into it.
+    std::vector<QPoint> place(nodes_.size());
+    std::vector<double> trim(nodes_.size(), 0);
     for (std::size_t i = 0; i < nodes_.size(); ++i) {
-        const auto root = std::size_t(merged.Find(int(i)));
-        sumX[root] += nodes_[i].at.x();
-        sumY[root] += nodes_[i].at.y();
-        count[root] += 1;
+        if (merged.Find(int(i)) != int(i)) continue;
+        const auto& group = members[i];
+        double mx = 0, my = 0;
+        for (const int m : group) {
+            mx += nodes_[std::size_t(m)].at.x();
+            my += nodes_[std::size_t(m)].at.y();
+        }
+        mx /= double(group.size());
+        my /= double(group.size());
+        QPointF p(mx, my);
+        if (isJunction(int(i)) || group.size() > 1) {
+            const int w = width(int(i));
+            QPointF meet;
+            if (Meets(branchesOf(int(i), int(i)), meet) &&
+                std::hypot(meet.x() - mx, meet.y() - my) <= 2.0 * w + 2) {
+                p = meet;
+                double spread = 0;
+                for (const int m : group)
+                    spread = std::max(spread, std::hypot(nodes_[std::size_t(m)].at.x() - p.x(),
+                                                         nodes_[std::size_t(m)].at.y() - p.y()));
+                trim[i] = spread + w + 1;
+            }
+        }
+        place[i] = QPoint(int(std::lround(p.x())), int(std::lround(p.y())));
     }
     for (std::size_t i = 0; i < nodes_.size(); ++i)
-        if (count[i] > 1)
-            nodes_[i].at =
-                QPoint(int(std::lround(sumX[i] / count[i])), int(std::lround(sumY[i] / count[i])));
+        nodes_[i].at = place[std::size_t(merged.Find(int(i)))];
     for (Edge& edge : edges_) {
         if (edge.removed) continue;
-        if (edge.a >= 0) {
-            edge.a = merged.Find(edge.a);
-            edge.points.front() = nodes_[std::size_t(edge.a)].at;
-        }
-        if (edge.b >= 0) {
-            edge.b = merged.Find(edge.b);
-            edge.points.back() = nodes_[std::size_t(edge.b)].at;
+        for (const bool atStart : {true, false}) {
+            int& end = atStart ? edge.a : edge.b;
+            if (end < 0) continue;
+            end = merged.Find(end);
+            const QPoint p = nodes_[std::size_t(end)].at;
+            const double radius = trim[std::size_t(end)];
+            std::vector<QPoint>& pts = edge.points;
+            std::size_t cut = 0; // interior points to drop next to this end
+            while (cut + 2 < pts.size()) {
+                const QPoint q = pts[atStart ? cut + 1 : pts.size() - 2 - cut];
+                if (std::hypot(q.x() - p.x(), q.y() - p.y()) >= radius) break;
+                ++cut;
+            }
+            if (atStart) {
+                pts.front() = p;
+                pts.erase(pts.begin() + 1, pts.begin() + 1 + std::ptrdiff_t(cut));
+            } else {
+                pts.back() = p;
+                pts.erase(pts.end() - 1 - std::ptrdiff_t(cut), pts.end() - 1);
+            }
         }
     }
 }
@@ -388,7 +664,7 @@ std::vector<TracedPolyline> CentreLines(const LinePlane& skeleton, const LinePla
     Graph graph(skeleton, ink);
     if (!graph.Build(progress)) return {};
     graph.PruneSpurs();
-    graph.MergeCrossings();
+    graph.PlaceJunctions();
     std::vector<TracedPolyline> lines = graph.Chains();
     if (progress && !progress(1.0)) return {};
     return lines;
