@@ -468,8 +468,9 @@ void Graph::PlaceJunctions() {
             const int r = merged.Find(node);
             return r == ra || r == rb;
         };
-        for (const int root : {ra, rb}) {
-            if (root == rb && ra == rb) break;
+        const int roots[2] = {ra, rb};
+        for (int r = 0; r < (ra == rb ? 1 : 2); ++r) {
+            const int root = roots[r];
             for (const int m : members[std::size_t(root)])
                 for (const auto& branch : at[std::size_t(m)]) {
                     const Edge& edge = edges_[branch.first];

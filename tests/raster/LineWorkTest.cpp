@@ -9,6 +9,7 @@
 #include "raster/Thinning.h"
 
 #include <algorithm>
+#include <cmath>
 #include <gtest/gtest.h>
 #include <random>
 #include <set>
@@ -305,6 +306,89 @@ TEST(CentreLines, StrokesJunctionsAndRings) {
                         Near(QPoint(most->first.first, most->first.second), QPoint(50, 40), 3))
                 << c.what;
         }
+    }
+}
+
+// A stroke from a to b: the pixels whose centres lie within half the width of the segment.
+void Stroke(LinePlane& plane, QPointF a, QPointF b, double width) {
+    const QPointF d = b - a;
+    const double length2 = QPointF::dotProduct(d, d);
+    for (int y = 0; y < plane.Height(); ++y)
+        for (int x = 0; x < plane.Width(); ++x) {
+            const QPointF p(x, y);
+            const double t = std::clamp(QPointF::dotProduct(p - a, d) / length2, 0.0, 1.0);
+            const QPointF q = a + t * d - p;
+            if (std::hypot(q.x(), q.y()) <= width / 2) plane.Set(x, y);
+        }
+}
+
+// Polyline ends within reach of p.
+int EndsNear(const std::vector<TracedPolyline>& lines, QPointF p, double reach) {
+    int n = 0;
+    for (const TracedPolyline& l : lines)
+        for (const QPoint e : {l.points.front(), l.points.back()})
+            n += !l.closed && std::hypot(e.x() - p.x(), e.y() - p.y()) <= reach;
+    return n;
+}
+
+TEST(CentreLines, JunctionsLieWhereTheStrokesMeet) {
+    // Slanted strokes, so that thinning bends the branches towards each junction, and
+    // crossings at sharp angles, which thinning splits into two junctions a few pixels
+    // apart. Every branch must end within 2 pixels of the true junction.
+    struct Case {
+        const char* what;
+        double width;
+        std::vector<std::pair<QPointF, QPointF>> strokes;
+        std::vector<QPointF> junctions;
+        std::size_t lines;
+    };
+    const QPointF c(60.3, 59.6);
+    const auto at = [&](double degrees, double r) {
+        const double a = degrees * 3.14159265358979 / 180;
+        return c + QPointF(r * std::cos(a), r * std::sin(a));
+    };
+    const Case cases[] = {
+        {"a T of width 5, stem at 60°", 5, {{at(10, 50), at(190, 50)}, {c, at(70, 45)}}, {c}, 3},
+        {"a T of width 2, stem at 115°", 2, {{at(-20, 50), at(160, 50)}, {c, at(95, 45)}}, {c}, 3},
+        {"an X of width 5 at 45°",
+         5,
+         {{at(5, 50), at(185, 50)}, {at(50, 50), at(230, 50)}},
+         {c},
+         4},
+        {"an X of width 3 at 45°",
+         3,
+         {{at(30, 50), at(210, 50)}, {at(75, 50), at(255, 50)}},
+         {c},
+         4},
+        {"an X of width 1 at 45°",
+         1,
+         {{at(-12, 50), at(168, 50)}, {at(33, 50), at(213, 50)}},
+         {c},
+         4},
+        {"an X of width 4 at 90°",
+         4,
+         {{at(20, 50), at(200, 50)}, {at(110, 50), at(290, 50)}},
+         {c},
+         4},
+        // Two rungs 7 pixels apart on a rail stay two junctions.
+        {"a ladder of width 2",
+         2,
+         {{QPointF(10, 60), QPointF(110, 60)},
+          {QPointF(56.5, 60), QPointF(56.5, 100)},
+          {QPointF(63.5, 60), QPointF(63.5, 100)}},
+         {QPointF(56.5, 60), QPointF(63.5, 60)},
+         5},
+    };
+    for (const Case& k : cases) {
+        LinePlane plane(0, 0, 120, 120);
+        for (const auto& [a, b] : k.strokes) Stroke(plane, a, b, k.width);
+        const LinePlane ink = plane;
+        raster::ThinPlane(plane);
+        const std::vector<TracedPolyline> lines = raster::CentreLines(plane, ink);
+        EXPECT_EQ(lines.size(), k.lines) << k.what;
+        for (const QPointF j : k.junctions)
+            EXPECT_EQ(EndsNear(lines, j, 2.0), k.junctions.size() > 1 ? 3 : int(k.lines))
+                << k.what << " at " << j.x() << ", " << j.y();
     }
 }
 
