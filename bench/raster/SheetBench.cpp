@@ -1,6 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Whole sheets on an A0 scan at 300 dpi (10 000 × 14 000 pixels): the sheet of known
-// strokes (StrokeSheet.h, strokes 3 pixels wide, drawn as a scan), made in memory once.
+// Whole sheets on an A0 scan at 300 dpi (10 000 × 14 000 pixels). The sheet is the
+// realistic synthetic map of the shared benchmark data (buildings, hatching, roads, rivers,
+// text, dust on tinted paper, as dense as real maps) read from a 24-bit BMP: the file
+// named by PENWRIGHT_SHEET, else scan_140mp.bmp in ~/.cache/penwright/sheets/img or
+// ../shared/bench/img. Without one, the sheet of known strokes (StrokeSheet.h, strokes 3
+// pixels wide, drawn as a scan) is made in memory; it is much sparser, so potrace's time
+// on it is not the one to compare with. The first line printed names the sheet used.
 //
 //   BM_WholeSheetCentreLines  test (dark lines, threshold from the sheet), regions and
 //                             specks, thinning, centre lines, reduction: TraceSheet.
@@ -16,6 +21,7 @@
 // missing one skips its benchmark with a message.
 
 #include "StrokeSheet.h"
+#include "platform/RasterFiles.h"
 #include "raster/LineTest.h"
 #include "raster/SheetTracer.h"
 #include "raster/Thinning.h"
@@ -30,26 +36,46 @@
 
 namespace {
 
-constexpr int Width = 10000, Height = 14000;
+constexpr int StrokeSheetWidth = 10000, StrokeSheetHeight = 14000;
+
+std::string MapSheetFile() {
+    if (const char* named = std::getenv("PENWRIGHT_SHEET")) return named;
+    const char* home = std::getenv("HOME");
+    for (const std::string& candidate :
+         {std::string(home ? home : "") + "/.cache/penwright/sheets/img/scan_140mp.bmp",
+          std::string("../shared/bench/img/scan_140mp.bmp")})
+        if (std::ifstream(candidate).good()) return candidate;
+    return {};
+}
 
 const platform::Bitmap24& Sheet() {
     static const platform::Bitmap24 sheet = [] {
-        const synthetic::StrokeSheet strokes = synthetic::MakeStrokeSheet(Width, Height, 3, 42);
+        const std::string file = MapSheetFile();
+        if (!file.empty()) {
+            std::printf("sheet: %s\n", file.c_str());
+            return platform::LoadBmp(file);
+        }
+        std::printf("sheet: known strokes, 3 px (no map sheet found; sparser than a map)\n");
+        const synthetic::StrokeSheet strokes =
+            synthetic::MakeStrokeSheet(StrokeSheetWidth, StrokeSheetHeight, 3, 42);
         return synthetic::RenderStrokeSheet(strokes, synthetic::Look::Scan, 7);
     }();
     return sheet;
 }
 
+QRect Whole() {
+    return QRect(0, 0, Sheet().Width(), Sheet().Height());
+}
+
 raster::LineTest DarkTest() {
     raster::LineTest test;
     test.kind = raster::LineTest::Kind::DarkLines;
-    test.threshold = raster::DarkThreshold(Sheet(), QRect(0, 0, Width, Height));
+    test.threshold = raster::DarkThreshold(Sheet(), Whole());
     return test;
 }
 
 const raster::LinePlane& Plane() {
-    static const raster::LinePlane plane =
-        raster::LineWorkPlane(Sheet(), QRect(0, 0, Width, Height), DarkTest());
+    static const raster::LinePlane plane = raster::LineWorkPlane(Sheet(), Whole(), DarkTest());
     return plane;
 }
 
@@ -59,10 +85,11 @@ const std::string& PbmFile() {
     static const std::string name = [] {
         const std::string file = dir.filePath("sheet.pbm").toStdString();
         std::ofstream out(file, std::ios::binary);
-        out << "P4\n" << Width << " " << Height << "\n";
+        const int width = Sheet().Width(), height = Sheet().Height();
+        out << "P4\n" << width << " " << height << "\n";
         const raster::LinePlane& plane = Plane();
-        std::string row(std::size_t((Width + 7) / 8), '\0');
-        for (int y = 0; y < Height; ++y) {
+        std::string row(std::size_t((width + 7) / 8), '\0');
+        for (int y = 0; y < height; ++y) {
             std::fill(row.begin(), row.end(), '\0');
             plane.ForEachSetInRow(
                 y, [&row](int x, int) { row[std::size_t(x / 8)] |= char(0x80 >> (x % 8)); });
