@@ -7,6 +7,7 @@
 #include <array>
 #include <bit>
 #include <cmath>
+#include <numbers>
 #include <numeric>
 #include <unordered_map>
 
@@ -20,26 +21,33 @@ constexpr int StepX[8] = {0, 1, 0, -1, -1, 1, 1, -1};
 constexpr int StepY[8] = {-1, 0, 1, 0, -1, -1, 1, 1};
 constexpr int StepBit[8] = {1, 3, 5, 7, 0, 2, 4, 6};
 
-// Yokoi's 8-connectivity number of a neighbour set (bits as LinePlane::Neighbours): the
-// clear side neighbours followed, counter-clockwise, by a set corner or side.
-constexpr int Branches(unsigned nb) {
-    const auto at = [nb](int bit) { return (nb >> bit & 1) != 0; };
-    // Counter-clockwise from the right: right 3, up-right 2, up 1, up-left 0, left 7,
-    // down-left 6, down 5, down-right 4.
-    constexpr int ring[8] = {3, 2, 1, 0, 7, 6, 5, 4};
-    int n = 0;
-    for (int k = 0; k < 8; k += 2)
-        if (!at(ring[k]) && (at(ring[k + 1]) || at(ring[(k + 2) % 8]))) ++n;
-    return n;
-}
+enum class PixelKind : std::uint8_t { End, Junction };
 
-enum class PixelKind : std::uint8_t { Line, End, Junction };
-
-PixelKind KindOf(unsigned nb) {
-    const int count = std::popcount(nb);
-    if (count <= 1) return PixelKind::End;
-    if ((nb & 0xAA) == 0xAA) return PixelKind::Junction; // all four sides: inside a blob
-    return Branches(nb) >= 3 ? PixelKind::Junction : PixelKind::Line;
+// The node pixels of word i of the middle row, a bit each. An end has at most one set
+// neighbour; a junction has three or more branches (Yokoi's 8-connectivity number: the
+// clear side neighbours followed, counter-clockwise, by a set corner or side) or all four
+// side neighbours set (inside a blob).
+struct NodeBits {
+    std::uint64_t ends = 0, junctions = 0;
+};
+NodeBits NodeBitsOf(const std::uint64_t* up, const std::uint64_t* mid, const std::uint64_t* down,
+                    int i) {
+    const std::uint64_t c = mid[i], n = up[i], s = down[i];
+    const std::uint64_t w = (c << 1) | (mid[i - 1] >> 63), e = (c >> 1) | (mid[i + 1] << 63);
+    const std::uint64_t nw = (n << 1) | (up[i - 1] >> 63), ne = (n >> 1) | (up[i + 1] << 63);
+    const std::uint64_t sw = (s << 1) | (down[i - 1] >> 63), se = (s >> 1) | (down[i + 1] << 63);
+    std::uint64_t any = 0, two = 0;
+    for (const std::uint64_t v : {n, s, e, w, ne, nw, se, sw}) {
+        two |= any & v;
+        any |= v;
+    }
+    const std::uint64_t t1 = ~e & (ne | n), t2 = ~n & (nw | w), t3 = ~w & (sw | s),
+                        t4 = ~s & (se | e);
+    const std::uint64_t threeBranches = (t1 & t2 & (t3 | t4)) | (t3 & t4 & (t1 | t2));
+    NodeBits bits;
+    bits.ends = c & ~two;
+    bits.junctions = c & two & (threeBranches | (n & s & e & w));
+    return bits;
 }
 
 struct Node {
@@ -55,8 +63,13 @@ struct Edge {
     bool removed = false;
     double Length() const {
         double sum = 0;
-        for (std::size_t i = 1; i < points.size(); ++i)
-            sum += std::hypot(points[i].x() - points[i - 1].x(), points[i].y() - points[i - 1].y());
+        for (std::size_t i = 1; i < points.size(); ++i) {
+            const int dx = std::abs(points[i].x() - points[i - 1].x()),
+                      dy = std::abs(points[i].y() - points[i - 1].y());
+            // Steps between neighbours (all but those to a node's point) without a root.
+            sum += dx <= 1 && dy <= 1 ? (dx + dy == 2 ? std::numbers::sqrt2 : dx + dy)
+                                      : std::hypot(dx, dy);
+        }
         return sum;
     }
 };
@@ -114,7 +127,8 @@ struct LeastSquaresMeet {
 class Graph {
 public:
     Graph(const LinePlane& skeleton, const LinePlane& ink)
-        : skeleton_(skeleton), ink_(ink), visited_(0, 0, skeleton.Width(), skeleton.Height()) {}
+        : skeleton_(skeleton), ink_(ink), visited_(0, 0, skeleton.Width(), skeleton.Height()),
+          isNode_(0, 0, skeleton.Width(), skeleton.Height()) {}
 
     bool Build(const Progress& progress);
     void PruneSpurs();
@@ -125,7 +139,9 @@ private:
     std::uint64_t Key(int x, int y) const {
         return std::uint64_t(y) * std::uint64_t(skeleton_.Width()) + std::uint64_t(x);
     }
+    // The bit plane answers for the many pixels that are not nodes without a look-up.
     int NodeAt(int x, int y) const {
+        if (!isNode_.At(x, y)) return -1;
         const auto found = nodeOf_.find(Key(x, y));
         return found == nodeOf_.end() ? -1 : found->second;
     }
@@ -139,6 +155,7 @@ private:
     const LinePlane& skeleton_;
     const LinePlane& ink_;
     LinePlane visited_;
+    LinePlane isNode_;                              // the node pixels
     std::unordered_map<std::uint64_t, int> nodeOf_; // node pixel → node
     std::vector<QPoint> nodePixels_;                // plane pixels, in scan order
     std::vector<Node> nodes_;
@@ -152,13 +169,21 @@ private:
 bool Graph::Build(const Progress& progress) {
     // Node pixels, and touching ones joined.
     std::vector<PixelKind> kinds;
-    skeleton_.ForEachSet([&](int x, int y) {
-        const PixelKind kind = KindOf(skeleton_.Neighbours(x, y));
-        if (kind == PixelKind::Line) return;
-        nodeOf_.emplace(Key(x, y), int(nodePixels_.size()));
-        nodePixels_.emplace_back(x, y);
-        kinds.push_back(kind);
-    });
+    for (int y = 0; y < skeleton_.Height(); ++y) {
+        const std::uint64_t *up = skeleton_.Row(y - 1), *mid = skeleton_.Row(y),
+                            *down = skeleton_.Row(y + 1);
+        for (int i = 0; i < skeleton_.Words(); ++i) {
+            if (mid[i] == 0) continue;
+            const NodeBits bits = NodeBitsOf(up, mid, down, i);
+            for (std::uint64_t w = bits.ends | bits.junctions; w != 0; w &= w - 1) {
+                const int bit = std::countr_zero(w), x = 64 * i + bit;
+                nodeOf_.emplace(Key(x, y), int(nodePixels_.size()));
+                isNode_.Set(x, y);
+                nodePixels_.emplace_back(x, y);
+                kinds.push_back(bits.ends >> bit & 1 ? PixelKind::End : PixelKind::Junction);
+            }
+        }
+    }
     if (progress && !progress(0.2)) return false;
     UnionFind groups(nodePixels_.size());
     for (std::size_t i = 0; i < nodePixels_.size(); ++i) {
@@ -284,11 +309,14 @@ void Graph::Walk(int from, int x, int y) {
     for (;;) {
         visited_.Set(x, y);
         edge.points.push_back(Raster(x, y));
+        // The set neighbours, the node pixels among them and the line pixels not walked yet,
+        // as direction bits (LinePlane::Neighbours), tried side neighbours first.
+        const unsigned set = skeleton_.Neighbours(x, y);
+        const unsigned nodes = set & isNode_.Neighbours(x, y);
         int end = -1, nx = -1, ny = -1;
-        for (int k = 0; k < 8 && end < 0; ++k) {
-            const int qx = x + StepX[k], qy = y + StepY[k];
-            if (!skeleton_.At(qx, qy)) continue;
-            const int node = NodeAt(qx, qy);
+        for (int k = 0; k < 8 && end < 0 && nodes != 0; ++k) {
+            if (!(nodes >> StepBit[k] & 1)) continue;
+            const int node = NodeAt(x + StepX[k], y + StepY[k]);
             if (node >= 0 && !(first && node == from)) end = node;
         }
         if (end >= 0) {
@@ -296,13 +324,13 @@ void Graph::Walk(int from, int x, int y) {
             edge.points.push_back(nodes_[std::size_t(end)].at);
             break;
         }
-        for (int k = 0; k < 8 && nx < 0; ++k) {
-            const int qx = x + StepX[k], qy = y + StepY[k];
-            if (skeleton_.At(qx, qy) && !visited_.Get(qx, qy) && NodeAt(qx, qy) < 0) {
-                nx = qx;
-                ny = qy;
+        const unsigned open = set & ~nodes & ~visited_.Neighbours(x, y);
+        for (int k = 0; k < 8 && open != 0; ++k)
+            if (open >> StepBit[k] & 1) {
+                nx = x + StepX[k];
+                ny = y + StepY[k];
+                break;
             }
-        }
         if (nx < 0) {
             // No end pixel: either a line's last pixel, or a junction whose pixels all
             // looked like line pixels, where the walk meets a line walked before.
@@ -389,9 +417,9 @@ BranchLine Graph::FitBranch(const Edge& edge, bool atStart) const {
         int count = 0;
         for (std::size_t i = 1; i < n; ++i) {
             const QPoint p = edge.points[atStart ? i : n - 1 - i];
-            const double d = std::hypot(p.x() - at.x(), p.y() - at.y());
-            if (d > reach) break;
-            if (d < skip) continue;
+            const double dx = p.x() - at.x(), dy = p.y() - at.y(), d2 = dx * dx + dy * dy;
+            if (d2 > reach * reach) break;
+            if (d2 < skip * skip) continue;
             sx += p.x();
             sy += p.y();
             sxx += double(p.x()) * p.x();
@@ -434,7 +462,7 @@ void Graph::PlaceJunctions() {
     for (std::size_t e = 0; e < edges_.size(); ++e) {
         const Edge& edge = edges_[e];
         if (edge.removed) continue;
-        length[e] = edge.Length();
+        if (isJunction(edge.a) && isJunction(edge.b)) length[e] = edge.Length(); // links only
         if (isJunction(edge.a)) {
             branchLines_[e][0] = FitBranch(edge, true);
             at[std::size_t(edge.a)].emplace_back(e, true);
@@ -568,7 +596,8 @@ void Graph::PlaceJunctions() {
             std::size_t cut = 0; // interior points to drop next to this end
             while (cut + 2 < pts.size()) {
                 const QPoint q = pts[atStart ? cut + 1 : pts.size() - 2 - cut];
-                if (std::hypot(q.x() - p.x(), q.y() - p.y()) >= radius) break;
+                const double dx = q.x() - p.x(), dy = q.y() - p.y();
+                if (dx * dx + dy * dy >= radius * radius) break;
                 ++cut;
             }
             if (atStart) {
