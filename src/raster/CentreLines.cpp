@@ -9,6 +9,7 @@
 #include <cmath>
 #include <numbers>
 #include <numeric>
+#include <span>
 #include <unordered_map>
 
 namespace raster {
@@ -457,7 +458,16 @@ void Graph::PlaceJunctions() {
                nodes_[std::size_t(node)].degree >= 3;
     };
     branchLines_.assign(edges_.size(), {});
-    std::vector<std::vector<std::pair<std::size_t, bool>>> at(nodes_.size());
+    // The branches at each junction (edge, at its first point), in one list by node.
+    std::vector<std::size_t> first(nodes_.size() + 1, 0);
+    for (const Edge& edge : edges_) {
+        if (edge.removed) continue;
+        if (isJunction(edge.a)) ++first[std::size_t(edge.a) + 1];
+        if (isJunction(edge.b)) ++first[std::size_t(edge.b) + 1];
+    }
+    for (std::size_t i = 1; i < first.size(); ++i) first[i] += first[i - 1];
+    std::vector<std::pair<std::size_t, bool>> branchList(first.back());
+    std::vector<std::size_t> fill(first.begin(), first.end() - 1);
     std::vector<double> length(edges_.size(), 0);
     for (std::size_t e = 0; e < edges_.size(); ++e) {
         const Edge& edge = edges_[e];
@@ -465,24 +475,35 @@ void Graph::PlaceJunctions() {
         if (isJunction(edge.a) && isJunction(edge.b)) length[e] = edge.Length(); // links only
         if (isJunction(edge.a)) {
             branchLines_[e][0] = FitBranch(edge, true);
-            at[std::size_t(edge.a)].emplace_back(e, true);
+            branchList[fill[std::size_t(edge.a)]++] = {e, true};
         }
         if (isJunction(edge.b)) {
             branchLines_[e][1] = FitBranch(edge, false);
-            at[std::size_t(edge.b)].emplace_back(e, false);
+            branchList[fill[std::size_t(edge.b)]++] = {e, false};
         }
     }
+    const auto at = [&](int node) {
+        return std::span(branchList.data() + first[std::size_t(node)],
+                         first[std::size_t(node) + 1] - first[std::size_t(node)]);
+    };
     // Junctions joined by a short edge are merged when the branches leaving the pair meet
     // at one point near it: that is a crossing that thinning split in two. Two true
     // junctions close together (the rungs of a ladder) fail, since their branches pass
     // the meeting point a rung apart.
     UnionFind merged(nodes_.size());
-    std::vector<std::vector<int>> members(nodes_.size());
-    for (std::size_t i = 0; i < nodes_.size(); ++i) members[i] = {int(i)};
+    // The nodes of each merged cluster, by its root; a node not merged has an empty list
+    // and stands for itself.
+    std::vector<std::vector<int>> merges(nodes_.size());
+    std::vector<int> self(nodes_.size());
+    std::iota(self.begin(), self.end(), 0);
+    const auto members = [&](int root) {
+        const std::vector<int>& list = merges[std::size_t(root)];
+        return list.empty() ? std::span<const int>(&self[std::size_t(root)], 1)
+                            : std::span<const int>(list);
+    };
     const auto width = [&](int root) {
         int w = 0;
-        for (const int m : members[std::size_t(root)])
-            w = std::max(w, nodes_[std::size_t(m)].halfWidth);
+        for (const int m : members(root)) w = std::max(w, nodes_[std::size_t(m)].halfWidth);
         return w;
     };
     const auto linkLimit = [&](int w) { return 3.0 * w + 3; };
@@ -499,8 +520,8 @@ void Graph::PlaceJunctions() {
         const int roots[2] = {ra, rb};
         for (int r = 0; r < (ra == rb ? 1 : 2); ++r) {
             const int root = roots[r];
-            for (const int m : members[std::size_t(root)])
-                for (const auto& branch : at[std::size_t(m)]) {
+            for (const int m : members(root))
+                for (const auto& branch : at(m)) {
                     const Edge& edge = edges_[branch.first];
                     if (edge.removed) continue;
                     if (inside(edge.a) && inside(edge.b) && length[branch.first] <= linkLimit(w))
@@ -544,10 +565,11 @@ void Graph::PlaceJunctions() {
             continue;
         merged.Join(ra, rb);
         const int root = merged.Find(ra), other = root == ra ? rb : ra;
-        auto& into = members[std::size_t(root)];
-        into.insert(into.end(), members[std::size_t(other)].begin(),
-                    members[std::size_t(other)].end());
-        members[std::size_t(other)].clear();
+        std::vector<int> joined;
+        for (const int m : members(root)) joined.push_back(m);
+        for (const int m : members(other)) joined.push_back(m);
+        merges[std::size_t(root)] = std::move(joined);
+        merges[std::size_t(other)].clear();
         edge.removed = true;
     }
     // Each junction (or merged crossing) at the point where its branches meet, when they
@@ -558,7 +580,7 @@ void Graph::PlaceJunctions() {
     std::vector<double> trim(nodes_.size(), 0);
     for (std::size_t i = 0; i < nodes_.size(); ++i) {
         if (merged.Find(int(i)) != int(i)) continue;
-        const auto& group = members[i];
+        const std::span<const int> group = members(int(i));
         double mx = 0, my = 0;
         for (const int m : group) {
             mx += nodes_[std::size_t(m)].at.x();

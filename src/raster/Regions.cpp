@@ -63,6 +63,21 @@ void Join(std::vector<Run>& runs, int a, int b) {
 // pixels, 4-way for clear ones. Empty when cancelled.
 std::vector<Run> LabelRuns(const LinePlane& plane, bool ones, const Progress& progress) {
     std::vector<Run> runs;
+    // The runs counted first (a run starts where a pixel differs from its left neighbour),
+    // so that the list is allocated once rather than copied as it grows.
+    std::size_t count = 0;
+    const int words = plane.Words(), width = plane.Width();
+    for (int y = 0; y < plane.Height(); ++y) {
+        const std::uint64_t* row = plane.Row(y);
+        std::uint64_t carry = 0; // the pixel left of the row belongs to no run
+        for (int i = 0; i < words; ++i) {
+            std::uint64_t w = ones ? row[i] : ~row[i];
+            if (i == words - 1 && width % 64 != 0) w &= (std::uint64_t(1) << (width % 64)) - 1;
+            count += std::size_t(std::popcount(w & ~((w << 1) | carry)));
+            carry = w >> 63;
+        }
+    }
+    runs.reserve(count);
     std::size_t above = 0, aboveEnd = 0; // the runs of the row above
     const int reach = ones ? 1 : 0;      // diagonal contact counts for set pixels
     for (int y = 0; y < plane.Height(); ++y) {
