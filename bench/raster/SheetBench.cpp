@@ -14,9 +14,12 @@
 //                             bytes (Linux: the peak resident set is reset before it)
 //   BM_ThinSheet              thinning the sheet's line-work plane alone
 //   BM_PotraceOutlines        potrace -b dxf on the same line work as a PBM file, which is
-//                             written once (the time is potrace's whole run)
+//                             written once (the time is potrace's whole run). Counter
+//                             ours_per_potrace: the whole-sheet time above over potrace's,
+//                             both measured in this run (the goal is at most 0.25)
 //   BM_SkeletonizeScikit      scikit-image's skeletonize on the same line work, the time
-//                             of the call alone as the Python process measures it
+//                             of the call alone as the Python process measures it. Counter
+//                             times_ours: its time over BM_ThinSheet's (the goal: at least 5)
 // The last two run the system's programs (potrace, /usr/bin/python3 with skimage); a
 // missing one skips its benchmark with a message.
 
@@ -109,6 +112,13 @@ long PeakKilobytes(bool reset) {
     return 0;
 }
 
+// Mean wall seconds of an iteration of the whole sheet and of thinning, for the ratios.
+double wholeSheetSeconds = 0, thinSeconds = 0;
+
+double Seconds(std::chrono::steady_clock::time_point since) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
 long CurrentKilobytes() {
     std::ifstream status("/proc/self/status");
     for (std::string line; std::getline(status, line);)
@@ -121,18 +131,21 @@ void BM_WholeSheetCentreLines(benchmark::State& state) {
     raster::SheetTraceSettings settings;
     settings.test.kind = raster::LineTest::Kind::DarkLines;
     std::size_t polylines = 0;
-    double extraShare = 0;
+    double extraShare = 0, seconds = 0;
     for (auto _ : state) {
         const long before = CurrentKilobytes();
         PeakKilobytes(true);
         {
+            const auto start = std::chrono::steady_clock::now();
             const raster::SheetTrace trace = raster::TraceSheet(sheet, settings);
+            seconds += Seconds(start);
             polylines = trace.polylines.size();
             benchmark::DoNotOptimize(trace.polylines.data());
         }
         const double extra = double(PeakKilobytes(false) - before) * 1024;
         extraShare = std::max(extraShare, extra / double(sheet.BytesPerLine() * sheet.Height()));
     }
+    wholeSheetSeconds = seconds / double(state.iterations());
     state.counters["polylines"] = double(polylines);
     state.counters["peak_extra_per_raster"] = extraShare;
 }
@@ -140,13 +153,17 @@ BENCHMARK(BM_WholeSheetCentreLines)->Unit(benchmark::kMillisecond)->Iterations(3
 
 void BM_ThinSheet(benchmark::State& state) {
     const raster::LinePlane& plane = Plane();
+    double seconds = 0;
     for (auto _ : state) {
         state.PauseTiming();
         raster::LinePlane copy = plane;
         state.ResumeTiming();
+        const auto start = std::chrono::steady_clock::now();
         raster::ThinPlane(copy);
+        seconds += Seconds(start);
         benchmark::DoNotOptimize(copy.Row(0));
     }
+    thinSeconds = seconds / double(state.iterations());
 }
 BENCHMARK(BM_ThinSheet)->Unit(benchmark::kMillisecond)->Iterations(3);
 
@@ -173,8 +190,9 @@ void BM_PotraceOutlines(benchmark::State& state) {
             state.SkipWithError("potrace failed");
             return;
         }
-        state.SetIterationTime(
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        const double potrace = Seconds(start);
+        state.SetIterationTime(potrace);
+        if (wholeSheetSeconds > 0) state.counters["ours_per_potrace"] = wholeSheetSeconds / potrace;
     }
 }
 BENCHMARK(BM_PotraceOutlines)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
@@ -200,7 +218,9 @@ void BM_SkeletonizeScikit(benchmark::State& state) {
             state.SkipWithError("/usr/bin/python3 with skimage failed (python3-skimage)");
             return;
         }
-        state.SetIterationTime(std::atof(out.c_str()));
+        const double skeletonize = std::atof(out.c_str());
+        state.SetIterationTime(skeletonize);
+        if (thinSeconds > 0) state.counters["times_ours"] = skeletonize / thinSeconds;
     }
 }
 BENCHMARK(BM_SkeletonizeScikit)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
