@@ -16,7 +16,9 @@
 //   BM_PotraceOutlines        potrace -b dxf on the same line work as a PBM file, which is
 //                             written once (the time is potrace's whole run). Counter
 //                             ours_per_potrace: the whole-sheet time above over potrace's,
-//                             both measured in this run (the goal is at most 0.25)
+//                             both measured in this run (the goal is at most 0.25);
+//                             cpu_ours_per_potrace: the same for processor time (user +
+//                             system, all threads), which depends less on the machine's load
 //   BM_SkeletonizeScikit      scikit-image's skeletonize on the same line work, the time
 //                             of the call alone as the Python process measures it. Counter
 //                             times_ours: its time over BM_ThinSheet's (the goal: at least 5)
@@ -36,6 +38,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <sys/resource.h>
 
 namespace {
 
@@ -112,8 +115,17 @@ long PeakKilobytes(bool reset) {
     return 0;
 }
 
-// Mean wall seconds of an iteration of the whole sheet and of thinning, for the ratios.
-double wholeSheetSeconds = 0, thinSeconds = 0;
+// Mean wall seconds of an iteration of the whole sheet and of thinning, and processor
+// seconds of the whole sheet, for the ratios.
+double wholeSheetSeconds = 0, thinSeconds = 0, wholeSheetCpu = 0;
+
+// Processor seconds (user + system) of this process's threads or of its waited-for children.
+double CpuSeconds(int who) {
+    rusage usage{};
+    getrusage(who, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           1e-6 * double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
+}
 
 double Seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
@@ -131,14 +143,16 @@ void BM_WholeSheetCentreLines(benchmark::State& state) {
     raster::SheetTraceSettings settings;
     settings.test.kind = raster::LineTest::Kind::DarkLines;
     std::size_t polylines = 0;
-    double extraShare = 0, seconds = 0;
+    double extraShare = 0, seconds = 0, cpu = 0;
     for (auto _ : state) {
         const long before = CurrentKilobytes();
         PeakKilobytes(true);
         {
             const auto start = std::chrono::steady_clock::now();
+            const double cpuStart = CpuSeconds(RUSAGE_SELF);
             const raster::SheetTrace trace = raster::TraceSheet(sheet, settings);
             seconds += Seconds(start);
+            cpu += CpuSeconds(RUSAGE_SELF) - cpuStart;
             polylines = trace.polylines.size();
             benchmark::DoNotOptimize(trace.polylines.data());
         }
@@ -146,6 +160,8 @@ void BM_WholeSheetCentreLines(benchmark::State& state) {
         extraShare = std::max(extraShare, extra / double(sheet.BytesPerLine() * sheet.Height()));
     }
     wholeSheetSeconds = seconds / double(state.iterations());
+    wholeSheetCpu = cpu / double(state.iterations());
+    state.counters["cpu_s"] = wholeSheetCpu;
     state.counters["polylines"] = double(polylines);
     state.counters["peak_extra_per_raster"] = extraShare;
 }
@@ -185,14 +201,19 @@ void BM_PotraceOutlines(benchmark::State& state) {
     }
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
+        const double cpuStart = CpuSeconds(RUSAGE_CHILDREN);
         std::string out;
         if (!Run("potrace -b dxf -o " + pbm + ".dxf " + pbm, out)) {
             state.SkipWithError("potrace failed");
             return;
         }
-        const double potrace = Seconds(start);
+        const double potrace = Seconds(start), potraceCpu = CpuSeconds(RUSAGE_CHILDREN) - cpuStart;
         state.SetIterationTime(potrace);
-        if (wholeSheetSeconds > 0) state.counters["ours_per_potrace"] = wholeSheetSeconds / potrace;
+        state.counters["cpu_s"] = potraceCpu;
+        if (wholeSheetSeconds > 0) {
+            state.counters["ours_per_potrace"] = wholeSheetSeconds / potrace;
+            state.counters["cpu_ours_per_potrace"] = wholeSheetCpu / potraceCpu;
+        }
     }
 }
 BENCHMARK(BM_PotraceOutlines)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);

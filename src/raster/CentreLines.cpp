@@ -257,7 +257,9 @@ bool Graph::Build(const Progress& progress) {
 // to it and the touched edge split there.
 void Graph::JoinTouchingEnds() {
     if (touches_.empty()) return;
-    LinePlane touched(0, 0, skeleton_.Width(), skeleton_.Height());
+    // The touched pixels are marked in the node plane: they lie inside edges, where no node
+    // pixel does, and no walk reads that plane any more.
+    LinePlane& touched = isNode_;
     std::unordered_map<std::uint64_t, int> nodeAt; // touched pixel → its new node
     for (const auto& [e, q] : touches_) {
         int& node = nodeAt.try_emplace(Key(q.x(), q.y()), -1).first->second;
@@ -667,14 +669,16 @@ std::vector<TracedPolyline> Graph::Chains() {
     std::vector<TracedPolyline> out;
     for (std::size_t e = 0; e < edges_.size(); ++e) {
         if (edges_[e].removed || used[e]) continue;
-        const Edge& edge = edges_[e];
+        Edge& edge = edges_[e]; // its points are moved out when it is the whole line
         used[e] = 1;
         TracedPolyline line;
         if (edge.a < 0 && edge.b < 0 && edge.points.size() > 2) {
             const QPoint first = edge.points.front(), last = edge.points.back();
             line.closed =
                 std::abs(first.x() - last.x()) <= 1 && std::abs(first.y() - last.y()) <= 1;
-            line.points = edge.points;
+            line.points = std::move(edge.points);
+        } else if (!through(edge.a) && !through(edge.b)) { // the edge alone (most are)
+            line.points = std::move(edge.points);
         } else {
             std::vector<QPoint> forward = edge.points;
             bool ring = extend(forward, edge.b, e);

@@ -40,12 +40,29 @@ namespace {
     return candidates & simple & two;
 }
 
-// One sub-pass over a band of rows [begin, end). above: row begin − 1 as it was when the
-// sub-pass began; below: row end as it was. Rows not active are left alone. changed[y]
-// is set for every row that lost a pixel.
-void SubPass(LinePlane& plane, int side, int begin, int end, const std::vector<char>& active,
-             std::vector<char>& changed, std::vector<std::uint64_t>& above,
-             const std::vector<std::uint64_t>& below) {
+// The sub-pass in which each word of the plane last lost a pixel, with a guard word all
+// round. A word is looked at while it or one of its eight neighbour words changed within
+// the last four sub-passes: after that its pixels have seen every border with the same
+// neighbourhood and found nothing to delete.
+struct WordChanges {
+    int stride = 0;
+    std::vector<std::int32_t> last;
+    WordChanges(int words, int height)
+        : stride(words + 2), last(std::size_t(words + 2) * std::size_t(height + 2), 0) {}
+    std::int32_t* Row(int y) { return last.data() + std::size_t(y + 1) * std::size_t(stride) + 1; }
+    const std::int32_t* Row(int y) const {
+        return last.data() + std::size_t(y + 1) * std::size_t(stride) + 1;
+    }
+};
+
+// One sub-pass t over a band of rows [begin, end). above: row begin − 1 as it was when the
+// sub-pass began; below: row end as it was. Rows not active are left alone, and words
+// whose neighbourhood has not changed lately. changed[y] is set for every row that lost a
+// pixel; the words that did are listed (row, word) in changedWords.
+void SubPass(LinePlane& plane, int side, long t, int begin, int end,
+             const std::vector<char>& active, const WordChanges& recentWords,
+             std::vector<char>& changed, std::vector<std::pair<int, int>>& changedWords,
+             std::vector<std::uint64_t>& above, const std::vector<std::uint64_t>& below) {
     const int words = plane.Words();
     std::vector<std::uint64_t> saved(static_cast<std::size_t>(words) + 2, 0),
         deleted(static_cast<std::size_t>(words), 0);
@@ -59,11 +76,21 @@ void SubPass(LinePlane& plane, int side, int begin, int end, const std::vector<c
         std::uint64_t* mid = plane.Row(y);
         const std::uint64_t* up = aboveSaved ? above.data() + 1 : plane.Row(y - 1);
         const std::uint64_t* down = y + 1 == end ? below.data() + 1 : plane.Row(y + 1);
+        const std::int32_t *lastUp = recentWords.Row(y - 1), *lastMid = recentWords.Row(y),
+                           *lastDown = recentWords.Row(y + 1);
+        const long recent = t - 4;
         bool any = false;
         for (int i = 0; i < words; ++i) {
-            const std::uint64_t d = mid[i] != 0 ? Deleted(up, mid, down, i, side) : 0;
+            std::uint64_t d = 0;
+            if (mid[i] != 0 &&
+                std::max({lastUp[i - 1], lastUp[i], lastUp[i + 1], lastMid[i - 1], lastMid[i],
+                          lastMid[i + 1], lastDown[i - 1], lastDown[i], lastDown[i + 1]}) >= recent)
+                d = Deleted(up, mid, down, i, side);
             deleted[std::size_t(i)] = d;
-            any |= d != 0;
+            if (d != 0) {
+                changedWords.emplace_back(y, i);
+                any = true;
+            }
         }
         if (!any) {
             aboveSaved = false;
@@ -108,6 +135,8 @@ bool ThinPlane(LinePlane& plane, const Progress& progress) {
     const std::size_t rowWords = std::size_t(words) + 2;
     std::vector<std::vector<std::uint64_t>> above(static_cast<std::size_t>(threads)),
         below(static_cast<std::size_t>(threads));
+    WordChanges wordChanges(words, height); // all 0: every word looked at in the first pass
+    std::vector<std::vector<std::pair<int, int>>> changedWords(static_cast<std::size_t>(threads));
     int quiet = 0; // sub-passes in a row that deleted nothing
     for (long t = 1; quiet < 4; ++t) {
         int activeRows = 0;
@@ -135,13 +164,18 @@ bool ThinPlane(LinePlane& plane, const Progress& progress) {
                         sizeof(std::uint64_t) * std::size_t(words));
         }
         const auto band = [&](int b) {
-            SubPass(plane, side, edges[std::size_t(b)], edges[std::size_t(b) + 1], active, changed,
-                    above[std::size_t(b)], below[std::size_t(b)]);
+            changedWords[std::size_t(b)].clear();
+            SubPass(plane, side, t, edges[std::size_t(b)], edges[std::size_t(b) + 1], active,
+                    wordChanges, changed, changedWords[std::size_t(b)], above[std::size_t(b)],
+                    below[std::size_t(b)]);
         };
         std::vector<std::thread> helpers;
         for (int b = 1; b < bands; ++b) helpers.emplace_back(band, b);
         band(0);
         for (std::thread& h : helpers) h.join();
+        for (int b = 0; b < bands; ++b)
+            for (const auto& [y, i] : changedWords[std::size_t(b)])
+                wordChanges.Row(y)[i] = std::int32_t(t);
         bool any = false;
         for (int y = 0; y < height; ++y)
             if (changed[std::size_t(y)]) {

@@ -16,9 +16,11 @@
 // edge can leave a short spur (CentreLines prunes those).
 //
 // Work is word-parallel on the plane (64 pixels a word, a few dozen bit operations a
-// word) and only on rows next to a change of the last four sub-passes; rows are split
-// between the hardware threads. Cost: about the plane's ink words once per pass of the
-// widest stroke; no allocation beyond a few rows. Deterministic: the result does not
+// word) and only on words next to a change of the last four sub-passes (a pixel whose
+// neighbourhood has seen all four borders unchanged is settled); rows are split between
+// the hardware threads. Cost: the ink words in the first pass, then about the words
+// round the strokes still shrinking, so a few wide blocks do not make every thin line
+// wait for them; memory: an int a word of the plane. Deterministic: the result does not
 // depend on the number of threads.
 
 #include "raster/LinePlane.h"

@@ -173,6 +173,31 @@ TEST(Thinning, KeepsEveryRegionAndHoleAndLeavesNoSolidBlock) {
     }
 }
 
+TEST(Thinning, SkippingSettledWordsGivesWhatEveryPixelTriedEverySubPassGives) {
+    // Thin strokes that settle in the first pass next to wide blocks that take dozens,
+    // across word boundaries, against a plain reference that tries every pixel in every
+    // sub-pass (each sub-pass judged on the plane as it was when it began).
+    LinePlane plane = RandomBlobs(400, 300, 5);
+    Box(plane, 60, 40, 90, 70);    // 70 high: 35 passes
+    Box(plane, 250, 150, 64, 120); // on a word boundary
+    Box(plane, 10, 200, 200, 9);
+    LinePlane reference = plane;
+    for (int t = 0, quiet = 0; quiet < 4; ++t) {
+        std::vector<QPoint> deleted;
+        for (int y = 0; y < reference.Height(); ++y)
+            for (int x = 0; x < reference.Width(); ++x)
+                if (reference.Get(x, y) &&
+                    raster::ThinningDeletes(reference.Neighbours(x, y), t % 4))
+                    deleted.emplace_back(x, y);
+        for (const QPoint p : deleted) reference.Clear(p.x(), p.y());
+        quiet = deleted.empty() ? quiet + 1 : 0;
+    }
+    raster::ThinPlane(plane);
+    for (int y = 0; y < plane.Height(); ++y)
+        for (int x = 0; x < plane.Width(); ++x)
+            ASSERT_EQ(plane.Get(x, y), reference.Get(x, y)) << x << ", " << y;
+}
+
 TEST(Thinning, ManyRowsSplitBetweenThreadsGiveTheSameResult) {
     // Tall enough for the rows to be split; each band of 40 rows is thinned alone as well.
     LinePlane tall = RandomBlobs(120, 1200, 11);
