@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cstring>
 #include <thread>
 #include <vector>
@@ -40,32 +41,43 @@ namespace {
     return candidates & simple & two;
 }
 
-// The sub-pass in which each word of the plane last lost a pixel, with a guard word all
-// round. A word is looked at while it or one of its eight neighbour words changed within
-// the last four sub-passes: after that its pixels have seen every border with the same
-// neighbourhood and found nothing to delete.
+// Which words of each row lost a pixel in each of the last five sub-passes: a bit a word,
+// a ring of five slots by sub-pass, rows −1 and height clear. A word is looked at while it
+// or one of its eight neighbour words changed within the last four sub-passes: after that
+// its pixels have seen every border with the same neighbourhood and found nothing to
+// delete. The slot of the current sub-pass is written (each band its own rows) while the
+// other four are read.
 struct WordChanges {
-    int stride = 0;
-    std::vector<std::int32_t> last;
-    WordChanges(int words, int height)
-        : stride(words + 2), last(std::size_t(words + 2) * std::size_t(height + 2), 0) {}
-    std::int32_t* Row(int y) { return last.data() + std::size_t(y + 1) * std::size_t(stride) + 1; }
-    const std::int32_t* Row(int y) const {
-        return last.data() + std::size_t(y + 1) * std::size_t(stride) + 1;
+    static constexpr int Slots = 5;
+    int maskWords = 0, height = 0;
+    std::vector<std::uint64_t> bits;
+    WordChanges(int words, int rows)
+        : maskWords((words + 63) / 64), height(rows),
+          bits(std::size_t(Slots) * std::size_t(rows + 2) * std::size_t((words + 63) / 64), 0) {}
+    std::uint64_t* Row(long t, int y) {
+        return bits.data() +
+               (std::size_t(t % Slots) * std::size_t(height + 2) + std::size_t(y + 1)) *
+                   std::size_t(maskWords);
+    }
+    void ClearSlot(long t) {
+        std::fill_n(Row(t, -1), std::size_t(height + 2) * std::size_t(maskWords), 0);
     }
 };
 
 // One sub-pass t over a band of rows [begin, end). above: row begin − 1 as it was when the
 // sub-pass began; below: row end as it was. Rows not active are left alone, and words
-// whose neighbourhood has not changed lately. changed[y] is set for every row that lost a
-// pixel; the words that did are listed (row, word) in changedWords.
+// whose neighbourhood has not changed lately (every word in the first four sub-passes).
+// changed[y] is set for every row that lost a pixel, and the words that did in
+// changes' slot t.
 void SubPass(LinePlane& plane, int side, long t, int begin, int end,
-             const std::vector<char>& active, const WordChanges& recentWords,
-             std::vector<char>& changed, std::vector<std::pair<int, int>>& changedWords,
+             const std::vector<char>& active, WordChanges& changes, std::vector<char>& changed,
              std::vector<std::uint64_t>& above, const std::vector<std::uint64_t>& below) {
-    const int words = plane.Words();
-    std::vector<std::uint64_t> saved(static_cast<std::size_t>(words) + 2, 0),
-        deleted(static_cast<std::size_t>(words), 0);
+    const int words = plane.Words(), maskWords = changes.maskWords;
+    std::vector<std::uint64_t> saved(static_cast<std::size_t>(words) + 2, 0);
+    std::vector<std::uint64_t> look(static_cast<std::size_t>(maskWords), 0);
+    std::vector<std::pair<int, std::uint64_t>> deleted; // word, its pixels deleted
+    const std::uint64_t lastMask =
+        words % 64 == 0 ? ~std::uint64_t(0) : (std::uint64_t(1) << (words % 64)) - 1;
     // above and saved hold guard words at both ends; index 1 is word 0.
     bool aboveSaved = true; // above holds row y − 1 as it was
     for (int y = begin; y < end; ++y) {
@@ -76,28 +88,49 @@ void SubPass(LinePlane& plane, int side, long t, int begin, int end,
         std::uint64_t* mid = plane.Row(y);
         const std::uint64_t* up = aboveSaved ? above.data() + 1 : plane.Row(y - 1);
         const std::uint64_t* down = y + 1 == end ? below.data() + 1 : plane.Row(y + 1);
-        const std::int32_t *lastUp = recentWords.Row(y - 1), *lastMid = recentWords.Row(y),
-                           *lastDown = recentWords.Row(y + 1);
-        const long recent = t - 4;
-        bool any = false;
-        for (int i = 0; i < words; ++i) {
-            std::uint64_t d = 0;
-            if (mid[i] != 0 &&
-                std::max({lastUp[i - 1], lastUp[i], lastUp[i + 1], lastMid[i - 1], lastMid[i],
-                          lastMid[i + 1], lastDown[i - 1], lastDown[i], lastDown[i + 1]}) >= recent)
-                d = Deleted(up, mid, down, i, side);
-            deleted[std::size_t(i)] = d;
-            if (d != 0) {
-                changedWords.emplace_back(y, i);
-                any = true;
+        // The words to look at: those changed lately in rows y − 1 … y + 1, and their
+        // neighbours in the row.
+        if (t <= 4) {
+            std::fill(look.begin(), look.end(), ~std::uint64_t(0));
+        } else {
+            std::fill(look.begin(), look.end(), 0);
+            for (long k = t - 4; k < t; ++k)
+                for (int dy = -1; dy <= 1; ++dy) {
+                    const std::uint64_t* row = changes.Row(k, y + dy);
+                    for (int m = 0; m < maskWords; ++m) look[std::size_t(m)] |= row[m];
+                }
+            std::uint64_t carry = 0;
+            for (int m = 0; m < maskWords; ++m) { // spread one word to the right
+                const std::uint64_t v = look[std::size_t(m)];
+                look[std::size_t(m)] = v | v << 1 | carry;
+                carry = v >> 63;
+            }
+            carry = 0;
+            for (int m = maskWords - 1; m >= 0; --m) { // and one to the left
+                const std::uint64_t v = look[std::size_t(m)];
+                look[std::size_t(m)] |= v >> 1 | carry;
+                carry = v << 63;
             }
         }
-        if (!any) {
+        look[std::size_t(maskWords - 1)] &= lastMask;
+        deleted.clear();
+        for (int m = 0; m < maskWords; ++m)
+            for (std::uint64_t v = look[std::size_t(m)]; v != 0; v &= v - 1) {
+                const int i = 64 * m + std::countr_zero(v);
+                if (mid[i] == 0) continue;
+                const std::uint64_t d = Deleted(up, mid, down, i, side);
+                if (d != 0) deleted.emplace_back(i, d);
+            }
+        if (deleted.empty()) {
             aboveSaved = false;
             continue;
         }
         std::memcpy(saved.data() + 1, mid, sizeof(std::uint64_t) * std::size_t(words));
-        for (int i = 0; i < words; ++i) mid[i] &= ~deleted[std::size_t(i)];
+        std::uint64_t* mark = changes.Row(t, y);
+        for (const auto& [i, d] : deleted) {
+            mid[i] &= ~d;
+            mark[i / 64] |= std::uint64_t(1) << (i % 64);
+        }
         changed[std::size_t(y)] = 1;
         above.swap(saved);
         aboveSaved = true;
@@ -135,8 +168,7 @@ bool ThinPlane(LinePlane& plane, const Progress& progress) {
     const std::size_t rowWords = std::size_t(words) + 2;
     std::vector<std::vector<std::uint64_t>> above(static_cast<std::size_t>(threads)),
         below(static_cast<std::size_t>(threads));
-    WordChanges wordChanges(words, height); // all 0: every word looked at in the first pass
-    std::vector<std::vector<std::pair<int, int>>> changedWords(static_cast<std::size_t>(threads));
+    WordChanges wordChanges(words, height);
     int quiet = 0; // sub-passes in a row that deleted nothing
     for (long t = 1; quiet < 4; ++t) {
         int activeRows = 0;
@@ -147,6 +179,7 @@ bool ThinPlane(LinePlane& plane, const Progress& progress) {
             activeRows += active[std::size_t(y)];
         }
         std::fill(changed.begin(), changed.end(), 0);
+        wordChanges.ClearSlot(t);
         const int side = int((t - 1) % 4);
         // Bands split the rows evenly; each starts from copies of the rows beside it, taken
         // before any band writes.
@@ -164,18 +197,13 @@ bool ThinPlane(LinePlane& plane, const Progress& progress) {
                         sizeof(std::uint64_t) * std::size_t(words));
         }
         const auto band = [&](int b) {
-            changedWords[std::size_t(b)].clear();
             SubPass(plane, side, t, edges[std::size_t(b)], edges[std::size_t(b) + 1], active,
-                    wordChanges, changed, changedWords[std::size_t(b)], above[std::size_t(b)],
-                    below[std::size_t(b)]);
+                    wordChanges, changed, above[std::size_t(b)], below[std::size_t(b)]);
         };
         std::vector<std::thread> helpers;
         for (int b = 1; b < bands; ++b) helpers.emplace_back(band, b);
         band(0);
         for (std::thread& h : helpers) h.join();
-        for (int b = 0; b < bands; ++b)
-            for (const auto& [y, i] : changedWords[std::size_t(b)])
-                wordChanges.Row(y)[i] = std::int32_t(t);
         bool any = false;
         for (int y = 0; y < height; ++y)
             if (changed[std::size_t(y)]) {

@@ -20,7 +20,7 @@
 // neighbourhood has seen all four borders unchanged is settled); rows are split between
 // the hardware threads. Cost: the ink words in the first pass, then about the words
 // round the strokes still shrinking, so a few wide blocks do not make every thin line
-// wait for them; memory: an int a word of the plane. Deterministic: the result does not
+// wait for them; memory: five bits a word of the plane. Deterministic: the result does not
 // depend on the number of threads.
 
 #include "raster/LinePlane.h"
