@@ -9,10 +9,10 @@
 //
 // Stages and their cost on an A0 sheet at 300 dpi (140 M pixels): the line-work plane (one
 // pass over the raster's bytes), the regions (linear in the runs of line work), thinning
-// (word-parallel, about the ink's words once a pass of the widest stroke), the centre
-// lines or outlines (linear in their pixels), the reduction (linear in the points).
-// Memory beyond the raster: three planes of one bit a pixel of the area and the labelled
-// runs, then the polylines. The raster is only read; its mark bits play no part.
+// (word-parallel: the ink's words once, then the words round strokes still shrinking),
+// the centre lines or outlines (linear in their pixels), the reduction (linear in the
+// points). Memory beyond the raster: four planes of one bit a pixel of the area and the
+// labelled runs, then the polylines. The raster is only read; its mark bits play no part.
 //
 // Coordinates are raster pixels (column, row; row 0 at the top).
 
