@@ -215,6 +215,21 @@ std::span<const Command> Tmainform::Commands() {
                      g.GISPanel1->Redraw(); // the outline's dashes go with it
                  });
              }},
+        // Whole sheets at once (SheetCommand.cpp).
+        {.menu = "ConvertMenu",
+         .item = "WholeSheet1",
+         .caption = "&Whole Sheet...",
+         .run = [](F f) { f.WholeSheetClick(); },
+         .separatorBefore = true},
+        {.menu = "ConvertMenu",
+         .item = "UndoSheet1",
+         .caption = "Undo Whole S&heet",
+         .run = [](F f) { f.UndoSheetClick(); }},
+        {.menu = "ConvertMenu",
+         .item = "CentreLines1",
+         .caption = "Centre &Lines after Thin",
+         .run = [](F) {}, // a setting, read when V runs
+         .keepItem = &Tmainform::CentreLines1},
 
         // Draw group.
         {.button = "SB1of5",

@@ -19,6 +19,7 @@
 #include "platform/WmfCanvas.h"
 #include "platform/ui/MessageBox.h"
 #include "raster/RasterOpening.h"
+#include "raster/TracedDrawing.h"
 
 #include <QApplication>
 #include <QDir>
@@ -268,6 +269,7 @@ void Tmainform::SB4of2Click() {
     for (drawing::Entity_List* list : Selection->Lists)
         doomed.emplace_back(list->Layer, list->Name);
     Selection->Lists.clear();
+    lastSheet_.reset(); // what it added may go now
     for (auto& [layer, name] : doomed)
         if (layer) layer->DeleteList(name, true);
     if (!doomed.empty()) MarkDrawingChanged();

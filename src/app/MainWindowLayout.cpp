@@ -181,6 +181,15 @@ void Tmainform::BuildOptionPanels() {
     RadioButton1 = new QRadioButton("Polygon", Panel8);
     RadioButton1->setObjectName("RadioButton1");
     RadioButton1->setGeometry(218, 2, 72, 20);
+    // Beside them, the test that takes thin dark lines whatever their colour.
+    DarkPanel = Panel(Panel13, "DarkPanel", {594, 4, 136, 24});
+    DarkLinesBox = new QCheckBox("Dark lines", DarkPanel);
+    DarkLinesBox->setObjectName("DarkLinesBox");
+    DarkLinesBox->setToolTip("Dark lines: pixels darker than the threshold");
+    DarkLinesBox->setGeometry(2, 2, 82, 20);
+    DarkThresholdEdit =
+        SpinEdit(DarkPanel, "DarkThresholdEdit", "Dark-line threshold", {84, 1, 50, 22}, 0, 0, 255);
+    DarkThresholdEdit->setSpecialValueText("auto"); // 0: found from the sheet
 
     Panel9 = Panel(Panel13, "Panel9", {300, 4, 290, 24});
     SpinEdit6 = SpinEdit(Panel9, "SpinEdit6", "Line width", {2, 1, 46, 22}, 1);
@@ -238,7 +247,7 @@ void Tmainform::BuildOptionPanels() {
         f.setUnderline(button == SpeedButton5);
         button->setFont(f);
     }
-    for (QWidget* p : {Panel7, Panel8, Panel9, Panel10, Panel11}) p->hide();
+    for (QWidget* p : {Panel7, Panel8, Panel9, Panel10, Panel11, DarkPanel}) p->hide();
 }
 
 void Tmainform::BuildInfoBar() {

@@ -7,7 +7,9 @@
 #include "canvas/TGISPanel.h"
 #include "dialogs/ColourSquare.h"
 #include "drawing/Polyline_.h"
+#include "raster/LinePlane.h"
 
+#include <QCheckBox>
 #include <QTimer>
 #include <QToolButton>
 
@@ -40,6 +42,7 @@ void Tmainform::ConversionRelease(const canvas::MapMouseEvent& e) {
         // the polylines made from the outline show over the line work they came from.
         GISPanel1->Workbench().TargetColor =
             GISPanel1->Raster().Pixel(detectAt_.x(), detectAt_.y());
+        if (DarkLinesBox->isChecked()) GISPanel1->Workbench().DarkThreshold = DarkLineThreshold();
         GISPanel1->DetectEdge(detectAt_.x(), detectAt_.y());
         ShowStatus(QString::fromStdString(GISPanel1->Workbench().DetectOutcomeText()));
         GISPanel1->Redraw();
@@ -58,11 +61,22 @@ void Tmainform::VectorizeAll() {
     if (Drawing) {
         Drawing->CreateLayer(attributes_.LayerName, true);
         int added = 0;
-        for (int i = 0; i < workbench.ObjectCount(); ++i)
-            if (workbench.VectorizeObject(i)) {
+        std::vector<raster::TracedPolyline> lines;
+        for (int i = 0; i < workbench.ObjectCount(); ++i) {
+            // A thinned object's outline runs out along each stroke and back: its centre
+            // lines are what the user drew.
+            if (CentreLinesAfterThin() && workbench.ObjectThinned(i)) {
+                if (!workbench.VectorizeCentreLines(i, lines)) continue;
+                for (const raster::TracedPolyline& line : lines)
+                    if (line.points.size() >= 2) {
+                        AddVectorizedPolyline(line.points, line.closed);
+                        ++added;
+                    }
+            } else if (workbench.VectorizeObject(i)) {
                 AddVectorizedObject();
                 ++added;
             }
+        }
         if (added > 0) MarkDrawingChanged();
         ShowStatus(QString("%1 polylines on layer \"%2\"")
                        .arg(added)
@@ -76,7 +90,10 @@ void Tmainform::VectorizeAll() {
 }
 
 void Tmainform::AddVectorizedObject() {
-    const std::vector<QPoint>& points = GISPanel1->Workbench().VectorPoints();
+    AddVectorizedPolyline(GISPanel1->Workbench().VectorPoints(), attributes_.ClosePolylines != 0);
+}
+
+void Tmainform::AddVectorizedPolyline(const std::vector<QPoint>& points, bool closed) {
     std::vector<drawing::Point3> vertices;
     vertices.reserve(points.size());
     // Raster pixels to map points: the raster/world flip is its own inverse.
@@ -85,9 +102,9 @@ void Tmainform::AddVectorizedObject() {
         vertices.push_back({double(w.x()), double(w.y()), 0});
     }
     const mousetools::DrawingAttributes& a = attributes_;
-    auto polyline = std::make_unique<drawing::Polyline_>(
-        drawing::WorldZAxis, std::move(vertices), std::int16_t(a.LineWidth), a.LineStyle,
-        a.BrushStyle, a.BackColor, 0, a.ClosePolylines != 0);
+    auto polyline = std::make_unique<drawing::Polyline_>(drawing::WorldZAxis, std::move(vertices),
+                                                         std::int16_t(a.LineWidth), a.LineStyle,
+                                                         a.BrushStyle, a.BackColor, 0, closed);
     polyline->SetColor(a.ForeColor);
     drawing::Polyline_* added = polyline.get();
     std::unique_ptr<drawing::DXF_Entity> entity = std::move(polyline);

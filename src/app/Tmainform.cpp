@@ -6,6 +6,7 @@
 #include "mousetools/MapInteraction.h"
 #include "mousetools/PanelView.h"
 #include "print/PrinterChoice.h"
+#include "raster/TracedDrawing.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -49,6 +50,7 @@ Tmainform::Tmainform(QWidget* parent) : QMainWindow(parent) {
     ConnectAttributeControls();
     ConnectWindows();
     ConnectConversion();
+    ConnectSheetCommand();
     ConnectDesktopHabits();
     ConnectPrintCommands();
 }
@@ -57,6 +59,7 @@ Tmainform::~Tmainform() = default;
 
 void Tmainform::NewDrawing(const std::string& name) {
     if (!Drawing) {
+        lastSheet_.reset(); // its entities belonged to another drawing
         Drawing = std::make_unique<drawing::DXF_Object>(name);
         Drawing->CreateLayer("NewLayer", false);
     }

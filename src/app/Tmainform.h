@@ -34,6 +34,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 class QAction;
 class QMimeData;
@@ -75,6 +76,10 @@ class PanelView;
 namespace platform {
 class Canvas;
 }
+namespace raster {
+struct TracedAddition;
+struct TracedPolyline;
+} // namespace raster
 
 namespace app {
 
@@ -180,6 +185,30 @@ public:
     void Exit2Click();
     void VectorizeAll();
     void AddVectorizedObject();
+    // One polyline of raster pixels onto the current layer with the current attributes,
+    // drawn at once.
+    void AddVectorizedPolyline(const std::vector<QPoint>& points, bool closed);
+
+    // Whole sheets (SheetCommand.cpp): every region of line work of the raster, or of its
+    // visible part, recorded, thinned and made centre lines (or outlines) on the current
+    // layer in one go, specks dropped, with a progress dialog that can cancel. The test is
+    // the one of the convert panels (dark lines: the threshold of DarkThresholdEdit, or
+    // found from the sheet when it says "auto"). The last one can be taken out again in
+    // one step while nothing was added to its layer since.
+    struct SheetOptions {
+        bool centreLines = true;
+        bool visiblePartOnly = false;
+        int speck = 4; // regions narrower and lower than this many pixels are dropped
+    };
+    // Asks for the options in the "Whole sheet" dialog; false when cancelled.
+    bool AskSheetOptions(SheetOptions& options);
+    // Returns the polylines added (0 when cancelled or nothing was found).
+    std::size_t TraceSheet(const SheetOptions& options);
+    bool UndoSheetTrace();
+    bool CentreLinesAfterThin() const;
+    // The dark-line threshold the convert panels ask for: their own or, on "auto", the
+    // sheet's (Otsu).
+    int DarkLineThreshold();
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -218,6 +247,9 @@ private:
     void ConnectCommands();
     void ConnectWindows();
     void ConnectConversion();
+    void ConnectSheetCommand();
+    void WholeSheetClick();
+    void UndoSheetClick();
     void ConnectDesktopHabits();
     void ConnectMouseTools();
     void ConnectPrintCommands();
@@ -305,6 +337,9 @@ private:
     QToolButton *SpeedButton3 = nullptr, *SpeedButton4 = nullptr, *SpeedButton5 = nullptr,
                 *SpeedButton13 = nullptr;
     QCheckBox *vectbox = nullptr, *draw_vertices = nullptr;
+    QWidget* DarkPanel = nullptr; // beside Panel8: the dark-line test
+    QCheckBox* DarkLinesBox = nullptr;
+    QSpinBox* DarkThresholdEdit = nullptr; // 0: "auto"
     QRadioButton *RadioButton1 = nullptr, *RadioButton2 = nullptr, *RB1 = nullptr, *RB2 = nullptr;
     QLabel *Labelinfo = nullptr, *Label1 = nullptr, *Label2 = nullptr;
     // The mouse-mode buttons of the info bar, shown down while their mode is on.
@@ -313,6 +348,7 @@ private:
     QAction* Save1 = nullptr;
     QAction* CopytoClipboard1 = nullptr; // senders that choose ZoomboxPaint's target
     QAction* VectortoRaster1 = nullptr;
+    QAction* CentreLines1 = nullptr; // checked: V makes centre lines of thinned objects
     QFileDialog* OpenDialog1 = nullptr;
     QFileDialog* SaveDialog1 = nullptr;
 
@@ -323,6 +359,7 @@ private:
     QString lastFolder_;
     std::unique_ptr<print::PrinterChoice> printer_;
     bool printing_ = false;
+    std::unique_ptr<raster::TracedAddition> lastSheet_; // what the last whole sheet added
 };
 
 } // namespace app

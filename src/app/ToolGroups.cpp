@@ -61,7 +61,7 @@ void Tmainform::ShowGroup(int group) {
 }
 
 void Tmainform::ShowOptionPanel(int optionGroup) {
-    for (QWidget* p : {Panel7, Panel8, Panel9, Panel10, Panel11}) p->hide();
+    for (QWidget* p : {Panel7, Panel8, Panel9, Panel10, Panel11, DarkPanel}) p->hide();
     auto place = [](QWidget* p, int left, int top) {
         p->move(left, top);
         p->show();
@@ -77,6 +77,7 @@ void Tmainform::ShowOptionPanel(int optionGroup) {
         break;
     case 4:
         place(Panel8, OptionLeft, 4);
+        place(DarkPanel, OptionLeft + Panel8->width() + 2, 4);
         break;
     case 5:
         place(Panel9, OptionLeft, 4);

@@ -85,7 +85,6 @@ Tpropform::Tpropform(QWidget* parent) : QDialog(parent) {
 }
 
 void Tpropform::BuildLinePage() {
-    drawing::EntityStyle& style = drawing::EditStyle;
     Panel9 = new QWidget(this);
     Panel9->setObjectName(QStringLiteral("Panel9"));
     Panel9->setGeometry(0, PageTop, DialogWidth, 5 * RowHeight);
@@ -105,19 +104,18 @@ void Tpropform::BuildLinePage() {
     Shape7->move(80, 4 * RowHeight);
 
     connect(ComboBox1, &QComboBox::activated, this,
-            [&style](int i) { style.PenStyle = PenEntries[std::size_t(i)]; });
+            [](int i) { drawing::EditStyle.PenStyle = PenEntries[std::size_t(i)]; });
     connect(ComboBox2, &QComboBox::activated, this,
-            [&style](int i) { style.BrushStyle = BrushEntries[std::size_t(i)]; });
+            [](int i) { drawing::EditStyle.BrushStyle = BrushEntries[std::size_t(i)]; });
     connect(SpinEdit6, &QSpinBox::valueChanged, this,
-            [&style](int v) { style.PenWidth = std::int16_t(v); }); // the low 16 bits
+            [](int v) { drawing::EditStyle.PenWidth = std::int16_t(v); }); // the low 16 bits
     connect(Shape6, &ColourSquare::Released, this,
-            [this, &style] { PickColour(Shape6, style.PenColor); });
+            [this] { PickColour(Shape6, drawing::EditStyle.PenColor); });
     connect(Shape7, &ColourSquare::Released, this,
-            [this, &style] { PickColour(Shape7, style.BrushColor); });
+            [this] { PickColour(Shape7, drawing::EditStyle.BrushColor); });
 }
 
 void Tpropform::BuildTextPage() {
-    drawing::EntityStyle& style = drawing::EditStyle;
     Panel10 = new QWidget(this);
     Panel10->setObjectName(QStringLiteral("Panel10"));
     Panel10->setGeometry(0, PageTop, DialogWidth, 6 * RowHeight);
@@ -172,13 +170,14 @@ void Tpropform::BuildTextPage() {
     Shape12->move(80, 5 * RowHeight);
 
     connect(Edit2, &QLineEdit::textChanged, this,
-            [&style](const QString& t) { style.Text = t.toStdString(); });
+            [](const QString& t) { drawing::EditStyle.Text = t.toStdString(); });
     connect(ComboBox4, &QComboBox::currentTextChanged, this,
-            [&style](const QString& t) { style.FontName = t.toStdString(); });
-    connect(SpinEdit1, &QSpinBox::valueChanged, this, [&style](int v) { style.FontSize = v; });
-    connect(SpinEdit2, &QSpinBox::valueChanged, this, [&style](int v) { style.Angle = v; });
+            [](const QString& t) { drawing::EditStyle.FontName = t.toStdString(); });
+    connect(SpinEdit1, &QSpinBox::valueChanged, this,
+            [](int v) { drawing::EditStyle.FontSize = v; });
+    connect(SpinEdit2, &QSpinBox::valueChanged, this, [](int v) { drawing::EditStyle.Angle = v; });
     connect(Shape12, &ColourSquare::Released, this,
-            [this, &style] { PickColour(Shape12, style.FontColor); });
+            [this] { PickColour(Shape12, drawing::EditStyle.FontColor); });
 }
 
 bool Tpropform::ShowPropertyDialog() {

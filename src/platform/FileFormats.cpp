@@ -21,12 +21,15 @@ constexpr FileFormatEntry Table[] = {
     {FileFormat::Metafile, 4, ".wmf", "WMF file  (*.wmf)", "WMF file (*.wmf)", true},
     {FileFormat::Dxf, 5, ".dxf", "DXF file (*.dxf)", "DXF file (*.dxf)", true},
     {FileFormat::Svg, 0, ".svg", "", "", true},
+    // Opened, not saved: the open dialog's later entries.
+    {FileFormat::Png, 6, ".png", "PNG file (*.png)", "", false},
+    {FileFormat::Tiff, 7, ".tif", "TIFF file (*.tif *.tiff)", "", false},
 };
 
 std::string Filter(bool open) {
     std::string filter;
     for (const FileFormatEntry& e : Table) {
-        if (e.FilterIndex == 0) continue;
+        if (e.FilterIndex == 0 || (!open && *e.SaveFilter == '\0')) continue;
         if (!filter.empty()) filter += '|';
         filter += open ? e.OpenFilter : e.SaveFilter;
         filter += "|*";
@@ -85,14 +88,25 @@ FileFormat FormatOfExtension(std::string_view fileName) {
     std::string extension(fileName.substr(dot));
     for (auto& c : extension) c = char(std::tolower(static_cast<unsigned char>(c)));
     if (extension == ".jpeg") return FileFormat::Jpeg;
+    if (extension == ".tiff") return FileFormat::Tiff;
     for (const FileFormatEntry& e : Table)
         if (extension == e.Extension) return e.Format;
     return FileFormat::Unknown;
 }
 
+bool IsRasterFormat(FileFormat format) {
+    return format == FileFormat::Bitmap || format == FileFormat::Jpeg ||
+           format == FileFormat::Png || format == FileFormat::Tiff;
+}
+
 FileFormat FormatOfContent(std::string_view head) {
+    using namespace std::string_view_literals;
     if (head.substr(0, 2) == "BM") return FileFormat::Bitmap;
     if (head.substr(0, 3) == "\xFF\xD8\xFF") return FileFormat::Jpeg;
+    if (head.substr(0, 8) == "\x89PNG\r\n\x1A\n"sv) return FileFormat::Png;
+    // Little- and big-endian TIFF, and BigTIFF.
+    for (const std::string_view magic : {"II*\0"sv, "MM\0*"sv, "II+\0"sv, "MM\0+"sv})
+        if (head.substr(0, 4) == magic) return FileFormat::Tiff;
     if (head.size() >= 8 && head[0] == 56 && head.substr(1, 7) == "RTV2000") return FileFormat::Rtv;
     if (head.substr(0, 4) == "\xD7\xCD\xC6\x9A") return FileFormat::Metafile;
     if (head.size() >= 6) {

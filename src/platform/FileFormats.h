@@ -12,21 +12,23 @@
 
 namespace platform {
 
-enum class FileFormat { Unknown, Bitmap, Jpeg, Rtv, Metafile, Dxf, Svg };
+enum class FileFormat { Unknown, Bitmap, Jpeg, Rtv, Metafile, Dxf, Svg, Png, Tiff };
 
 struct FileFormatEntry {
     FileFormat Format;
     int FilterIndex;        // in the open and save dialogs (from 1); 0: not offered there
     const char* Extension;  // added on save when the name lacks it (".bmp")
     const char* OpenFilter; // the open dialog's entry, as the dialog shows it
-    const char* SaveFilter; // the save dialog's entry
+    const char* SaveFilter; // the save dialog's entry; empty: not saved in this format
     bool Drawing;           // holds vectors: read into and written from the drawing
 };
 
 std::span<const FileFormatEntry> FileFormats();
 const FileFormatEntry* FormatEntry(FileFormat format);
-// The format of a dialog filter index, Unknown outside 1..5.
+// The format of a dialog filter index, Unknown for an index no format has.
 FileFormat FormatOfFilterIndex(int index);
+// Whether the format holds a raster (BMP, JPEG, PNG, TIFF).
+bool IsRasterFormat(FileFormat format);
 // By the extension of the name, letter case ignored.
 FileFormat FormatOfExtension(std::string_view fileName);
 // By the first bytes of a file (a few hundred are plenty).

@@ -33,4 +33,14 @@ public:
 Bitmap24 LoadJpeg(const std::string& fileName, RowListener* listener = nullptr);
 void SaveJpeg(const std::string& fileName, const Bitmap24& bitmap, int quality = 90);
 
+// PNG through libpng, any colour type and depth; alpha is composed over white.
+Bitmap24 LoadPng(const std::string& fileName);
+// TIFF through libtiff, the first page: bilevel (CCITT G3/G4, PackBits), grey, palette and
+// colour, uncompressed, LZW or Deflate, and whatever else libtiff turns into RGBA.
+Bitmap24 LoadTiff(const std::string& fileName);
+
+// Any raster file the program reads, by its content (BMP, JPEG, PNG or TIFF); a file of
+// another or no raster format throws.
+Bitmap24 LoadRasterFile(const std::string& fileName);
+
 } // namespace platform

@@ -11,7 +11,8 @@
 // followed point keeps a one-pixel frame of raster around it:
 //   ColourTest: the pixel's 2 × 2 block average (with the pixels above and to the left)
 //     lies within ColorRange of the target (sum of absolute channel differences), or, in
-//     pure-colour mode, the pixel's channel sum equals the target's. With strict
+//     pure-colour mode, the pixel's channel sum equals the target's, or, in dark-line
+//     mode, the pixel's grey is below the threshold (LineTest.h). With strict
 //     diagonals a diagonal neighbour also needs one of the two side pixels between to
 //     match.
 //   MarkTest: bit 0 of the blue (plane 0) or green (plane 1) byte is set.
@@ -22,6 +23,7 @@
 
 #include "platform/Bitmap24.h"
 #include "platform/Colour.h"
+#include "raster/LineTest.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -136,6 +138,13 @@ public:
         sumWords_ = _mm_set1_epi16(short(sum_));
 #endif
     }
+    // The dark-line test: a pixel matches when its grey is below the threshold.
+    ColourTest(platform::Bitmap24& raster, int darkThreshold, bool strictDiagonals)
+        : ColourTest(raster, 0, false, 0, strictDiagonals) {
+        dark_ = true;
+        darkThreshold_ = darkThreshold;
+        pairs_ = false;
+    }
 
     const InsideArea& Area() const {
         return area_;
@@ -146,6 +155,7 @@ public:
     }
     // The colour test of an inside pixel.
     bool MatchesPixel(const std::uint8_t* p) const {
+        if (dark_) return Grey(p[0], p[1], p[2]) < darkThreshold_;
         if (!useRange_) return p[0] + p[1] + p[2] == sum_;
         const std::uint8_t* q = p - area_.Stride(); // the row above
         const int b = (p[0] + p[-3] + q[0] + q[-3]) / 4;
@@ -171,8 +181,10 @@ public:
     // The qualifying neighbours of a pixel whose neighbours are all inside.
     [[gnu::always_inline]] unsigned Neighbours(const std::uint8_t* centre) const {
 #if defined(__SSE2__)
-        if (!useRange_) return PureNeighbours(centre);
-        if (range_ <= 254) return RangeNeighbours(centre);
+        if (!dark_) {
+            if (!useRange_) return PureNeighbours(centre);
+            if (range_ <= 254) return RangeNeighbours(centre);
+        }
 #endif
         const unsigned set = EightNeighbours(centre, area_.Stride(), [this](const std::uint8_t* p) {
             return unsigned(MatchesPixel(p));
@@ -192,6 +204,8 @@ private:
     bool useRange_, strict_;
     const std::uint8_t* blocks_;
     bool pairs_;
+    bool dark_ = false;
+    int darkThreshold_ = 0;
 #if defined(__SSE2__)
     __m128i targetBytes_, rangeBytes_, sumWords_;
 #endif

@@ -7,7 +7,11 @@
 #include "raster/Marks.h"
 #include "raster/Morphology.h"
 #include "raster/PlaneFollower.h"
+#include "raster/SheetTracer.h"
 #include "raster/Vectorizer.h"
+
+#include <algorithm>
+#include <cstdlib>
 
 namespace raster {
 
@@ -19,10 +23,59 @@ void Widen(QRect& changed, QRect r) {
 
 } // namespace
 
+namespace {
+
+ColourTest TestOf(platform::Bitmap24& raster, const RasterWorkbench& bench) {
+    if (bench.DarkLines) return ColourTest(raster, bench.DarkThreshold, bench.StrictDiagonals != 0);
+    return ColourTest(raster, bench.TargetColor, bench.UseColorRange, bench.ColorRange,
+                      bench.StrictDiagonals != 0);
+}
+
+// The dark pixel nearest to (x, y) within radius, nearer rings first and each ring in a
+// fixed order; (x, y) itself when none is.
+QPoint NearestMatch(const ColourTest& test, int x, int y, int radius) {
+    if (test.Matches(x, y)) return {x, y};
+    QPoint best(x, y);
+    long bestDistance = -1;
+    for (int r = 1; r <= radius && bestDistance < 0; ++r)
+        for (int dy = -r; dy <= r; ++dy)
+            for (int dx = -r; dx <= r; ++dx) {
+                if (std::max(std::abs(dx), std::abs(dy)) != r || !test.Matches(x + dx, y + dy))
+                    continue;
+                const long d = long(dx) * dx + long(dy) * dy;
+                if (bestDistance < 0 || d < bestDistance) {
+                    bestDistance = d;
+                    best = QPoint(x + dx, y + dy);
+                }
+            }
+    return best;
+}
+
+// From a matching pixel, steps onto a matching neighbour above (up, up-left, up-right) or,
+// with none, to the left, while there is one: a pixel with neither, at the top end or top
+// corner of a stroke. Each step lowers (row, column) in reading order, so it ends; the cost
+// is the length of the way.
+QPoint ClimbToTop(const ColourTest& test, QPoint p) {
+    for (;;) {
+        const int x = p.x(), y = p.y();
+        if (test.Matches(x, y - 1))
+            p = {x, y - 1};
+        else if (test.Matches(x - 1, y - 1))
+            p = {x - 1, y - 1};
+        else if (test.Matches(x + 1, y - 1))
+            p = {x + 1, y - 1};
+        else if (test.Matches(x - 1, y))
+            p = {x - 1, y};
+        else
+            return p;
+    }
+}
+
+} // namespace
+
 bool RasterWorkbench::MatchesTarget(int x, int y) const {
     if (!Ready()) return false;
-    return ColourTest(*raster_, TargetColor, UseColorRange, ColorRange, StrictDiagonals != 0)
-        .Matches(x, y);
+    return TestOf(*raster_, *this).Matches(x, y);
 }
 
 bool RasterWorkbench::IsMarked(int x, int y, int plane) const {
@@ -46,15 +99,27 @@ bool RasterWorkbench::DetectEdge(int x, int y) {
         return false;
     }
     raster.EndPainting();
-    const ColourTest test(raster, TargetColor, UseColorRange, ColorRange, StrictDiagonals != 0);
+    const ColourTest test = TestOf(raster, *this);
+    // A line one pixel wide is hard to hit: a click beside it takes the line.
+    if (DarkLines) {
+        // The up-left walk stops on a thin line wherever it was hit, and the outline would
+        // close there having followed only part of the line: climb to a top end instead.
+        QPoint near = NearestMatch(test, x, y, SnapRadius);
+        if (test.Matches(near.x(), near.y())) near = ClimbToTop(test, near);
+        x = near.x();
+        y = near.y();
+    }
     while (test.Matches(x, y)) {
         --x;
         --y;
     }
     const QPoint start(x + 1, y + 1);
-    if (objectStarts_.size() <= std::size_t(objectCount_))
+    if (objectStarts_.size() <= std::size_t(objectCount_)) {
         objectStarts_.resize(std::size_t(objectCount_) + 1);
+        thinned_.resize(objectStarts_.size());
+    }
     objectStarts_[std::size_t(objectCount_)] = start;
+    thinned_[std::size_t(objectCount_)] = false;
     contourCount_ = 0;
     contour_.Put(contourCount_++, start);
     // The follower only ever moves onto matching pixels, so from a start that does not
@@ -84,6 +149,9 @@ std::string RasterWorkbench::DetectOutcomeText() const {
     case DetectOutcome::OffRaster:
         return "Nothing recorded: the click is off the raster";
     case DetectOutcome::NoMatch:
+        if (DarkLines)
+            return "Nothing recorded: no pixel there is darker than the threshold of " +
+                   std::to_string(DarkThreshold);
         return UseColorRange ? "Nothing recorded: the 2 × 2 average there is outside the colour "
                                "range (try Pure color or a wider range)"
                              : "Nothing recorded: the pixel is too near the raster's edge";
@@ -260,6 +328,19 @@ bool RasterWorkbench::TraceOwnOutline(int index) {
     }
     if (ownPoints_.capacity() > PointList::Kept) std::vector<QPoint>().swap(ownPoints_);
     return closed;
+}
+
+bool RasterWorkbench::ObjectThinned(int index) const {
+    return index >= 0 && std::size_t(index) < thinned_.size() && thinned_[std::size_t(index)];
+}
+
+bool RasterWorkbench::VectorizeCentreLines(int index, std::vector<TracedPolyline>& lines) {
+    if (!(recorded_.Has(index) ? TraceOwnOutline(index) : TraceObject(index, 0, true)))
+        return false;
+    std::vector<QPoint> pixels(contourCount_);
+    for (std::size_t i = 0; i < contourCount_; ++i) pixels[i] = contour_.Get(i);
+    lines = CentreLinesOf(pixels, VectorTolerance);
+    return true;
 }
 
 void RasterWorkbench::SaveRasterUndo(QRect sourceRect) {

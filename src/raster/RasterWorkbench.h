@@ -21,6 +21,7 @@
 #include "platform/Colour.h"
 #include "raster/BandPeeler.h"
 #include "raster/BitPlane.h"
+#include "raster/LinePlane.h"
 #include "raster/MapView.h"
 #include "raster/PointList.h"
 #include "raster/RasterUndo.h"
@@ -70,6 +71,12 @@ public:
     bool UseColorRange = true;        // false: "Pure color", equal channel sums match
     std::uint8_t StrictDiagonals = 1; // 1: a diagonal step needs a matching side pixel
     int VectorTolerance = 3;          // raster pixels
+    // "Dark lines": a pixel belongs to the line work when its grey is below DarkThreshold
+    // (LineTest.h); it then decides instead of the colour range or pure colour. A click
+    // beside a line starts from the nearest dark pixel within SnapRadius.
+    bool DarkLines = false;
+    int DarkThreshold = 128;
+    int SnapRadius = 3;
 
     // --- Edge detection ---
     // What the last DetectEdge did.
@@ -138,6 +145,13 @@ public:
     // marks, but over the pixels of the object's own outline only (as it was recorded or
     // last reshaped), so that where outlines touch, one is not followed into the other.
     bool VectorizeObject(int index);
+    // Whether object index has been thinned since it was recorded (and not contracted or
+    // enlarged since): its outline then runs along centre lines and back.
+    bool ObjectThinned(int index) const;
+    // The centre lines of a thinned object: open polylines split at junctions and ends,
+    // closed ones for rings, reduced with VectorTolerance (CentreLines.h). False when its
+    // outline cannot be followed.
+    bool VectorizeCentreLines(int index, std::vector<TracedPolyline>& lines);
     const std::vector<QPoint>& VectorPoints() const { return vectorPoints_; }
     std::size_t VectorCount() const { return vectorPoints_.size(); }
 
@@ -175,6 +189,7 @@ private:
 
     platform::Bitmap24* raster_;
     std::vector<QPoint> objectStarts_; // ObjectStarts; slots past ObjectCount keep values
+    std::vector<bool> thinned_;        // by object, as objectStarts_
     int objectCount_ = 0;
     std::vector<std::vector<QPoint>> outlines_; // the recorded outlines as last traced
     RecordedOutlines recorded_;                 // each object's own outline, for vectorization

@@ -12,6 +12,7 @@ namespace raster {
 void RasterWorkbench::ShiftOutline(int index, bool outward) {
     outlinesKnown_ = false;
     if (!TraceObject(index, OutlinePlane, true)) return;
+    thinned_[std::size_t(index)] = false; // the outline no longer runs along centre lines
     platform::Bitmap24& raster = *raster_;
     MarkBand(raster, contour_, contourCount_, true, changed_);
     for (std::size_t i = 0; i < contourCount_; ++i) saved_.Put(i, contour_.Get(i));
@@ -53,6 +54,7 @@ void RasterWorkbench::ThinObjects() {
                 contour_.Put(contourCount_++, p);
             }) != FollowResult::Closed)
             continue;
+        thinned_[std::size_t(i)] = true;
         MarkBand(band, contour_, contourCount_, true, changed_);
         MarkOutline(outline, contour_, contourCount_, false, changed_);
         ++unmarked_;

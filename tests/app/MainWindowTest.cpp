@@ -330,16 +330,21 @@ TEST(FileCommands, OpenAndSaveRasterFiles) {
     EXPECT_EQ(map->Raster().Width(), 1000);
 }
 
-TEST(FileCommands, TheDialogsOfferTheFiveTypes) {
+TEST(FileCommands, TheDialogsOfferTheFiveTypesThenPngAndTiff) {
     Window w;
+    // The five types keep their entries and indices; the scans read beyond them come after.
     EXPECT_STREQ(Tmainform::OpenFilter,
                  "BMP file (*.bmp)|*.bmp|JPEG file  (*.jpg)|*.jpg|RTV file (*.rtv)|*.rtv|"
-                 "WMF file  (*.wmf)|*.wmf|DXF file (*.dxf)|*.dxf");
-    // The dialog shows the five types in order (it folds the double spaces when it shows them).
+                 "WMF file  (*.wmf)|*.wmf|DXF file (*.dxf)|*.dxf|PNG file (*.png)|*.png|"
+                 "TIFF file (*.tif *.tiff)|*.tif");
+    // The dialog shows the types in order (it folds the double spaces when it shows them).
     const QStringList shown = w.form.findChild<QFileDialog*>("OpenDialog1")->nameFilters();
-    ASSERT_EQ(shown.size(), 5);
+    ASSERT_EQ(shown.size(), 7);
     EXPECT_TRUE(shown[1].startsWith("JPEG file"));
     EXPECT_TRUE(shown[4].endsWith("(*.dxf)"));
+    EXPECT_TRUE(shown[6].endsWith("(*.tif *.tiff)"));
+    EXPECT_EQ(w.form.findChild<QFileDialog*>("SaveDialog1")->nameFilters().size(),
+              5); // PNG and TIFF are not saved
     // A cancelled dialog changes nothing.
     ModalWatcher watcher;
     w.Button("SB1of1")->click();

@@ -3,7 +3,8 @@
 """The dependencies of the source folders go one way:
 
     app -> print -> dialogs -> canvas -> raster -> drawing -> platform
-    app -> mousetools -> canvas;  app -> scan -> canvas;  convert -> drawing
+    app -> mousetools -> canvas;  app -> scan -> canvas;  convert -> drawing;
+    trace -> convert, raster
 
 (platform/ui, the widget pieces of the platform, sits beside platform for whoever may use
 widgets; printing uses the dialogs' look, so it stands above them). A file may include headers of its own folder and of the folders below it, never
@@ -28,10 +29,11 @@ BELOW = {
     "scan": {"canvas", "raster", "drawing", "platform", "platform/ui"},
     "mousetools": {"canvas", "raster", "drawing", "platform"},
     "convert": {"drawing", "platform"},
+    "trace": {"convert", "raster", "drawing", "platform"},
     "app": {"dialogs", "print", "scan", "mousetools", "canvas", "raster", "drawing", "platform",
             "platform/ui"},
 }
-NO_WIDGETS = {"platform", "drawing", "raster"}
+NO_WIDGETS = {"platform", "drawing", "raster", "convert", "trace"}
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.M)
 
 

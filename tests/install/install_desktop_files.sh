@@ -7,7 +7,7 @@ build=$1
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null
-for f in bin/penwright bin/penwright-convert share/applications/penwright.desktop \
+for f in bin/penwright bin/penwright-convert bin/penwright-trace share/applications/penwright.desktop \
          share/icons/hicolor/scalable/apps/penwright.svg share/mime/packages/penwright.xml; do
   [ -e "$prefix/$f" ] || { echo "FAIL: $f was not installed"; exit 1; }
 done

@@ -34,10 +34,10 @@ TEST(FileFormatsTest, ExtensionsAndTheDialogsComeFromOneTable) {
     EXPECT_EQ(FormatOfExtension("photo.jpeg"), FileFormat::Jpeg);
     EXPECT_EQ(FormatOfExtension("drawing.svg"), FileFormat::Svg);
     EXPECT_EQ(FormatOfExtension("/a/b.c/noextension"), FileFormat::Unknown);
-    for (int index = 1; index <= 5; ++index)
+    for (int index = 1; index <= 7; ++index) // PNG and TIFF after the five that are saved
         EXPECT_EQ(FormatEntry(FormatOfFilterIndex(index))->FilterIndex, index);
     EXPECT_EQ(FormatOfFilterIndex(0), FileFormat::Unknown);
-    EXPECT_EQ(FormatOfFilterIndex(6), FileFormat::Unknown);
+    EXPECT_EQ(FormatOfFilterIndex(8), FileFormat::Unknown);
     EXPECT_STREQ(SaveDialogFilter(), "BMP file (*.bmp)|*.bmp|JPEG file (*.jpg)|*.jpg|RTV file "
                                      "(*.rtv)|*.rtv|WMF file (*.wmf)|*.wmf|DXF file (*.dxf)|*.dxf");
 }
