@@ -40,7 +40,10 @@ void Tmainform::WholeSheetClick() {
 }
 
 void Tmainform::UndoSheetClick() {
-    if (!UndoSheetTrace()) ShowStatus("Nothing to undo: the layer has changed since");
+    if (!lastSheet_)
+        ShowStatus("Nothing to undo: no whole sheet was traced");
+    else if (!UndoSheetTrace())
+        ShowStatus("Nothing to undo: the layer has changed since");
 }
 
 bool Tmainform::CentreLinesAfterThin() const {

@@ -180,7 +180,8 @@ TEST(SheetCommand, AWholeSheetBecomesCentreLinesOnTheLayerAndIsUndoneInOneStep) 
     EXPECT_EQ(w.form.CurrentDrawing()->FindLayer("Traced"), nullptr); // it made the layer
     EXPECT_TRUE(w.form.SelectedLists().Lists.empty());
     w.Action("UndoSheet1")->trigger(); // nothing left to undo
-    EXPECT_TRUE(w.form.findChild<QLabel*>("Labelinfo")->text().startsWith("Nothing to undo"));
+    EXPECT_EQ(w.form.findChild<QLabel*>("Labelinfo")->text(),
+              "Nothing to undo: no whole sheet was traced");
 }
 
 TEST(SheetCommand, TheDialogChoosesOutlinesAndTheVisiblePart) {
