@@ -32,6 +32,16 @@ wait_window() {
   return 1
 }
 
+# Gives a window the keyboard. A window that was just found may not be viewable yet (the
+# server then answers BadMatch): it is asked again for up to 10 s.
+focus_window() {
+  for _ in $(seq 50); do
+    xdotool windowfocus --sync "$1" 2>/dev/null && return 0
+    sleep 0.2
+  done
+  fail "window $1 never took the keyboard"
+}
+
 # Saturation of the middle of the map area: 0 for the white raster, high for the pattern.
 map_saturation() {
   import -window root "$work/shot.png"
@@ -64,7 +74,7 @@ before=$(map_saturation)
 
 # File → Scan by its mnemonic: "c" picks S&can, the first item with that letter (Copy to
 # Clipboard shares it, so the letter may only select it), and Return runs it.
-xdotool windowfocus --sync "$main"
+focus_window "$main"
 xdotool key alt+f
 sleep 0.5
 xdotool key c
@@ -73,12 +83,12 @@ xdotool key Return
 
 selection=$(wait_window '^Select Source$') || fail "no Select Source dialog"
 sleep 0.5 # the search for devices runs on its own thread
-xdotool windowfocus --sync "$selection"
+focus_window "$selection"
 xdotool key Return
 
 source=$(wait_window '^Scan from ') || fail "no source window"
 sleep 0.5
-xdotool windowfocus --sync "$source"
+focus_window "$source"
 xdotool key Return # Scan is the window's default button
 
 for _ in $(seq 100); do
