@@ -41,7 +41,8 @@ dialog() {
     sleep 0.1
   done
   [ -n "$d" ] || fail "no \"$1\" window appeared"
-  xdotool windowfocus "$d"
+  # Just found, it may not be viewable yet (BadMatch): asked again for a while.
+  for _ in $(seq 25); do xdotool windowfocus "$d" 2>/dev/null && break; sleep 0.2; done
   sleep 0.3
   echo "$d"
 }
