@@ -42,7 +42,7 @@ std::unique_ptr<app::Tmainform> NewWindow() {
     form->resize(1800, 1300);
     form->show();
     QApplication::processEvents();
-    canvas::TGISPanel& map = *form->GISPanel1;
+    canvas::TGISPanel& map = form->Map();
     // The map's paint surface at 1600 × 1000, whatever the window's frame takes.
     form->resize(form->width() + 1600 - map.PaintBox()->width(),
                  form->height() + 1000 - map.PaintBox()->height());
@@ -52,7 +52,7 @@ std::unique_ptr<app::Tmainform> NewWindow() {
 
 // The thresholded sheet, loaded as the open command loads a bitmap.
 void LoadSheet(app::Tmainform& form) {
-    canvas::TGISPanel& map = *form.GISPanel1;
+    canvas::TGISPanel& map = form.Map();
     map.AdoptRaster(bench_sheet::ThresholdedSheet());
     const platform::Bitmap24& r = map.Raster();
     map.Image.Visible = true;
@@ -102,12 +102,14 @@ const std::vector<QPoint>& Clicks(bool colourRange) {
 }
 
 void Settings(app::Tmainform& form, bool colourRange) {
-    if (form.vectbox->isChecked() == colourRange) form.vectbox->click(); // "Pure color"
-    (colourRange ? form.RadioButton1 : form.RadioButton2)->click();      // Polygon / Polyline
+    auto* pureColour = form.findChild<QCheckBox*>("vectbox");
+    if (pureColour->isChecked() == colourRange) pureColour->click(); // "Pure color"
+    form.findChild<QRadioButton*>(colourRange ? "RadioButton1" : "RadioButton2")
+        ->click(); // Polygon / Polyline
 }
 
 void Record(app::Tmainform& form, bool colourRange) {
-    canvas::TGISPanel& map = *form.GISPanel1;
+    canvas::TGISPanel& map = form.Map();
     for (const QPoint p : Clicks(colourRange)) {
         map.ClearContour();
         map.Workbench().TargetColor = map.Raster().Pixel(p.x(), p.y());
@@ -144,13 +146,13 @@ void BM_RecordEveryRegionThenV(benchmark::State& state) {
         const auto t0 = Clock::now();
         Record(*form, colourRange);
         const auto t1 = Clock::now();
-        form->SpeedButton13->click(); // "V"
+        form->findChild<QToolButton*>("SpeedButton13")->click(); // "V"
         QApplication::processEvents();
         const auto t2 = Clock::now();
         record = Seconds(t0, t1);
         v = Seconds(t1, t2);
         state.PauseTiming();
-        lists = form->GISPanel1->ObjectCount();
+        lists = form->Map().ObjectCount();
         form.reset();
         state.ResumeTiming();
     }
@@ -184,7 +186,7 @@ void BM_RasterUndo(benchmark::State& state) {
     const bool fitted = state.range(0) == 0;
     auto form = NewWindow();
     LoadSheet(*form);
-    canvas::TGISPanel& map = *form->GISPanel1;
+    canvas::TGISPanel& map = form->Map();
     if (!fitted) {
         const double cx = map.Raster().Width() / 2.0, cy = map.Raster().Height() / 2.0;
         map.ZoomToRect(cx - 800, cx + 800, cy - 500, cy + 500);

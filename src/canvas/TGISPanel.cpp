@@ -151,6 +151,7 @@ bool TGISPanel::RenderImage() {
     grid.Rows.resize(std::size_t(size.height()) + 1);
     for (int x = 0; x <= size.width(); ++x) grid.Columns[std::size_t(x)] = view_.RasterColumnAt(x);
     for (int y = 0; y <= size.height(); ++y) grid.Rows[std::size_t(y)] = view_.RasterRowAt(y);
+    display_.Flush(raster_);
     display_.Render(raster_, grid, Image.Picture, BackgroundColour);
     imageDirty_ = false;
     return true;
@@ -277,10 +278,11 @@ bool TGISPanel::DetectEdge(int column, int row) {
         SyncDisplay();
         return recorded;
     }
-    // The new marks lie along the outline, which may span the sheet: the display rebuilds
-    // the blocks under it, not its bounding box.
+    // The new marks lie along the outline, which may span the sheet: the display notes the
+    // blocks under it, not its bounding box, and rebuilds them when it is next drawn, once
+    // for however many outlines crossed them.
     workbench_.TakeChangedRect();
-    display_.UpdatePixels(raster_, workbench_.ContourData(), workbench_.ContourStored());
+    display_.NotePixels(raster_, workbench_.ContourData(), workbench_.ContourStored());
     imageDirty_ = true;
     return recorded;
 }

@@ -64,7 +64,7 @@ void RasterDisplay::Reduce(const Plane& from, Level& to, int firstRow, int endRo
 }
 
 void RasterDisplay::Begin(int width, int height) {
-    levels_.clear();
+    Clear();
     built_.clear();
     int w = width, h = height, factor = 1;
     while (std::max(w, h) / Step >= SmallestSide) {
@@ -95,7 +95,7 @@ void RasterDisplay::Built(const platform::Bitmap24& raster, int rows) {
 }
 
 void RasterDisplay::Rebuild(const platform::Bitmap24& raster) {
-    levels_.clear();
+    Clear();
     built_.clear();
     if (raster.IsEmpty()) return;
     Begin(raster.Width(), raster.Height());
@@ -123,40 +123,62 @@ void RasterDisplay::Update(const platform::Bitmap24& raster, QRect changed) {
     }
 }
 
-void RasterDisplay::UpdatePixels(const platform::Bitmap24& raster, const QPoint* pixels,
-                                 std::size_t count) {
+void RasterDisplay::NotePixels(const platform::Bitmap24& raster, const QPoint* pixels,
+                               std::size_t count) {
     if (levels_.empty() || levels_[0].width != (raster.Width() + Step - 1) / Step ||
         levels_[0].height != (raster.Height() + Step - 1) / Step) {
         Rebuild(raster);
         return;
     }
-    // A walked outline stays in one block for several steps: neighbours that repeat are
-    // dropped, later returns to a block are simply done again.
-    std::vector<QPoint> blocks;
+    if (noted_.size() != levels_.size()) {
+        noted_.resize(levels_.size());
+        for (std::size_t i = 0; i < levels_.size(); ++i)
+            noted_[i].assign(
+                (std::size_t(levels_[i].width) * std::size_t(levels_[i].height) + 63) / 64, 0);
+    }
+    std::uint64_t* bits = noted_[0].data();
+    const std::size_t width = std::size_t(levels_[0].width);
+    const unsigned rasterWidth = unsigned(raster.Width()), rasterHeight = unsigned(raster.Height());
     for (std::size_t i = 0; i < count; ++i) {
         const QPoint p = pixels[i];
-        if (p.x() < 0 || p.y() < 0 || p.x() >= raster.Width() || p.y() >= raster.Height()) continue;
-        const QPoint b(p.x() / Step, p.y() / Step);
-        if (blocks.empty() || blocks.back() != b) blocks.push_back(b);
+        if (unsigned(p.x()) >= rasterWidth || unsigned(p.y()) >= rasterHeight) continue;
+        const std::size_t b = std::size_t(p.y() / Step) * width + std::size_t(p.x() / Step);
+        bits[b / 64] |= std::uint64_t(1) << (b % 64);
+        anyNoted_ = true;
     }
-    for (std::size_t i = 0; i < levels_.size() && !blocks.empty(); ++i) {
+}
+
+void RasterDisplay::Flush(const platform::Bitmap24& raster) {
+    if (!anyNoted_) return;
+    anyNoted_ = false;
+    for (std::size_t i = 0; i < levels_.size(); ++i) {
         const Plane from = PlaneOf(raster, int(i));
         Level& to = levels_[i];
-        std::size_t kept = 0;
-        for (const QPoint b : blocks) {
-            const int x0 = b.x() * Step, x1 = std::min(x0 + Step, from.width);
-            const int y0 = b.y() * Step, y1 = std::min(y0 + Step, from.height);
-            std::uint8_t least[3] = {255, 255, 255};
-            for (int y = y0; y < y1; ++y) {
-                const std::uint8_t* p = from.Row(y) + 3 * std::size_t(x0);
-                for (int x = x0; x < x1; ++x, p += 3)
-                    for (int c = 0; c < 3; ++c) least[c] = std::min(least[c], p[c]);
+        std::vector<std::uint64_t>& bits = noted_[i];
+        std::uint64_t* above = i + 1 < levels_.size() ? noted_[i + 1].data() : nullptr;
+        const std::size_t aboveWidth = above ? std::size_t(levels_[i + 1].width) : 0;
+        for (std::size_t w = 0; w < bits.size(); ++w) {
+            for (std::uint64_t word = bits[w]; word != 0; word &= word - 1) {
+                const std::size_t index = w * 64 + std::size_t(__builtin_ctzll(word));
+                const int bx = int(index % std::size_t(to.width));
+                const int by = int(index / std::size_t(to.width));
+                const int x0 = bx * Step, x1 = std::min(x0 + Step, from.width);
+                const int y0 = by * Step, y1 = std::min(y0 + Step, from.height);
+                std::uint8_t least[3] = {255, 255, 255};
+                for (int y = y0; y < y1; ++y) {
+                    const std::uint8_t* p = from.Row(y) + 3 * std::size_t(x0);
+                    for (int x = x0; x < x1; ++x, p += 3)
+                        for (int c = 0; c < 3; ++c) least[c] = std::min(least[c], p[c]);
+                }
+                std::memcpy(to.Row(by) + 3 * std::size_t(bx), least, 3);
+                if (above) {
+                    const std::size_t up =
+                        std::size_t(by / Step) * aboveWidth + std::size_t(bx / Step);
+                    above[up / 64] |= std::uint64_t(1) << (up % 64);
+                }
             }
-            std::memcpy(to.Row(b.y()) + 3 * std::size_t(b.x()), least, 3);
-            const QPoint up(b.x() / Step, b.y() / Step);
-            if (kept == 0 || blocks[kept - 1] != up) blocks[kept++] = up;
+            bits[w] = 0;
         }
-        blocks.resize(kept);
     }
 }
 

@@ -50,8 +50,22 @@ public:
     void Update(const platform::Bitmap24& raster, QRect changed);
     // The same for scattered changed pixels (an outline's marks, in the order walked):
     // only the blocks holding them, level by level (cost: their number, not their box).
-    void UpdatePixels(const platform::Bitmap24& raster, const QPoint* pixels, std::size_t count);
-    void Clear() { levels_.clear(); }
+    void UpdatePixels(const platform::Bitmap24& raster, const QPoint* pixels, std::size_t count) {
+        NotePixels(raster, pixels, count);
+        Flush(raster);
+    }
+    // UpdatePixels in two halves, for many changes in a row (every outline of a batch of
+    // clicks): NotePixels only notes the blocks holding the pixels (cost: their number);
+    // Flush rebuilds every noted block once, however many changes it held, and the levels
+    // above them. Render draws what was flushed: flush before rendering.
+    void NotePixels(const platform::Bitmap24& raster, const QPoint* pixels, std::size_t count);
+    void Flush(const platform::Bitmap24& raster);
+    bool HasNoted() const { return anyNoted_; }
+    void Clear() {
+        levels_.clear();
+        noted_.clear();
+        anyNoted_ = false;
+    }
 
     // Draws the raster pixels that grid gives for each target pixel (Format_RGB32; the grid
     // matches the target's size).
@@ -89,6 +103,10 @@ private:
 
     std::vector<Level> levels_; // levels_[0] has factor 4
     std::vector<int> built_;    // rows of each level built so far by Built
+    // Per level, one bit per level pixel whose block is to be rebuilt by Flush; sized
+    // when first needed.
+    std::vector<std::vector<std::uint64_t>> noted_;
+    bool anyNoted_ = false;
 };
 
 } // namespace raster

@@ -192,39 +192,57 @@ TEST(RasterDisplay, UpdatesOfChangedRectanglesEqualARebuild) {
 }
 
 // Updating the blocks under changed pixels given as walked (with repeats, returns and
-// points off the raster) leaves the levels as a rebuild makes them, the edges included.
+// points off the raster) leaves the levels as a rebuild makes them, the edges included:
+// block by block at once, or noted over many changes (rectangle updates in between) and
+// rebuilt in one flush.
 TEST(RasterDisplay, UpdatesOfChangedPixelsEqualARebuild) {
-    Bitmap24 b = White(1501, 1099);
-    raster::RasterDisplay updated;
-    updated.Rebuild(b);
-    std::uint32_t seed = 11;
-    const auto next = [&](int n) {
-        seed = seed * 1664525u + 1013904223u;
-        return int((seed >> 8) % unsigned(n));
-    };
-    for (int k = 0; k < 40; ++k) {
-        std::vector<QPoint> walk{QPoint(next(1501), next(1099))};
-        if (k == 0) walk = {QPoint(1500, 1098), QPoint(-1, 5), QPoint(1501, 7), QPoint(0, 0)};
-        const int steps = k == 0 ? 0 : next(3000);
-        for (int i = 0; i < steps; ++i) {
-            const QPoint last = walk.back();
-            walk.push_back(QPoint(std::clamp(last.x() + next(3) - 1, 0, 1500),
-                                  std::clamp(last.y() + next(3) - 1, 0, 1098)));
+    for (const int flushEvery : {1, 7, 1000}) {
+        SCOPED_TRACE(flushEvery);
+        Bitmap24 b = White(1501, 1099);
+        raster::RasterDisplay updated;
+        updated.Rebuild(b);
+        std::uint32_t seed = 11;
+        const auto next = [&](int n) {
+            seed = seed * 1664525u + 1013904223u;
+            return int((seed >> 8) % unsigned(n));
+        };
+        for (int k = 0; k < 40; ++k) {
+            std::vector<QPoint> walk{QPoint(next(1501), next(1099))};
+            if (k == 0) walk = {QPoint(1500, 1098), QPoint(-1, 5), QPoint(1501, 7), QPoint(0, 0)};
+            const int steps = k == 0 ? 0 : next(3000);
+            for (int i = 0; i < steps; ++i) {
+                const QPoint last = walk.back();
+                walk.push_back(QPoint(std::clamp(last.x() + next(3) - 1, 0, 1500),
+                                      std::clamp(last.y() + next(3) - 1, 0, 1098)));
+            }
+            const platform::Colour c =
+                platform::MakeColour(std::uint8_t(next(256)), std::uint8_t(next(256)), 0);
+            for (const QPoint p : walk)
+                if (p.x() >= 0 && p.y() >= 0 && p.x() < 1501 && p.y() < 1099)
+                    b.SetPixel(p.x(), p.y(), c);
+            if (flushEvery == 1) {
+                updated.UpdatePixels(b, walk.data(), walk.size());
+                continue;
+            }
+            updated.NotePixels(b, walk.data(), walk.size());
+            if (k % 5 == 3) { // a tool paints a box meanwhile
+                const QRect box(next(1400), next(1000), 1 + next(90), 1 + next(90));
+                for (int y = box.top(); y <= box.bottom(); ++y)
+                    for (int x = box.left(); x <= box.right(); ++x) b.SetPixel(x, y, c);
+                updated.Update(b, box);
+            }
+            if (k % flushEvery == flushEvery - 1) updated.Flush(b);
         }
-        const platform::Colour c =
-            platform::MakeColour(std::uint8_t(next(256)), std::uint8_t(next(256)), 0);
-        for (const QPoint p : walk)
-            if (p.x() >= 0 && p.y() >= 0 && p.x() < 1501 && p.y() < 1099)
-                b.SetPixel(p.x(), p.y(), c);
-        updated.UpdatePixels(b, walk.data(), walk.size());
-    }
-    raster::RasterDisplay rebuilt;
-    rebuilt.Rebuild(b);
-    for (const QRect view : {QRect(0, 0, 1501, 1099), QRect(0, 0, 15010, 10990),
-                             QRect(200, 100, 800, 600), QRect(1400, 1000, 101, 99)}) {
-        QImage x(150, 110, QImage::Format_RGB32), y(150, 110, QImage::Format_RGB32);
-        updated.Render(b, view, x, 0);
-        rebuilt.Render(b, view, y, 0);
-        EXPECT_EQ(x, y);
+        updated.Flush(b);
+        EXPECT_FALSE(updated.HasNoted());
+        raster::RasterDisplay rebuilt;
+        rebuilt.Rebuild(b);
+        for (const QRect view : {QRect(0, 0, 1501, 1099), QRect(0, 0, 15010, 10990),
+                                 QRect(200, 100, 800, 600), QRect(1400, 1000, 101, 99)}) {
+            QImage x(150, 110, QImage::Format_RGB32), y(150, 110, QImage::Format_RGB32);
+            updated.Render(b, view, x, 0);
+            rebuilt.Render(b, view, y, 0);
+            EXPECT_EQ(x, y);
+        }
     }
 }
