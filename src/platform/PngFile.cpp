@@ -7,7 +7,8 @@
 //
 // Files are untrusted. The library refuses sides over our largest; before the raster is
 // allocated, the image's size is checked against the bytes the file has (deflate turns a
-// byte into at most 1032), and ancillary chunks may take only a few megabytes. Library
+// byte into at most 1032), every chunk must fit in the file before libpng sizes a buffer
+// for it, and ancillary chunks may take only a few megabytes. Library
 // errors unwind through setjmp/longjmp inside small C-style functions that own no C++
 // objects; the caller turns them into FileError. Warnings are ignored; a damaged or
 // truncated picture is an error.
@@ -86,6 +87,29 @@ void OverWhite(const std::uint8_t* bgra, std::uint8_t* bgr, std::size_t pixels) 
     }
 }
 
+std::uint32_t BigEndian32(const unsigned char* p) {
+    return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
+}
+
+// libpng takes a buffer of the size a chunk's header claims before it reads the chunk, so a
+// file of a hundred bytes could ask for gigabytes. Every chunk up to IEND must fit in what
+// is left of the file (length, type, data, checksum); the stream is left at its start.
+void CheckChunkLengths(std::FILE* file, std::uint64_t fileSize, const std::string& fileName) {
+    std::uint64_t at = 8;
+    unsigned char header[8];
+    while (at + 8 <= fileSize && std::fseek(file, long(at), SEEK_SET) == 0 &&
+           std::fread(header, 1, 8, file) == 8) {
+        const std::uint64_t length = BigEndian32(header);
+        if (length > 0x7FFFFFFFu || at + 12 + length > fileSize)
+            throw FileError(fileName, "the PNG file is truncated or damaged: a chunk claims " +
+                                          std::to_string(length) +
+                                          " bytes that the file does not have");
+        if (std::memcmp(header + 4, "IEND", 4) == 0) break;
+        at += 12 + length;
+    }
+    std::rewind(file);
+}
+
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
@@ -100,7 +124,7 @@ Bitmap24 LoadPng(const std::string& fileName) {
     unsigned char signature[8] = {};
     if (std::fread(signature, 1, 8, file.get()) != 8 || png_sig_cmp(signature, 0, 8) != 0)
         throw FileError(fileName, "not a PNG file");
-    std::rewind(file.get());
+    CheckChunkLengths(file.get(), fileSize, fileName);
 
     PngReader r;
     r.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &r, OnPngError, OnPngWarning);

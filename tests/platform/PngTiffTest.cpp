@@ -404,6 +404,14 @@ TEST(RasterFiles, DamagedAndHostileFilesAreRefusedClearly) {
         WriteAll(dir.Path("huge.png"), bytes);
         ExpectRefused(dir.Path("huge.png"), ""); // the header's checksum or the size
     }
+    // A chunk after the header that claims gigabytes: refused before anything that large is
+    // allocated, not read as far as the file goes.
+    {
+        std::string bytes = ReadAll(png).substr(0, 33); // signature and IHDR
+        bytes += std::string("\x72\x45\x58\x74tEXt", 8) + "Read Error";
+        WriteAll(dir.Path("greedy.png"), bytes);
+        ExpectRefused(dir.Path("greedy.png"), "does not have");
+    }
     {
         TiffPage big = page;
         big.width = 40000;
