@@ -176,12 +176,18 @@ TEST(DrawingByHand, AVertexThatIsGoneCannotBeMoved) {
     ASSERT_EQ(w.form.Picks().Entity, line);
     const drawing::Point3 end = line->EndPos;
     w.Click("SB5of6");
-    w.Drag(w.At(200, 200), w.At(210, 200)); // the picked vertex is no longer where it was
+    // The picked vertex is no longer where it was. The drag is whole surface pixels: it moves
+    // the line by what they are in map units at this window's scale.
+    const QPoint from = w.At(200, 200), to = w.At(210, 200);
+    double x0 = 0, x1 = 0, y = 0;
+    w.Map().ScreenToWorld(from, x0, y);
+    w.Map().ScreenToWorld(to, x1, y);
+    w.Drag(from, to);
     testing_support::ModalWatcher watcher;
     w.Click(w.At(500, 500), Qt::RightButton, Qt::ShiftModifier);
     ASSERT_EQ(watcher.messages.size(), 1);
     EXPECT_EQ(watcher.messages[0], "An error occurred moving point");
-    EXPECT_NEAR(line->EndPos.x, end.x + 10, 1);
+    EXPECT_NEAR(line->EndPos.x, end.x + (x1 - x0), 0.01);
 }
 
 TEST(DrawingByHand, EscapeDropsAPolylineUnderWay) {
