@@ -182,6 +182,12 @@ private:
     // start lost its mark.
     bool FindTraceStart(int index, const std::function<bool(int, int)>& marked, bool upLeft,
                         QPoint& start);
+    // The same walk from a given start, storing nothing.
+    static bool WalkToTraceStart(QPoint from, const std::function<bool(int, int)>& marked,
+                                 bool upLeft, QPoint& start);
+    // Traces every object on the outline plane as TraceObject(i, outline plane, up-left)
+    // would, without moving any start, into thinTraces_.
+    void TraceAfterThinning(const BitPlane& outline);
     // TraceObject(index, outline plane, up-left) over the object's own outline pixels that
     // still carry their mark.
     bool TraceOwnOutline(int index);
@@ -199,6 +205,15 @@ private:
     // the last of them still carries every mark.
     std::uint64_t unmarked_ = 0;
     bool outlinesKnown_ = false;
+    // What the next AnimateOutlines' trace of each object will give, as ThinObjects left the
+    // marks (kept while outlinesKnown_ holds): the start the trace begins from, whether the
+    // start walk found a mark, where it ends, and the outline when it closes.
+    struct ThinTrace {
+        QPoint from, start;
+        bool found = false, closed = false;
+        std::vector<QPoint> points;
+    };
+    std::vector<ThinTrace> thinTraces_;
     PointList contour_, saved_;
     std::size_t contourCount_ = 0, savedCount_ = 0;
     std::vector<QPoint> vectorPoints_;
