@@ -267,22 +267,23 @@ void RasterWorkbench::AnimateOutlines(platform::Canvas& surface, const ViewTrans
                 if (known.from == objectStarts_[std::size_t(i)]) {
                     if (!known.found) continue;
                     objectStarts_[std::size_t(i)] = known.start;
-                    if (known.closed) outlines_.push_back(std::move(known.points));
+                    if (known.closed) outlines_.push_back(std::move(known.outline));
                     continue;
                 }
             }
             if (!TraceObject(i, 0, true)) continue;
-            std::vector<QPoint>& points = outlines_.emplace_back(contourCount_);
-            for (std::size_t j = 0; j < contourCount_; ++j) points[j] = contour_.Get(j);
+            Chain& outline = outlines_.emplace_back();
+            outline.Begin(contour_.Get(0));
+            for (std::size_t j = 1; j < contourCount_; ++j) outline.Append(contour_.Get(j));
         }
         thinTraces_.clear();
         outlinesKnown_ = true;
     }
-    for (const std::vector<QPoint>& outline : outlines_) {
-        for (const QPoint p : outline) {
+    for (const Chain& outline : outlines_) {
+        outline.ForEachPoint([&](QPoint p) {
             QPoint s;
-            if (!view.MapToScreen(p.x(), home.YMax - p.y() + home.YMin, s)) continue;
-            if (s.x() <= 0 || s.x() >= imageWidth || s.y() <= 0 || s.y() >= imageHeight) continue;
+            if (!view.MapToScreen(p.x(), home.YMax - p.y() + home.YMin, s)) return;
+            if (s.x() <= 0 || s.x() >= imageWidth || s.y() <= 0 || s.y() >= imageHeight) return;
             surface.SetPixel(s.x(), s.y(), colour);
             ++run;
             if (run == phase + 4 || run == phase + 12 || run == phase + 20) {
@@ -293,7 +294,7 @@ void RasterWorkbench::AnimateOutlines(platform::Canvas& surface, const ViewTrans
                 colour = black;
                 run = 0;
             }
-        }
+        });
     }
 }
 

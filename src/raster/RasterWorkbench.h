@@ -33,6 +33,7 @@
 #include <climits>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -197,9 +198,48 @@ private:
     std::vector<QPoint> objectStarts_; // ObjectStarts; slots past ObjectCount keep values
     std::vector<bool> thinned_;        // by object, as objectStarts_
     int objectCount_ = 0;
-    std::vector<std::vector<QPoint>> outlines_; // the recorded outlines as last traced
-    RecordedOutlines recorded_;                 // each object's own outline, for vectorization
-    BitPlane own_;                              // the pixels of the outline being vectorized
+    // An outline as followed: its first point, then a byte a step to a neighbour (a jump
+    // elsewhere, which a follower never makes, is kept whole after a marker byte).
+    struct Chain {
+        QPoint start, last;
+        std::vector<std::uint8_t> steps;
+        static constexpr std::uint8_t Jump = 9;
+        void Begin(QPoint p) {
+            start = last = p;
+            steps.clear();
+        }
+        void Append(QPoint p) {
+            const QPoint d = p - last;
+            last = p;
+            if (d.x() >= -1 && d.x() <= 1 && d.y() >= -1 && d.y() <= 1) {
+                steps.push_back(std::uint8_t((d.y() + 1) * 3 + d.x() + 1));
+                return;
+            }
+            steps.push_back(Jump);
+            const std::int32_t xy[2] = {p.x(), p.y()};
+            const auto* bytes = reinterpret_cast<const std::uint8_t*>(xy);
+            steps.insert(steps.end(), bytes, bytes + sizeof xy);
+        }
+        template <class Visit> void ForEachPoint(Visit&& visit) const {
+            QPoint p = start;
+            visit(p);
+            for (std::size_t i = 0; i < steps.size(); ++i) {
+                const std::uint8_t code = steps[i];
+                if (code == Jump) {
+                    std::int32_t xy[2];
+                    std::memcpy(xy, steps.data() + i + 1, sizeof xy);
+                    i += sizeof xy;
+                    p = QPoint(xy[0], xy[1]);
+                } else {
+                    p += QPoint(code % 3 - 1, code / 3 - 1);
+                }
+                visit(p);
+            }
+        }
+    };
+    std::vector<Chain> outlines_; // the recorded outlines as last traced
+    RecordedOutlines recorded_;   // each object's own outline, for vectorization
+    BitPlane own_;                // the pixels of the outline being vectorized
     std::vector<QPoint> ownPoints_;
     // Counts the operations that may have cleared outline marks; an outline recorded since
     // the last of them still carries every mark.
@@ -211,7 +251,7 @@ private:
     struct ThinTrace {
         QPoint from, start;
         bool found = false, closed = false;
-        std::vector<QPoint> points;
+        Chain outline;
     };
     std::vector<ThinTrace> thinTraces_;
     PointList contour_, saved_;

@@ -90,11 +90,10 @@ void RasterWorkbench::TraceAfterThinning(const BitPlane& outline) {
             t.from = objectStarts_[std::size_t(i)];
             t.found = WalkToTraceStart(t.from, marked, true, t.start);
             if (!t.found) continue;
-            t.points.push_back(t.start);
-            t.closed = FollowPlane(outline, t.start, 2, [&t](QPoint p) {
-                           t.points.push_back(p);
-                       }) == FollowResult::Closed;
-            if (!t.closed) std::vector<QPoint>().swap(t.points);
+            t.outline.Begin(t.start);
+            t.closed = FollowPlane(outline, t.start, 2, [&t](QPoint p) { t.outline.Append(p); }) ==
+                       FollowResult::Closed;
+            if (!t.closed) std::vector<std::uint8_t>().swap(t.outline.steps);
         }
     });
     outlinesKnown_ = true;
