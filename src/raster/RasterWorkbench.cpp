@@ -174,7 +174,14 @@ bool RasterWorkbench::FindTraceStart(int index, const std::function<bool(int, in
                                      bool upLeft, QPoint& start) {
     if (!Ready() || index < 0 || index > objectCount_ || std::size_t(index) >= objectStarts_.size())
         return false;
-    start = objectStarts_[std::size_t(index)];
+    if (!WalkToTraceStart(objectStarts_[std::size_t(index)], marked, upLeft, start)) return false;
+    objectStarts_[std::size_t(index)] = start;
+    return true;
+}
+
+bool RasterWorkbench::WalkToTraceStart(QPoint from, const std::function<bool(int, int)>& marked,
+                                       bool upLeft, QPoint& start) {
+    start = from;
     if (!marked(start.x(), start.y())) return false;
     const QPoint diagonal = upLeft ? QPoint(-1, -1) : QPoint(1, 1);
     do start += diagonal;
@@ -188,7 +195,6 @@ bool RasterWorkbench::FindTraceStart(int index, const std::function<bool(int, in
     if (marked(start.x() + side.x(), start.y() + side.y()) &&
         marked(start.x() + across.x(), start.y() + across.y()))
         start += side;
-    objectStarts_[std::size_t(index)] = start;
     return true;
 }
 
@@ -244,20 +250,40 @@ void RasterWorkbench::AnimateOutlines(platform::Canvas& surface, const ViewTrans
     const TMapView& home = view.HomeView();
     // Tracing every outline on every tick would cost tens of milliseconds on a large
     // scan; the outlines are kept until something changes them.
-    if (!outlinesKnown_) {
+    if (!outlinesKnown_ || !thinTraces_.empty()) {
+        const bool fromThinning = outlinesKnown_ && thinTraces_.size() == std::size_t(objectCount_);
+        // The traces thinning made are used for the objects whose start has not moved
+        // since. The last object whose start is found is traced again all the same, so
+        // that the contour list ends as the tracing of every object leaves it.
+        int last = -1;
+        for (int i = 0; fromThinning && i < objectCount_; ++i)
+            if (thinTraces_[std::size_t(i)].found &&
+                thinTraces_[std::size_t(i)].from == objectStarts_[std::size_t(i)])
+                last = i;
         outlines_.clear();
         for (int i = 0; i < objectCount_; ++i) {
+            if (fromThinning && i != last) {
+                ThinTrace& known = thinTraces_[std::size_t(i)];
+                if (known.from == objectStarts_[std::size_t(i)]) {
+                    if (!known.found) continue;
+                    objectStarts_[std::size_t(i)] = known.start;
+                    if (known.closed) outlines_.push_back(std::move(known.outline));
+                    continue;
+                }
+            }
             if (!TraceObject(i, 0, true)) continue;
-            std::vector<QPoint>& points = outlines_.emplace_back(contourCount_);
-            for (std::size_t j = 0; j < contourCount_; ++j) points[j] = contour_.Get(j);
+            Chain& outline = outlines_.emplace_back();
+            outline.Begin(contour_.Get(0));
+            for (std::size_t j = 1; j < contourCount_; ++j) outline.Append(contour_.Get(j));
         }
+        thinTraces_.clear();
         outlinesKnown_ = true;
     }
-    for (const std::vector<QPoint>& outline : outlines_) {
-        for (const QPoint p : outline) {
+    for (const Chain& outline : outlines_) {
+        outline.ForEachPoint([&](QPoint p) {
             QPoint s;
-            if (!view.MapToScreen(p.x(), home.YMax - p.y() + home.YMin, s)) continue;
-            if (s.x() <= 0 || s.x() >= imageWidth || s.y() <= 0 || s.y() >= imageHeight) continue;
+            if (!view.MapToScreen(p.x(), home.YMax - p.y() + home.YMin, s)) return;
+            if (s.x() <= 0 || s.x() >= imageWidth || s.y() <= 0 || s.y() >= imageHeight) return;
             surface.SetPixel(s.x(), s.y(), colour);
             ++run;
             if (run == phase + 4 || run == phase + 12 || run == phase + 20) {
@@ -268,7 +294,7 @@ void RasterWorkbench::AnimateOutlines(platform::Canvas& surface, const ViewTrans
                 colour = black;
                 run = 0;
             }
-        }
+        });
     }
 }
 

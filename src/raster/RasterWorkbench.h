@@ -33,6 +33,7 @@
 #include <climits>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -182,6 +183,12 @@ private:
     // start lost its mark.
     bool FindTraceStart(int index, const std::function<bool(int, int)>& marked, bool upLeft,
                         QPoint& start);
+    // The same walk from a given start, storing nothing.
+    static bool WalkToTraceStart(QPoint from, const std::function<bool(int, int)>& marked,
+                                 bool upLeft, QPoint& start);
+    // Traces every object on the outline plane as TraceObject(i, outline plane, up-left)
+    // would, without moving any start, into thinTraces_.
+    void TraceAfterThinning(const BitPlane& outline);
     // TraceObject(index, outline plane, up-left) over the object's own outline pixels that
     // still carry their mark.
     bool TraceOwnOutline(int index);
@@ -191,14 +198,62 @@ private:
     std::vector<QPoint> objectStarts_; // ObjectStarts; slots past ObjectCount keep values
     std::vector<bool> thinned_;        // by object, as objectStarts_
     int objectCount_ = 0;
-    std::vector<std::vector<QPoint>> outlines_; // the recorded outlines as last traced
-    RecordedOutlines recorded_;                 // each object's own outline, for vectorization
-    BitPlane own_;                              // the pixels of the outline being vectorized
+    // An outline as followed: its first point, then a byte a step to a neighbour (a jump
+    // elsewhere, which a follower never makes, is kept whole after a marker byte).
+    struct Chain {
+        QPoint start, last;
+        std::vector<std::uint8_t> steps;
+        static constexpr std::uint8_t Jump = 9;
+        void Begin(QPoint p) {
+            start = last = p;
+            steps.clear();
+        }
+        void Append(QPoint p) {
+            const QPoint d = p - last;
+            last = p;
+            if (d.x() >= -1 && d.x() <= 1 && d.y() >= -1 && d.y() <= 1) {
+                steps.push_back(std::uint8_t((d.y() + 1) * 3 + d.x() + 1));
+                return;
+            }
+            steps.push_back(Jump);
+            const std::int32_t xy[2] = {p.x(), p.y()};
+            const auto* bytes = reinterpret_cast<const std::uint8_t*>(xy);
+            steps.insert(steps.end(), bytes, bytes + sizeof xy);
+        }
+        template <class Visit> void ForEachPoint(Visit&& visit) const {
+            QPoint p = start;
+            visit(p);
+            for (std::size_t i = 0; i < steps.size(); ++i) {
+                const std::uint8_t code = steps[i];
+                if (code == Jump) {
+                    std::int32_t xy[2];
+                    std::memcpy(xy, steps.data() + i + 1, sizeof xy);
+                    i += sizeof xy;
+                    p = QPoint(xy[0], xy[1]);
+                } else {
+                    p += QPoint(code % 3 - 1, code / 3 - 1);
+                }
+                visit(p);
+            }
+        }
+    };
+    std::vector<Chain> outlines_; // the recorded outlines as last traced
+    RecordedOutlines recorded_;   // each object's own outline, for vectorization
+    BitPlane own_;                // the pixels of the outline being vectorized
     std::vector<QPoint> ownPoints_;
     // Counts the operations that may have cleared outline marks; an outline recorded since
     // the last of them still carries every mark.
     std::uint64_t unmarked_ = 0;
     bool outlinesKnown_ = false;
+    // What the next AnimateOutlines' trace of each object will give, as ThinObjects left the
+    // marks (kept while outlinesKnown_ holds): the start the trace begins from, whether the
+    // start walk found a mark, where it ends, and the outline when it closes.
+    struct ThinTrace {
+        QPoint from, start;
+        bool found = false, closed = false;
+        Chain outline;
+    };
+    std::vector<ThinTrace> thinTraces_;
     PointList contour_, saved_;
     std::size_t contourCount_ = 0, savedCount_ = 0;
     std::vector<QPoint> vectorPoints_;

@@ -4,6 +4,7 @@
 #include "raster/BandPeeler.h"
 #include "raster/MarkPlanes.h"
 #include "raster/Morphology.h"
+#include "raster/Parallel.h"
 #include "raster/PlaneFollower.h"
 #include "raster/RasterWorkbench.h"
 
@@ -71,8 +72,31 @@ void RasterWorkbench::ThinObjects() {
         MarkOutline(outline, contour_, contourCount_, true, changed_);
         recorded_.Put(i, contour_, contourCount_, unmarked_);
     }
+    TraceAfterThinning(outline);
     planes.Store(*raster_);
     thinningWork_ = peeler.Done();
+}
+
+// The outline animation traces every object after thinning; on the bit plane, both cores
+// sharing the objects, that costs a fraction of tracing the raster one object at a time.
+// The plane is only read, and each object's trace depends on nothing but the plane and its
+// start, so the result does not depend on how the objects are shared.
+void RasterWorkbench::TraceAfterThinning(const BitPlane& outline) {
+    thinTraces_.assign(std::size_t(objectCount_), {});
+    ParallelBands(objectCount_, 64, [&](int begin, int end) {
+        const auto marked = [&outline](int x, int y) { return outline.Marked(x, y); };
+        for (int i = begin; i < end; ++i) {
+            ThinTrace& t = thinTraces_[std::size_t(i)];
+            t.from = objectStarts_[std::size_t(i)];
+            t.found = WalkToTraceStart(t.from, marked, true, t.start);
+            if (!t.found) continue;
+            t.outline.Begin(t.start);
+            t.closed = FollowPlane(outline, t.start, 2, [&t](QPoint p) { t.outline.Append(p); }) ==
+                       FollowResult::Closed;
+            if (!t.closed) std::vector<std::uint8_t>().swap(t.outline.steps);
+        }
+    });
+    outlinesKnown_ = true;
 }
 
 bool RasterWorkbench::PeelPixel(int x, int y) {
