@@ -6,20 +6,7 @@
 # usage: scan_from_test_device.sh PENWRIGHT
 set -euo pipefail
 program=$1
-work=$(mktemp -d)
-cleanup() {
-  [ -n "${app_pid:-}" ] && kill "$app_pid" 2>/dev/null || true
-  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*"
-  import -window root /tmp/penwright-e2e-scan-failure.png 2>/dev/null || true
-  cat "$work/app.log"
-  exit 1
-}
+source "$(dirname "$0")/session.sh"
 
 # Waits up to 20 s for a window whose title matches, and prints its id.
 wait_window() {
@@ -49,11 +36,7 @@ map_saturation() {
           -format '%[fx:mean]' info:
 }
 
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || { echo "FAIL: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
-export DISPLAY=":$(head -n 1 "$work/display")"
+start_xvfb
 
 mkdir -p "$work/sane" "$work/config"
 echo test >"$work/sane/dll.conf"
@@ -63,12 +46,9 @@ mode Color
 resolution 100
 test-picture "Color pattern"
 EOF
-export SANE_CONFIG_DIR="$work/sane" XDG_CONFIG_HOME="$work/config"
-unset QT_QPA_PLATFORM
-"$program" >"$work/app.log" 2>&1 &
-app_pid=$!
-
-main=$(wait_window '^Penwright$') || fail "no window titled Penwright"
+export SANE_CONFIG_DIR="$work/sane"
+start_program
+main=$window
 sleep 1
 before=$(map_saturation)
 
