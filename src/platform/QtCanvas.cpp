@@ -527,7 +527,11 @@ const QtCanvas::TextMask& QtCanvas::MaskOf(const QString& s) {
         p.setPen(Qt::black);
         p.drawText(-bounds.topLeft(), s);
     }
-    // Horizontal runs of ink, so that a blit is a few short fills.
+    return *maskCache_.insert(s, InkRuns(mask, bounds.topLeft()));
+}
+
+// Horizontal runs of ink, so that a blit is a few short fills.
+QtCanvas::TextMask QtCanvas::InkRuns(const QImage& mask, QPoint offset) {
     TextMask m;
     for (int r = 0; r < mask.height(); ++r) {
         const uchar* row = mask.constScanLine(r);
@@ -538,11 +542,11 @@ const QtCanvas::TextMask& QtCanvas::MaskOf(const QString& s) {
             }
             const int start = c;
             while (c < mask.width() && row[c] >= 128) ++c;
-            m.ink.push_back({std::int16_t(bounds.left() + start), std::int16_t(bounds.top() + r),
+            m.ink.push_back({std::int16_t(offset.x() + start), std::int16_t(offset.y() + r),
                              std::int16_t(c - start)});
         }
     }
-    return *maskCache_.insert(s, std::move(m));
+    return m;
 }
 
 void QtCanvas::BlitMask(const TextMask& m, int x, int y, Colour c) {
@@ -618,21 +622,7 @@ const QtCanvas::TextMask& QtCanvas::TurnedGlyph(quint32 glyph, int escapement) {
         p.rotate(-escapement / 10.0); // counter-clockwise on a y-down device
         p.drawGlyphRun(QPointF(0, 0), run);
     }
-    TextMask m;
-    for (int r = 0; r < mask.height(); ++r) {
-        const uchar* row = mask.constScanLine(r);
-        for (int c = 0; c < mask.width();) {
-            if (row[c] < 128) {
-                ++c;
-                continue;
-            }
-            const int start = c;
-            while (c < mask.width() && row[c] >= 128) ++c;
-            m.ink.push_back(
-                {std::int16_t(start - half), std::int16_t(r - half), std::int16_t(c - start)});
-        }
-    }
-    return *glyphCache_.insert(key, std::move(m));
+    return *glyphCache_.insert(key, InkRuns(mask, QPoint(-half, -half)));
 }
 
 // offset: from the reference point to the start of the base line, before turning. The

@@ -105,6 +105,9 @@ private:
         };
         std::vector<Run> ink;
     };
+    // The horizontal runs of ink of a text drawn into mask; offset moves them from the
+    // mask's pixels to the text's reference point.
+    static TextMask InkRuns(const QImage& mask, QPoint offset);
     const TextMask& MaskOf(const QString& s);
     void BlitMask(const TextMask& m, int x, int y, Colour c);
     QHash<QString, TextMask> maskCache_;
