@@ -218,6 +218,7 @@ void BM_ThinAll(benchmark::State& state) {
     state.counters["passes"] = double(work.passes);
     state.counters["plain_passes"] = double(work.plainPasses);
     state.counters["followed"] = double(work.followed);
+    state.counters["plain_followed"] = double(work.plainFollowed);
 }
 void BM_ContractAll(benchmark::State& state) {
     Morphology(state, [](raster::RasterWorkbench& b) { b.ShiftOutlines(false); });

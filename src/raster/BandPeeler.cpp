@@ -28,49 +28,31 @@ constexpr int StepCode[9] = {1, 2, 3, 8, 0, 4, 7, 6, 5};
 
 // ---- pixel index ------------------------------------------------------------------------
 
-void BandPeeler::PixelIndex::Reset(int width, std::size_t expected) {
-    blocksPerRow_ = std::uint32_t(width + 7) / 8;
-    blocks_.clear();
-    lastKey_ = None;
-    std::size_t size = 256;
-    while (size < expected / 4) size *= 2;
-    Rehash(size);
-}
-
-void BandPeeler::PixelIndex::Rehash(std::size_t size) {
-    table_.assign(size, 0);
-    mask_ = size - 1;
-    shift_ = 64 - std::countr_zero(size);
-    for (std::size_t b = 0; b < blocks_.size(); ++b) {
-        std::size_t i =
-            std::size_t((std::uint64_t(blocks_[b].key) * 0x9E3779B97F4A7C15ull) >> shift_);
-        while (table_[i] != 0) i = (i + 1) & mask_;
-        table_[i] = std::uint32_t(b + 1);
+void BandPeeler::PixelIndex::Reset(int width, int height) {
+    const std::uint32_t perRow = std::uint32_t(width + 7) / 8;
+    const std::size_t entries = std::size_t(perRow) * std::size_t((height + 7) / 8);
+    if (directory_.size() != entries || blocksPerRow_ != perRow) {
+        directory_.assign(entries, 0);
+    } else {
+        for (const Block& b : blocks_) directory_[b.key] = 0;
     }
+    width_ = width;
+    height_ = height;
+    blocksPerRow_ = perRow;
+    blocks_.clear();
 }
 
 std::uint32_t* BandPeeler::PixelIndex::Lookup(int x, int y, bool add) {
+    if (unsigned(x) >= unsigned(width_) || unsigned(y) >= unsigned(height_)) return nullptr;
     const std::uint32_t key = std::uint32_t(y >> 3) * blocksPerRow_ + std::uint32_t(x >> 3);
     const std::size_t cell = std::size_t((y & 7) * 8 + (x & 7));
-    if (key == lastKey_) return &blocks_[lastBlock_].heads[cell];
-    std::size_t i = std::size_t((std::uint64_t(key) * 0x9E3779B97F4A7C15ull) >> shift_);
-    for (;; i = (i + 1) & mask_) {
-        const std::uint32_t b = table_[i];
-        if (b == 0) break;
-        if (blocks_[b - 1].key == key) {
-            lastKey_ = key;
-            lastBlock_ = b - 1;
-            return &blocks_[b - 1].heads[cell];
-        }
-    }
+    std::uint32_t& entry = directory_[key];
+    if (entry != 0) return &blocks_[entry - 1].heads[cell];
     if (!add) return nullptr;
     Block& block = blocks_.emplace_back();
     block.key = key;
     std::fill(std::begin(block.heads), std::end(block.heads), None);
-    table_[i] = std::uint32_t(blocks_.size());
-    if (2 * blocks_.size() > table_.size()) Rehash(2 * table_.size());
-    lastKey_ = key;
-    lastBlock_ = std::uint32_t(blocks_.size() - 1);
+    entry = std::uint32_t(blocks_.size());
     return &block.heads[cell];
 }
 
@@ -111,15 +93,12 @@ void BandPeeler::Peel(const StartFinder& nextStart, PointList& contour, std::siz
         if (!plain && started && start == lastStart && FollowChanges(start)) {
             if (!TestChanges()) break;
             plain = removedPixels_.size() * PlainShare > live_;
-            if (plain) {
-                ListToPoints(points);
-                listed = false;
-            }
             continue;
         }
         // A plain pass: follow the whole boundary (or keep the list untouched when the start
-        // is missing) and test every state after the first.
-        if (listed) ListToPoints(points);
+        // is missing) and test every state after the first. The list becomes points only
+        // when the walk does not replace them.
+        if (listed && !started) ListToPoints(points);
         listed = false;
         ++work_.plainPasses;
         const bool closed = started && Follow(start, points);
@@ -142,6 +121,7 @@ bool BandPeeler::Follow(QPoint start, std::vector<QPoint>& points) {
     const FollowResult result =
         FollowPlane(band_, start, 2, [&points](QPoint p) { points.push_back(p); });
     work_.followed += points.size();
+    work_.plainFollowed += points.size();
     return result == FollowResult::Closed;
 }
 
@@ -182,7 +162,7 @@ std::uint32_t BandPeeler::NewNode(int x, int y, int d) {
 void BandPeeler::BuildList(const std::vector<QPoint>& points) {
     nodes_.clear();
     nodes_.reserve(points.size() + points.size() / 4 + 64);
-    index_.Reset(width_, points.size());
+    index_.Reset(width_, height_);
     const std::uint64_t gap = Top / 2 / (points.size() + 1);
     std::uint32_t prev = None;
     for (std::size_t j = 0; j < points.size(); ++j) {

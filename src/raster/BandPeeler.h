@@ -55,9 +55,10 @@ public:
     void Peel(const StartFinder& nextStart, PointList& contour, std::size_t& count);
 
     // What the peels so far did, for tests and benchmarks: passes, how many of them were
-    // plain, pixels removed, follower steps and peel tests.
+    // plain, pixels removed, follower steps (and those of plain passes) and peel tests.
     struct Work {
-        std::size_t passes = 0, plainPasses = 0, removed = 0, followed = 0, tested = 0;
+        std::size_t passes = 0, plainPasses = 0, removed = 0, followed = 0, plainFollowed = 0,
+                    tested = 0;
     };
     const Work& Done() const { return work_; }
 
@@ -75,13 +76,15 @@ private:
     };
 
     // Pixel to the first of its nodes. Pixels are kept in blocks of 8 × 8, found through a
-    // hash table of blocks: a boundary's nodes lie close together, so most look-ups stay
-    // in the block of the one before.
+    // directory with an entry for every block of the raster (4 bytes per 64 pixels): a
+    // boundary's nodes lie close together, so the blocks stay few, and finding one is a
+    // single load. Only the entries in use are cleared between lists.
     class PixelIndex {
     public:
-        void Reset(int width, std::size_t expected);
-        std::uint32_t& Head(int x, int y); // None when the pixel has no node yet
-        std::uint32_t* Find(int x, int y);
+        void Reset(int width, int height);
+        // The pixel must lie on the raster. None when the pixel has no node yet.
+        std::uint32_t& Head(int x, int y);
+        std::uint32_t* Find(int x, int y); // nullptr off the raster or without a block
 
     private:
         struct Block {
@@ -89,13 +92,10 @@ private:
             std::uint32_t heads[64];
         };
         std::uint32_t* Lookup(int x, int y, bool add);
-        void Rehash(std::size_t size);
         std::vector<Block> blocks_;
-        std::vector<std::uint32_t> table_; // block number + 1, 0 empty
-        std::size_t mask_ = 0;
-        int shift_ = 0;
+        std::vector<std::uint32_t> directory_; // block number + 1, 0 none
+        int width_ = 0, height_ = 0;
         std::uint32_t blocksPerRow_ = 0;
-        std::uint32_t lastKey_ = None, lastBlock_ = 0;
     };
 
     // The peel test of a pixel still in the band, which it removes when it passes.
