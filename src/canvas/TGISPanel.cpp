@@ -210,7 +210,7 @@ void TGISPanel::MappingFailed() const {
 // ---- raster ---------------------------------------------------------------------------
 
 void TGISPanel::LoadRaster(const std::string& fileName) {
-    AdoptRaster(platform::LoadBmp(fileName));
+    AdoptRaster(raster::OpenBmp(fileName));
     SetExtent(0, 0, 0, raster_.Width(), 0, raster_.Height());
 }
 

@@ -4,8 +4,9 @@
 // of the pixel data), an info header (12, 40, 52, 56, 108 or 124 bytes), an optional
 // palette, then rows padded to four bytes, bottom-up when the height is positive.
 // A 24-bit row has exactly the layout of a Bitmap24 row, so uncompressed 24-bit files
-// are read with one gathered read straight into the raster (reversing the row order on
-// the way): the cost is the read itself. Other depths are decoded by BmpPixels.cpp.
+// are read with gathered reads straight into the raster (reversing the row order on the
+// way), a band of rows from the top at a time so that a listener can follow: the cost is
+// the read itself. Other depths are decoded by BmpPixels.cpp.
 
 #include "platform/AtomicFile.h"
 #include "platform/BmpPixels.h"
@@ -86,7 +87,17 @@ BmpHeader ReadHeader(InputFile& file, const std::string& name) {
     return h;
 }
 
-Bitmap24 Load24(InputFile& file, const BmpHeader& h, const std::string& name) {
+// Stops a listener when it goes out of scope. Declared after the bitmap the listener
+// follows, so that the listener stops before that bitmap can go.
+struct ListenerStop {
+    RowListener* listener;
+    ~ListenerStop() {
+        if (listener) listener->Stop();
+    }
+};
+
+Bitmap24 Load24(InputFile& file, const BmpHeader& h, const std::string& name,
+                RowListener* listener) {
     const int width = int(h.width);
     const int height = int(std::abs(h.height));
     const std::uint64_t rowBytes = (std::uint64_t(width) * 3 + 3) & ~std::uint64_t(3);
@@ -96,15 +107,27 @@ Bitmap24 Load24(InputFile& file, const BmpHeader& h, const std::string& name) {
 
     Bitmap24 bitmap(width, height);
     if (bitmap.BytesPerLine() != rowBytes) throw FileError(name, "unexpected row layout");
+    const ListenerStop stop{listener};
+    if (listener) listener->Rows(bitmap, 0);
+    // A bottom-up file keeps the top band at its end.
+    constexpr int Band = 256;
     std::vector<iovec> rows;
-    if (h.height < 0) {
-        rows.push_back({bitmap.ScanLine(0), std::size_t(rowBytes) * std::size_t(height)});
-    } else {
-        rows.reserve(std::size_t(height));
-        for (int y = height - 1; y >= 0; --y)
-            rows.push_back({bitmap.ScanLine(y), std::size_t(rowBytes)});
+    for (int top = 0; top < height; top += Band) {
+        const int end = std::min(height, top + Band);
+        rows.clear();
+        std::uint64_t offset = h.dataOffset;
+        if (h.height < 0) {
+            rows.push_back({bitmap.ScanLine(top), std::size_t(rowBytes) * std::size_t(end - top)});
+            offset += rowBytes * std::uint64_t(top);
+        } else {
+            for (int y = end - 1; y >= top; --y)
+                rows.push_back({bitmap.ScanLine(y), std::size_t(rowBytes)});
+            offset += rowBytes * std::uint64_t(height - end);
+        }
+        file.ReadAt(offset, rows);
+        if (listener) listener->Rows(bitmap, end);
     }
-    file.ReadAt(h.dataOffset, rows);
+    if (listener) listener->Stop(); // before the bitmap can move
     return bitmap;
 }
 
@@ -160,10 +183,12 @@ Bitmap24 LoadOther(InputFile& file, const BmpHeader& h, const std::string& name)
 
 } // namespace
 
-Bitmap24 LoadBmp(const std::string& fileName) {
+Bitmap24 LoadBmp(const std::string& fileName, RowListener* listener) {
+    const ListenerStop stop{listener}; // whichever way this returns
     InputFile file(fileName);
     const BmpHeader header = ReadHeader(file, fileName);
-    if (header.bitCount == 24 && header.compression == 0) return Load24(file, header, fileName);
+    if (header.bitCount == 24 && header.compression == 0)
+        return Load24(file, header, fileName, listener);
     switch (header.bitCount) {
     case 1:
     case 4:
@@ -176,7 +201,12 @@ Bitmap24 LoadBmp(const std::string& fileName) {
         throw FileError(fileName,
                         "unsupported bitmap depth of " + std::to_string(header.bitCount) + " bits");
     }
-    return LoadOther(file, header, fileName);
+    Bitmap24 bitmap = LoadOther(file, header, fileName);
+    if (listener) { // decoded as a whole
+        const ListenerStop stopBeforeTheMove{listener};
+        listener->Rows(bitmap, bitmap.Height());
+    }
+    return bitmap;
 }
 
 void SaveBmp(const std::string& fileName, const Bitmap24& bitmap) {

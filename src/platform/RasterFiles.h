@@ -12,12 +12,6 @@
 
 namespace platform {
 
-// Windows bitmap: 24-bit uncompressed files take a fast path straight into the rows;
-// other depths (1, 4, 8, 16, 32 bits, RLE) are decoded and converted to 24 bits.
-Bitmap24 LoadBmp(const std::string& fileName);
-// Writes an uncompressed 24-bit bottom-up bitmap, the bytes as they are.
-void SaveBmp(const std::string& fileName, const Bitmap24& bitmap);
-
 // Follows a decoder as it fills a bitmap: Rows(bitmap, done) each time the first `done`
 // rows are final (on the decoding thread; the bitmap's pixels stay where they are), and
 // Stop() before the decoder returns or throws, after which the bitmap must not be touched.
@@ -27,6 +21,13 @@ public:
     virtual void Rows(Bitmap24& bitmap, int done) = 0;
     virtual void Stop() = 0;
 };
+
+// Windows bitmap: 24-bit uncompressed files take a fast path straight into the rows, a
+// listener hearing of every band of them; other depths (1, 4, 8, 16, 32 bits, RLE) are
+// decoded and converted to 24 bits, and a listener hears of all rows at once.
+Bitmap24 LoadBmp(const std::string& fileName, RowListener* listener = nullptr);
+// Writes an uncompressed 24-bit bottom-up bitmap, the bytes as they are.
+void SaveBmp(const std::string& fileName, const Bitmap24& bitmap);
 
 // JPEG through libjpeg-turbo, decoded straight into the 24-bit rows; a listener hears of
 // every band of rows as it is done.

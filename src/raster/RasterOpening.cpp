@@ -108,4 +108,11 @@ OpenedRaster OpenJpeg(const std::string& fileName) {
     return opened;
 }
 
+OpenedRaster OpenBmp(const std::string& fileName) {
+    OpenedRaster opened;
+    BehindTheDecoder behind(opened.display);
+    opened.raster = platform::LoadBmp(fileName, &behind);
+    return opened;
+}
+
 } // namespace raster

@@ -24,5 +24,8 @@ struct OpenedRaster {
 
 // A JPEG file; throws platform::FileError as platform::LoadJpeg does.
 OpenedRaster OpenJpeg(const std::string& fileName);
+// A bitmap file (BMP); throws platform::FileError as platform::LoadBmp does. The reading
+// of a 24-bit file is followed band by band as the decoding of a JPEG is.
+OpenedRaster OpenBmp(const std::string& fileName);
 
 } // namespace raster

@@ -40,9 +40,12 @@ template <class Load> void ExpectRefused(Load load, const std::string& file, con
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << file;
 }
 
-// The JPEG reader without a listener, as a callable of one file name.
+// The readers without a listener, as callables of one file name.
 Bitmap24 LoadJpeg(const std::string& file) {
     return platform::LoadJpeg(file);
+}
+Bitmap24 LoadBmp(const std::string& file) {
+    return platform::LoadBmp(file);
 }
 
 // A JPEG of the picture as Qt writes it, progressive or not.
@@ -147,20 +150,20 @@ TEST(HostileFiles, BitmapsOfEveryDepthWithShortDataAreRefused) {
         // Ten pixels wide, eight rows, but only five rows of data.
         WriteAll(file, Bmp(10, 8, c.bits, 0, c.bits <= 8 ? grey : std::vector<std::uint32_t>{},
                            std::string(c.rowBytes * 5, '\x11')));
-        ExpectRefused(platform::LoadBmp, file, "truncated");
+        ExpectRefused(LoadBmp, file, "truncated");
     }
     // A pixel offset past the end of the file.
     std::string bytes = Bmp(10, 8, 8, 0, grey, std::string(12 * 8, '\x01'));
     bytes[10] = char(0xF0), bytes[11] = char(0xFF);
     WriteAll(dir.Path("offset.bmp"), bytes);
-    ExpectRefused(platform::LoadBmp, dir.Path("offset.bmp"), "outside the file");
+    ExpectRefused(LoadBmp, dir.Path("offset.bmp"), "outside the file");
     // Two kilobytes that claim 16000 × 16000 pixels of 8 bits.
     WriteAll(dir.Path("claim.bmp"), Bmp(16000, 16000, 8, 0, grey, std::string(2000, '\0')));
-    ExpectRefused(platform::LoadBmp, dir.Path("claim.bmp"), "truncated");
+    ExpectRefused(LoadBmp, dir.Path("claim.bmp"), "truncated");
     // Run-length data without its end: two rows of a run, then nothing.
     WriteAll(dir.Path("rle.bmp"),
              Bmp(4, 4, 8, 1, grey, std::string("\x04\x01\x00\x00\x04\x01", 6)));
-    ExpectRefused(platform::LoadBmp, dir.Path("rle.bmp"), "ends early");
+    ExpectRefused(LoadBmp, dir.Path("rle.bmp"), "ends early");
 }
 
 TEST(HostileFiles, RunLengthBitmapsDecodeAndSkippedPixelsAreBlack) {
@@ -216,9 +219,9 @@ TEST(HostileFiles, PipesAndFoldersAreRefusedBeforeAnythingWaits) {
     TempDir dir;
     const std::string fifo = dir.Path("pipe.bmp");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    ExpectRefused(platform::LoadBmp, fifo, "not a regular file");
+    ExpectRefused(LoadBmp, fifo, "not a regular file");
     ExpectRefused(LoadJpeg, fifo, "not a regular file");
-    ExpectRefused(platform::LoadBmp, dir.Path(""), "is a folder");
+    ExpectRefused(LoadBmp, dir.Path(""), "is a folder");
     ExpectRefused(LoadJpeg, dir.Path(""), "is a folder");
     // The readers of drawings map their files; telling a format reads its first bytes.
     ExpectRefused([](const std::string& f) { platform::MappedFile mapped(f); }, fifo,

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <gtest/gtest.h>
 #include <unistd.h>
 #include <vector>
@@ -95,9 +96,8 @@ TEST(RasterDisplay, UpdateRefreshesTheReducedLevels) {
     EXPECT_LT(qGray(out.pixel(700 / 16, 300 / 16)), 64);
 }
 
-// Opening a JPEG file with the marks cleared and the levels built behind the decoder gives
-// what decoding, clearing and building one after the other gives: every byte, and every view.
-TEST(OpenJpeg, EqualsDecodingThenClearingThenBuilding) {
+// A sheet with some ink, marks in its low bits, and rows that all differ.
+Bitmap24 SheetToOpen() {
     Bitmap24 sheet(700, 1100);
     for (int y = 0; y < sheet.Height(); ++y)
         for (int x = 0; x < sheet.Width(); ++x)
@@ -106,38 +106,100 @@ TEST(OpenJpeg, EqualsDecodingThenClearingThenBuilding) {
                 (x / 9 + y / 7) % 5 == 0
                     ? platform::MakeColour(20, 21, 23)
                     : platform::MakeColour(std::uint8_t(240 + x % 9), 247, std::uint8_t(y % 255)));
-    char pattern[] = "/tmp/penwright-open-XXXXXX";
-    const std::string dir = ::mkdtemp(pattern);
-    const std::string file = dir + "/sheet.jpg";
-    platform::SaveJpeg(file, sheet, 90);
-    Bitmap24 reference = platform::LoadJpeg(file);
+    return sheet;
+}
+
+std::string ReadAll(const std::string& file) {
+    std::string bytes;
+    if (std::FILE* f = std::fopen(file.c_str(), "rb")) {
+        char buffer[65536];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;)
+            bytes.append(buffer, n);
+        std::fclose(f);
+    }
+    return bytes;
+}
+
+void WriteAll(const std::string& file, const std::string& bytes) {
+    std::FILE* f = std::fopen(file.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+}
+
+// The same bitmap file stored top-down: the height negated and the rows in reverse.
+void MakeTopDown(const std::string& file) {
+    std::string bytes = ReadAll(file);
+    ASSERT_GT(bytes.size(), 54u);
+    const auto u32 = [&bytes](std::size_t at) {
+        return std::uint32_t(std::uint8_t(bytes[at])) |
+               std::uint32_t(std::uint8_t(bytes[at + 1])) << 8 |
+               std::uint32_t(std::uint8_t(bytes[at + 2])) << 16 |
+               std::uint32_t(std::uint8_t(bytes[at + 3])) << 24;
+    };
+    const std::size_t offset = u32(10), width = u32(18), height = u32(22);
+    const std::size_t rowBytes = (3 * width + 3) & ~std::size_t(3);
+    std::string flipped = bytes.substr(0, offset);
+    for (std::size_t y = height; y-- > 0;) flipped += bytes.substr(offset + y * rowBytes, rowBytes);
+    const std::uint32_t negative = std::uint32_t(-std::int32_t(height));
+    for (int i = 0; i < 4; ++i) flipped[22 + std::size_t(i)] = char(negative >> (8 * i));
+    WriteAll(file, flipped);
+}
+
+// Opening with the marks cleared and the levels built behind the reader gives what reading,
+// clearing and building one after the other gives: every byte, and every view. A file that
+// ends early is an error, and the worker stops with it.
+template <class Open, class Load>
+void ExpectOpenedAsInTurn(const std::string& file, Open open, Load load) {
+    Bitmap24 reference = load(file);
     raster::ClearMarks(reference);
     raster::RasterDisplay referenceDisplay;
     referenceDisplay.Rebuild(reference);
-    raster::OpenedRaster opened = raster::OpenJpeg(file);
-    ASSERT_EQ(opened.raster.Width(), 700);
-    ASSERT_EQ(opened.raster.Height(), 1100);
-    for (int y = 0; y < 1100; ++y)
-        ASSERT_EQ(std::memcmp(opened.raster.ScanLine(y), reference.ScanLine(y), 3 * 700), 0);
+    raster::OpenedRaster opened = open(file);
+    ASSERT_EQ(opened.raster.Width(), reference.Width());
+    ASSERT_EQ(opened.raster.Height(), reference.Height());
+    for (int y = 0; y < reference.Height(); ++y)
+        ASSERT_EQ(std::memcmp(opened.raster.ScanLine(y), reference.ScanLine(y),
+                              3 * std::size_t(reference.Width())),
+                  0)
+            << file << " row " << y;
     ASSERT_EQ(opened.display.LevelCount(), referenceDisplay.LevelCount());
     for (const QRect view :
          {QRect(0, 0, 700, 1100), QRect(-300, 0, 1300, 1100), QRect(100, 200, 150, 100)}) {
         QImage a(160, 130, QImage::Format_RGB32), b(160, 130, QImage::Format_RGB32);
         opened.display.Render(opened.raster, view, a, 0);
         referenceDisplay.Render(reference, view, b, 0);
-        EXPECT_EQ(a, b);
+        EXPECT_EQ(a, b) << file;
     }
-    // A file that ends early is an error; the worker stops with it.
-    {
-        std::FILE* f = std::fopen(file.c_str(), "r+b");
-        ASSERT_NE(f, nullptr);
-        std::fseek(f, 0, SEEK_END);
-        const long size = std::ftell(f);
-        std::fclose(f);
-        ASSERT_EQ(::truncate(file.c_str(), size / 2), 0);
-    }
-    EXPECT_THROW(raster::OpenJpeg(file), platform::FileError);
-    std::remove(file.c_str());
+    const std::string bytes = ReadAll(file);
+    WriteAll(file, bytes.substr(0, bytes.size() / 2));
+    EXPECT_THROW(open(file), platform::FileError) << file;
+}
+
+TEST(OpenRaster, EqualsReadingThenClearingThenBuilding) {
+    const Bitmap24 sheet = SheetToOpen();
+    char pattern[] = "/tmp/penwright-open-XXXXXX";
+    const std::string dir = ::mkdtemp(pattern);
+    const std::string jpeg = dir + "/sheet.jpg", bottomUp = dir + "/sheet.bmp",
+                      topDown = dir + "/top-down.bmp", indexed = dir + "/indexed.bmp";
+    platform::SaveJpeg(jpeg, sheet, 90);
+    ExpectOpenedAsInTurn(jpeg, raster::OpenJpeg,
+                         [](const std::string& f) { return platform::LoadJpeg(f); });
+    const auto loadBmp = [](const std::string& f) { return platform::LoadBmp(f); };
+    platform::SaveBmp(bottomUp, sheet);
+    ExpectOpenedAsInTurn(bottomUp, raster::OpenBmp, loadBmp);
+    platform::SaveBmp(topDown, sheet);
+    MakeTopDown(topDown);
+    ExpectOpenedAsInTurn(topDown, raster::OpenBmp, loadBmp);
+    // Other depths are decoded whole, then followed at once.
+    QImage grey(700, 1100, QImage::Format_Indexed8);
+    grey.setColorCount(256);
+    for (int i = 0; i < 256; ++i) grey.setColor(i, qRgb(i, i, i));
+    for (int y = 0; y < grey.height(); ++y)
+        for (int x = 0; x < grey.width(); ++x) grey.setPixel(x, y, uint((x + 3 * y) % 256));
+    ASSERT_TRUE(grey.save(QString::fromStdString(indexed), "BMP"));
+    ExpectOpenedAsInTurn(indexed, raster::OpenBmp, loadBmp);
+    for (const std::string& f : {jpeg, bottomUp, topDown, indexed}) std::remove(f.c_str());
     ::rmdir(dir.c_str());
 }
 
