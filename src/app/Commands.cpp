@@ -166,7 +166,9 @@ std::span<const Command> Tmainform::Commands() {
              [](F f) {
                  f.ConvertAll([](F g) {
                      g.GISPanel1->Workbench().StrictDiagonals = 0;
-                     g.GISPanel1->ThinObjects();
+                     g.WithObjectProgress(
+                         "Thinning the outlines…",
+                         [&g](const raster::Progress& p) { g.GISPanel1->ThinObjects(p); });
                      g.GISPanel1->ShowRaster();
                  });
              }},
@@ -181,7 +183,9 @@ std::span<const Command> Tmainform::Commands() {
          .run =
              [](F f) {
                  f.ConvertAll([](F g) {
-                     g.GISPanel1->ShiftOutlines(false);
+                     g.WithObjectProgress(
+                         "Contracting the outlines…",
+                         [&g](const raster::Progress& p) { g.GISPanel1->ShiftOutlines(false, p); });
                      g.GISPanel1->ShowRaster();
                  });
              }},
@@ -196,7 +200,9 @@ std::span<const Command> Tmainform::Commands() {
          .run =
              [](F f) {
                  f.ConvertAll([](F g) {
-                     g.GISPanel1->ShiftOutlines(true);
+                     g.WithObjectProgress(
+                         "Enlarging the outlines…",
+                         [&g](const raster::Progress& p) { g.GISPanel1->ShiftOutlines(true, p); });
                      g.GISPanel1->ShowRaster();
                  });
              }},

@@ -10,6 +10,8 @@
 #include "raster/LinePlane.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QProgressDialog>
 #include <QTimer>
 #include <QToolButton>
 
@@ -22,6 +24,28 @@ void Tmainform::ConnectConversion() {
     connect(Timer1, &QTimer::timeout, this, [this] { GISPanel1->AnimateOutlines(); });
     Timer1->start();
     connect(SpeedButton13, &QToolButton::clicked, this, [this] { VectorizeAll(); });
+}
+
+// Thinning a large sheet's outlines takes seconds: the dialog shows how far it is and the
+// window stays painted. Input to the windows is blocked meanwhile, and the outline
+// animation holds still: its tick traces the marks that the work is changing.
+void Tmainform::WithObjectProgress(
+    const QString& text, const std::function<void(const std::function<bool(double)>&)>& work) {
+    const bool animating = Timer1->isActive();
+    Timer1->stop();
+    QProgressDialog progress(text, QString(), 0, 1000, this);
+    progress.setObjectName("MorphologyProgress");
+    progress.setWindowModality(Qt::ApplicationModal);
+    progress.setCancelButton(nullptr);
+    progress.setMinimumDuration(400);
+    progress.setValue(0);
+    work([&progress](double done) {
+        progress.setValue(int(done * 1000));
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        return true;
+    });
+    progress.reset();
+    if (animating) Timer1->start();
 }
 
 // A plain left press in detect-edge mode chooses the pixel whose outline its release

@@ -31,6 +31,7 @@
 #include <QMainWindow>
 #include <QPoint>
 #include <array>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -237,6 +238,10 @@ private:
     void DetectEdgeMode(); // SBs5
     void SelectMode();     // SBs9
     void ConvertAll(void (*work)(Tmainform&));
+    // Work on every recorded object (thin, contract, enlarge) under a progress dialog;
+    // work gets the progress callback to report to (RasterConversion.cpp).
+    void WithObjectProgress(const QString& text,
+                            const std::function<void(const std::function<bool(double)>&)>& work);
     void ShowHelpPage(const char* page);
     void FormShow();
     void ResetViewButtons();

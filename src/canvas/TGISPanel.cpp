@@ -296,13 +296,13 @@ void TGISPanel::ClearContour() {
     workbench_.ClearContour();
 }
 
-void TGISPanel::ThinObjects() {
-    workbench_.ThinObjects();
+void TGISPanel::ThinObjects(const raster::Progress& progress) {
+    workbench_.ThinObjects(progress);
     SyncDisplay();
 }
 
-void TGISPanel::ShiftOutlines(bool outward) {
-    workbench_.ShiftOutlines(outward);
+void TGISPanel::ShiftOutlines(bool outward, const raster::Progress& progress) {
+    workbench_.ShiftOutlines(outward, progress);
     SyncDisplay();
 }
 

@@ -52,8 +52,9 @@ public:
     bool DetectEdge(int column, int row);
     void UndoObject();
     void ClearContour();
-    void ThinObjects();
-    void ShiftOutlines(bool outward);
+    // Morphology of every recorded object, reporting the share done (RasterWorkbench.h).
+    void ThinObjects(const raster::Progress& progress = {});
+    void ShiftOutlines(bool outward, const raster::Progress& progress = {});
     void SaveRasterUndo();
     void RestoreRasterUndo();
     // Averaged colour under a paint-surface pixel, mark bits cleared.

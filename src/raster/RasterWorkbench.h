@@ -134,8 +134,11 @@ public:
 
     // --- Morphology ---
     void ShiftOutline(int index, bool outward);
-    void ShiftOutlines(bool outward); // contract (false) or enlarge (true) every object
-    void ThinObjects();
+    // Contract (false) or enlarge (true) every object, and thin every object. On a large
+    // sheet these take seconds: progress hears of the share of objects done now and then
+    // (its answer is not used; the work always goes through).
+    void ShiftOutlines(bool outward, const Progress& progress = {});
+    void ThinObjects(const Progress& progress = {});
     // What the last ThinObjects did (passes, removals, follower steps, tests).
     const BandPeeler::Work& ThinningWork() const { return thinningWork_; }
     bool PeelPixel(int x, int y);

@@ -28,14 +28,26 @@ void RasterWorkbench::ShiftOutline(int index, bool outward) {
     MarkBand(raster, saved_, savedCount_, false, changed_);
 }
 
-void RasterWorkbench::ShiftOutlines(bool outward) {
-    for (int i = 0; i < objectCount_; ++i) ShiftOutline(i, outward);
+namespace {
+
+// Reports the share of objects done every 64 objects.
+void ReportObjects(const Progress& progress, int done, int objects) {
+    if (progress && done % 64 == 0) progress(double(done) / objects);
+}
+
+} // namespace
+
+void RasterWorkbench::ShiftOutlines(bool outward, const Progress& progress) {
+    for (int i = 0; i < objectCount_; ++i) {
+        ReportObjects(progress, i, objectCount_);
+        ShiftOutline(i, outward);
+    }
 }
 
 // Thinning walks the mark planes many times over, so it works on bit-plane copies of them
 // (MarkPlanes) and writes the result back at the end; every step is the one it would take
 // on the raster.
-void RasterWorkbench::ThinObjects() {
+void RasterWorkbench::ThinObjects(const Progress& progress) {
     outlinesKnown_ = false;
     thinningWork_ = {};
     if (!Ready() || objectCount_ == 0) return;
@@ -44,6 +56,7 @@ void RasterWorkbench::ThinObjects() {
     BitPlane &outline = planes.Plane(OutlinePlane), &band = planes.Plane(BandPlane);
     BandPeeler peeler(band);
     for (int i = 0; i < objectCount_; ++i) {
+        ReportObjects(progress, i, objectCount_);
         // TraceObject on the outline plane.
         QPoint start;
         if (!FindTraceStart(

@@ -7,7 +7,9 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QProgressDialog>
 #include <QSpinBox>
+#include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -185,5 +187,34 @@ TEST(RasterConversion, ContractAndEnlargeReshapeTheRecordedOutline) {
     EXPECT_TRUE(marked(21, 25));
     w.Button("SB4of4")->click(); // enlarge
     EXPECT_TRUE(marked(20, 25));
+    EXPECT_EQ(w.Map().ObjectCount(), 1);
+}
+
+// Thin, contract and enlarge keep the window taking its events while they work, under a
+// progress dialog, with the outline animation held still (its tick would trace the marks
+// being changed); the animation goes on afterwards.
+TEST(RasterConversion, MorphologyKeepsTheWindowAliveAndHoldsTheAnimation) {
+    WindowWithSquare w;
+    w.Button("SBs5")->click();
+    w.Click(w.AtPixel(22, 23));
+    ASSERT_EQ(w.Map().ObjectCount(), 1);
+    auto* animation = w.form.findChild<QTimer*>("Timer1");
+    ASSERT_NE(animation, nullptr);
+    ASSERT_TRUE(animation->isActive());
+    for (const char* button : {"SB2of4", "SB3of4", "SB4of4"}) {
+        bool ran = false, animating = true, dialogModal = false;
+        QTimer::singleShot(0, &w.form, [&] {
+            ran = true;
+            animating = animation->isActive();
+            const auto* dialog = w.form.findChild<QProgressDialog*>("MorphologyProgress");
+            dialogModal = dialog && dialog->windowModality() == Qt::ApplicationModal;
+        });
+        w.Button(button)->click();
+        EXPECT_TRUE(ran) << button;
+        EXPECT_FALSE(animating) << button;
+        EXPECT_TRUE(dialogModal) << button;
+        EXPECT_TRUE(animation->isActive()) << button;
+        EXPECT_EQ(w.form.findChild<QProgressDialog*>("MorphologyProgress"), nullptr) << button;
+    }
     EXPECT_EQ(w.Map().ObjectCount(), 1);
 }
