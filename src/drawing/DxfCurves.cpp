@@ -121,8 +121,11 @@ Affine Affine::FromExtrusion(const Point3& n) {
 
 std::vector<Point3> ArcPoints(const Point3& c, double r, double a0, double a1) {
     double sweep = a1 - a0;
-    while (sweep <= 0) sweep += 2 * Pi;
     if (!std::isfinite(sweep)) return {};
+    // Counter-clockwise from a0 to a1: a sweep that is not positive goes round once more
+    // than it falls short, in one step (adding turns one at a time never ends for angles
+    // so large that a turn is lost in their rounding).
+    if (sweep <= 0) sweep = 2 * Pi - std::fmod(-sweep, 2 * Pi);
     const int n = StepsFor(sweep);
     std::vector<Point3> out;
     out.reserve(std::size_t(n) + 1);

@@ -5,6 +5,8 @@
 #include "drawing/Entities.h"
 #include "platform/FileError.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -199,6 +201,44 @@ TEST(DxfReaderTest, CurvesBecomePolylinesOnTheCurve) {
     ASSERT_NE(spline, nullptr);
     for (const Point3& v : spline->Vertices) EXPECT_NEAR(v.y, v.x <= 1 ? v.x : 2 - v.x, 1e-9);
     ExpectNear(spline->Vertices.back(), {2, 0, 0});
+}
+
+// Arcs of any angles become polylines on their ellipse at once where a block stretches
+// them: a start angle so large that a turn is lost in its rounding once kept the reader
+// adding turns for ever.
+TEST(DxfReaderTest, StretchedArcsOfAnyAnglesLieOnTheirEllipses) {
+    Groups block = {{0, "BLOCK"}, {2, "K"}, {70, "0"}, {10, "0"}, {20, "0"}, {30, "0"}};
+    const char* const arcs[][3] = {{"Huge", "3e49", "30"},
+                                   {"Back", "0", "-1e300"},
+                                   {"Half", "90", "270"},
+                                   {"Wrap", "270", "90"}};
+    for (const auto& [layer, from, to] : arcs)
+        block.insert(
+            block.end(),
+            {{0, "ARC"}, {8, layer}, {10, "1"}, {20, "1"}, {40, "2"}, {50, from}, {51, to}});
+    block.push_back({0, "ENDBLK"});
+    const auto start = std::chrono::steady_clock::now();
+    // Twice as wide: the arcs about (1, 1) of radius 2 go to ellipses about (2, 1) with
+    // half axes 4 and 2.
+    Read r(Entities({{0, "INSERT"}, {8, "0"}, {2, "K"}, {10, "0"}, {20, "0"}, {41, "2"}, {42, "1"}},
+                    {}, block));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    for (const auto& [layer, from, to] : arcs) {
+        const auto* p = r.First<Polyline_>(layer, "Polyline_");
+        ASSERT_NE(p, nullptr) << layer;
+        ASSERT_GE(p->Vertices.size(), 2u) << layer;
+        for (const Point3& v : p->Vertices)
+            EXPECT_NEAR(std::hypot((v.x - 2) / 4, (v.y - 1) / 2), 1, 1e-9) << layer;
+    }
+    // Counter-clockwise, from 90° to 270° passes 180° (x = −2), from 270° to 90° passes 0°.
+    const auto leftmost = [&r](const char* layer) {
+        double x = 1e9;
+        for (const Point3& v : r.First<Polyline_>(layer, "Polyline_")->Vertices)
+            x = std::min(x, v.x);
+        return x;
+    };
+    EXPECT_NEAR(leftmost("Half"), -2, 1e-9);
+    EXPECT_GT(leftmost("Wrap"), 1.9);
 }
 
 TEST(DxfReaderTest, ARationalSplineIsAnExactArc) {
