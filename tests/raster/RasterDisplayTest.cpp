@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <string>
 #include <gtest/gtest.h>
+#include <string>
 #include <unistd.h>
 #include <vector>
 
