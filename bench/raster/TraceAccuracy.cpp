@@ -58,14 +58,8 @@ int main(int argc, char** argv) {
             settings.test.kind = raster::LineTest::Kind::DarkLines;
             settings.tolerance = tolerance;
             const raster::SheetTrace trace = raster::TraceSheet(raster, settings);
-            std::vector<synthetic::TruePolyline> traced;
-            for (const raster::TracedPolyline& line : trace.polylines) {
-                synthetic::TruePolyline t;
-                t.closed = line.closed;
-                for (const QPoint p : line.points) t.points.emplace_back(p);
-                traced.push_back(std::move(t));
-            }
-            const synthetic::TraceScore score = synthetic::ScoreTrace(sheet, traced);
+            const synthetic::TraceScore score =
+                synthetic::ScoreTrace(sheet, synthetic::AsTruePolylines(trace.polylines));
             totals[look].Add(score);
             std::printf("%-14s %5d %8.2f%% %8.2f%% %8.1f%% %9.3f %7zu\n", looks[look], width,
                         100 * score.truthCovered, 100 * score.tracedOnTruth,

@@ -23,6 +23,15 @@ Bitmap24 White(int w, int h) {
     return b;
 }
 
+// Numbers below n, the same sequence for the same seed.
+struct RandomBelow {
+    std::uint32_t seed;
+    int operator()(int n) {
+        seed = seed * 1664525u + 1013904223u;
+        return int((seed >> 8) % unsigned(n));
+    }
+};
+
 int DarkPixels(const QImage& img) {
     int n = 0;
     for (int y = 0; y < img.height(); ++y)
@@ -228,11 +237,7 @@ TEST(RasterDisplay, UpdatesOfChangedRectanglesEqualARebuild) {
     Bitmap24 b = White(1500, 1100);
     raster::RasterDisplay updated;
     updated.Rebuild(b);
-    std::uint32_t seed = 5;
-    const auto next = [&](int n) {
-        seed = seed * 1664525u + 1013904223u;
-        return int((seed >> 8) % unsigned(n));
-    };
+    RandomBelow next{5};
     for (int k = 0; k < 60; ++k) {
         const QRect r(next(1500), next(1100), 1 + next(300), 1 + next(200));
         const platform::Colour c =
@@ -263,11 +268,7 @@ TEST(RasterDisplay, UpdatesOfChangedPixelsEqualARebuild) {
         Bitmap24 b = White(1501, 1099);
         raster::RasterDisplay updated;
         updated.Rebuild(b);
-        std::uint32_t seed = 11;
-        const auto next = [&](int n) {
-            seed = seed * 1664525u + 1013904223u;
-            return int((seed >> 8) % unsigned(n));
-        };
+        RandomBelow next{11};
         for (int k = 0; k < 40; ++k) {
             std::vector<QPoint> walk{QPoint(next(1501), next(1099))};
             if (k == 0) walk = {QPoint(1500, 1098), QPoint(-1, 5), QPoint(1501, 7), QPoint(0, 0)};

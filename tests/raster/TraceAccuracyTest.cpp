@@ -33,14 +33,7 @@ synthetic::TraceScore Trace(Look look, int width, const std::string& jpeg) {
     settings.test.kind = raster::LineTest::Kind::DarkLines;
     settings.tolerance = 1;
     const raster::SheetTrace trace = raster::TraceSheet(raster, settings);
-    std::vector<synthetic::TruePolyline> traced;
-    for (const raster::TracedPolyline& line : trace.polylines) {
-        synthetic::TruePolyline t;
-        t.closed = line.closed;
-        for (const QPoint p : line.points) t.points.emplace_back(p);
-        traced.push_back(std::move(t));
-    }
-    return synthetic::ScoreTrace(sheet, traced);
+    return synthetic::ScoreTrace(sheet, synthetic::AsTruePolylines(trace.polylines));
 }
 
 } // namespace

@@ -50,4 +50,17 @@ struct TraceScore {
 
 TraceScore ScoreTrace(const StrokeSheet& sheet, const std::vector<TruePolyline>& traced);
 
+// Traced polylines of any kind with integer points and a closed flag, to score.
+template <class Traced>
+std::vector<TruePolyline> AsTruePolylines(const std::vector<Traced>& lines) {
+    std::vector<TruePolyline> out;
+    out.reserve(lines.size());
+    for (const Traced& line : lines) {
+        TruePolyline& t = out.emplace_back();
+        t.closed = line.closed;
+        for (const auto& p : line.points) t.points.emplace_back(p);
+    }
+    return out;
+}
+
 } // namespace synthetic
