@@ -13,6 +13,8 @@
 // Memory: an eighth of a byte a pixel of the rectangle, and a 4096th of that for the
 // stretches.
 
+#include "platform/HugePageAllocator.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -46,37 +48,44 @@ public:
     int Width() const { return rasterWidth_; } // the raster's
     int Height() const { return rasterHeight_; }
 
-    // (x, y) within the rectangle.
+    // (x, y) within the rectangle. Every access reads or writes the whole aligned 64-bit
+    // word that holds the pixel: a read of a word just written then takes the stored value
+    // at once, where a wider read over a narrower write would wait for the write to reach
+    // the cache (walks write and read neighbouring pixels step after step).
     bool Bit(int x, int y) const {
         const std::size_t i = Index(x);
-        return (Row(y)[i >> 3] >> (i & 7) & 1) != 0;
+        return (Word(y, i >> 6) >> (i & 63) & 1) != 0;
     }
     void Set(int x, int y) {
         const std::size_t i = Index(x);
-        Row(y)[i >> 3] |= std::uint8_t(1u << (i & 7));
+        PutWord(y, i >> 6, Word(y, i >> 6) | std::uint64_t(1) << (i & 63));
         Touch(x, y);
     }
     void Clear(int x, int y) {
         const std::size_t i = Index(x);
-        Row(y)[i >> 3] &= std::uint8_t(~(1u << (i & 7)));
+        PutWord(y, i >> 6, Word(y, i >> 6) & ~(std::uint64_t(1) << (i & 63)));
         Touch(x, y);
     }
     // Sets or clears the pixels x − 1 … x + 1 of row y (all within the rectangle).
     void MarkThree(int x, int y, bool set) {
-        const std::size_t i = Index(x) - 1;
-        std::uint8_t* p = Row(y) + (i >> 3);
-        std::uint16_t v;
-        std::memcpy(&v, p, 2);
-        const auto three = std::uint16_t(7u << (i & 7));
-        v = set ? std::uint16_t(v | three) : std::uint16_t(v & ~three);
-        std::memcpy(p, &v, 2);
+        const std::size_t i = Index(x) - 1, w = i >> 6, s = i & 63;
+        const std::uint64_t low = std::uint64_t(7) << s;
+        const std::uint64_t v = Word(y, w);
+        PutWord(y, w, set ? v | low : v & ~low);
+        if (s > 61) { // the three reach into the next word
+            const std::uint64_t high = std::uint64_t(7) >> (64 - s);
+            const std::uint64_t u = Word(y, w + 1);
+            PutWord(y, w + 1, set ? u | high : u & ~high);
+        }
         Touch(x - 1, y);
         Touch(x + 1, y);
     }
     // The set neighbours of (x, y), which lies within the rectangle (pixels beyond its
     // edges read as clear).
-    unsigned Neighbours(int x, int y) const {
-        return RowBlocks.set[Three(x, y - 1) | Three(x, y) << 3 | Three(x, y + 1) << 6];
+    unsigned Neighbours(int x, int y) const { return RowBlocks.set[Block(x, y)]; }
+    // The 3 × 3 block around (x, y) as nine bits, as RowBlocks takes it.
+    unsigned Block(int x, int y) const {
+        return Three(x, y - 1) | Three(x, y) << 3 | Three(x, y + 1) << 6;
     }
 
     // The follower's view: only pixels of the inside area 2 … W − 2, 2 … H − 2 count.
@@ -89,6 +98,13 @@ public:
             unsigned(y - 3) < unsigned(rasterHeight_ - 5))
             return Neighbours(x, y); // every neighbour inside
         return NeighboursNearFrame(x, y);
+    }
+    // The same as a block (the centre bit is left clear near the frame).
+    unsigned InsideBlock(int x, int y) const {
+        if (unsigned(x - 3) < unsigned(rasterWidth_ - 5) &&
+            unsigned(y - 3) < unsigned(rasterHeight_ - 5))
+            return Block(x, y);
+        return BlockOfSet(NeighboursNearFrame(x, y));
     }
 
     // Row y as bytes: pixel x is bit (x − left + Margin) % 8 of byte (x − left + Margin) / 8.
@@ -121,12 +137,20 @@ private:
     // Bits x − 1 … x + 1 of row y (the rows above and below the raster read as clear).
     std::size_t Index(int x) const { return std::size_t(x - left_) + Margin; }
     unsigned Three(int x, int y) const {
-        const std::size_t i = Index(x) - 1;
-        std::uint64_t v;
-        std::memcpy(&v, Row(y) + (i >> 3), 8);
-        return unsigned(v >> (i & 7)) & 7;
+        const std::size_t i = Index(x) - 1, w = i >> 6, s = i & 63;
+        std::uint64_t v = Word(y, w) >> s;
+        if (s > 61) v |= Word(y, w + 1) << (64 - s);
+        return unsigned(v) & 7;
     }
+    // Word w of row y; rows start on a multiple of eight bytes.
+    std::uint64_t Word(int y, std::size_t w) const {
+        std::uint64_t v;
+        std::memcpy(&v, Row(y) + 8 * w, 8);
+        return v;
+    }
+    void PutWord(int y, std::size_t w, std::uint64_t v) { std::memcpy(Row(y) + 8 * w, &v, 8); }
     unsigned NeighboursNearFrame(int x, int y) const;
+    static unsigned BlockOfSet(unsigned set);
     void Touch(int x, int y) {
         const auto i = std::size_t(x - left_);
         touched_[std::size_t(y - top_) * touchStride_ + (i >> 12)] |= std::uint64_t(1)
@@ -136,7 +160,7 @@ private:
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0; // the rectangle
     int rasterWidth_ = 0, rasterHeight_ = 0;
     std::size_t stride_ = 0; // bytes a row, with room to read eight bytes past the last pixel
-    std::vector<std::uint8_t> bits_;
+    std::vector<std::uint8_t, platform::HugePageAllocator<std::uint8_t>> bits_;
     // One bit a stretch of 64 pixels of a row in which a bit changed.
     std::size_t touchStride_ = 0;
     std::vector<std::uint64_t> touched_;

@@ -136,42 +136,6 @@ void MarkOutline(platform::Bitmap24& raster, const PointList& points, std::size_
     Widen(changed, minX, minY, maxX, maxY);
 }
 
-namespace {
-
-// The test walks the neighbours counter-clockwise from the left one: directions 8, 7, … 1;
-// the side neighbours are the even directions.
-struct PeelTable {
-    bool removable[256];
-    constexpr PeelTable() : removable() {
-        for (unsigned set = 0; set < 256; ++set) {
-            const auto has = [set](int k) {
-                return (set >> (7 - k) & 1) != 0;
-            }; // k: 0 left … 7 up-left
-            int n = 0, sides = 0, runs = 0, run = 0;
-            for (int k = 0; k < 8; ++k) {
-                const bool side = k % 2 == 0;
-                if (has(k)) {
-                    ++n;
-                    ++run;
-                    if (side) ++sides;
-                } else if (side && run > 0) {
-                    ++runs;
-                    run = 0;
-                }
-            }
-            if (!has(0) && run > 0) ++runs; // a last run that does not join the first
-            removable[set] = n >= 2 && runs <= 1 && sides <= 3;
-        }
-    }
-};
-constexpr PeelTable Peel;
-
-} // namespace
-
-bool Peelable(unsigned neighbours) {
-    return Peel.removable[neighbours & 0xFF];
-}
-
 void MarkBand(BitPlane& band, const PointList& points, std::size_t count, bool set,
               QRect& changed) {
     const int w = band.Width(), h = band.Height();

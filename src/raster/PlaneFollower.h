@@ -30,14 +30,41 @@ struct ClockwiseTable {
 };
 inline constexpr ClockwiseTable Clockwise{};
 
+// A follower's step for every 3 × 3 block (BitPlane::Block) and search start d, so that a
+// step costs one look-up: the move clockwise from d (bits 0 … 3, 0 when no neighbour
+// qualifies), the next search start (bits 4 … 7) and the move's dx + 1 and dy + 1 (bits
+// 8 … 9 and 10 … 11).
+struct BlockStepTable {
+    std::uint16_t step[9][512];
+    constexpr BlockStepTable() : step() {
+        for (unsigned block = 0; block < 512; ++block) {
+            const unsigned set = RowBlocks.set[block];
+            if (set == 0) continue;
+            for (int d = 1; d <= 8; ++d) {
+                const int moved = Clockwise.first[set][d];
+                step[d][block] = std::uint16_t(moved | NextStart(moved) << 4 |
+                                               (DirX[moved] + 1) << 8 | (DirY[moved] + 1) << 10);
+            }
+        }
+    }
+};
+inline constexpr BlockStepTable BlockSteps{};
+
+// Moves (x, y, d) by a non-zero entry of BlockSteps.
+inline void TakeStep(unsigned step, int& x, int& y, int& d) {
+    x += int(step >> 8 & 3) - 1;
+    y += int(step >> 10 & 3) - 1;
+    d = int(step >> 4 & 15);
+}
+
 // One step on the plane, as StepBoundary; false (p and d unchanged) when no neighbour
 // qualifies.
 inline bool StepPlane(const BitPlane& plane, QPoint& p, int& d) {
-    const unsigned set = plane.InsideNeighbours(p.x(), p.y());
-    if (set == 0) return false;
-    const int moved = Clockwise.first[set][d];
-    p += QPoint(DirX[moved], DirY[moved]);
-    d = NextStart(moved);
+    const unsigned step = BlockSteps.step[d][plane.InsideBlock(p.x(), p.y())];
+    if (step == 0) return false;
+    int x = p.x(), y = p.y();
+    TakeStep(step, x, y, d);
+    p = QPoint(x, y);
     return true;
 }
 
@@ -86,11 +113,11 @@ FollowResult FollowPlane(const BitPlane& plane, QPoint start, int d, Sink&& sink
         // direction back along the move that led it here.
         const int back = backward.d == 1 ? 8 : backward.d - 1;
         const State before{backward.x + DirX[back], backward.y + DirY[back], 0};
-        const unsigned forwardSet = plane.InsideNeighbours(forward.x, forward.y);
+        const unsigned forwardStep =
+            BlockSteps.step[forward.d][plane.InsideBlock(forward.x, forward.y)];
         const unsigned backwardSet = backwardOn ? plane.InsideNeighbours(before.x, before.y) : 0;
-        if (forwardSet == 0) return FollowResult::Stuck;
-        const int moved = Clockwise.first[forwardSet][forward.d];
-        forward = {forward.x + DirX[moved], forward.y + DirY[moved], NextStart(moved)};
+        if (forwardStep == 0) return FollowResult::Stuck;
+        TakeStep(forwardStep, forward.x, forward.y, forward.d);
         forwardTrail.Step(plane, forward.x, forward.y);
         if (forward.x == start.x() && forward.y == start.y()) return FollowResult::Closed;
         if (backwardOn && forward == backward) return meet();

@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// An allocator for large arrays that are walked in every direction (bit planes, row
+// buffers): blocks of 8 MB or more are aligned to 2 MB and ask for transparent huge pages
+// before they are first touched, so that a walk down the rows does not miss the TLB at
+// nearly every step. Smaller blocks come from the heap as usual.
+
+#include <cstddef>
+#include <cstdlib>
+#include <new>
+#include <sys/mman.h>
+
+namespace platform {
+
+template <class T> struct HugePageAllocator {
+    using value_type = T;
+    static constexpr std::size_t Huge = std::size_t(2) << 20;
+    static constexpr std::size_t Large = 4 * Huge;
+
+    HugePageAllocator() = default;
+    template <class U> HugePageAllocator(const HugePageAllocator<U>&) noexcept {}
+
+    T* allocate(std::size_t n) {
+        if (n > std::size_t(-1) / sizeof(T)) throw std::bad_array_new_length();
+        const std::size_t bytes = n * sizeof(T);
+        if (bytes < Large) {
+            if (void* p = std::malloc(bytes == 0 ? 1 : bytes)) return static_cast<T*>(p);
+            throw std::bad_alloc();
+        }
+        const std::size_t rounded = (bytes + Huge - 1) & ~(Huge - 1);
+        void* p = std::aligned_alloc(Huge, rounded);
+        if (p == nullptr) throw std::bad_alloc();
+        ::madvise(p, rounded, MADV_HUGEPAGE);
+        return static_cast<T*>(p);
+    }
+    void deallocate(T* p, std::size_t) noexcept { std::free(p); }
+
+    template <class U> bool operator==(const HugePageAllocator<U>&) const noexcept { return true; }
+};
+
+} // namespace platform

@@ -1,0 +1,77 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Bit planes read and write whole 64-bit words: every pixel, and above all those whose three
+// neighbours in a row straddle two words, must read and change as in a plain array of bits.
+#include "raster/BitPlane.h"
+#include "raster/PlaneFollower.h"
+
+#include <gtest/gtest.h>
+#include <random>
+#include <vector>
+
+namespace {
+
+// The plane's rectangle of a raster, with a plain copy of its bits.
+struct Planes {
+    raster::BitPlane plane;
+    std::vector<char> bits;
+    int left, top, width, height;
+
+    bool Plain(int x, int y) const {
+        if (x < left || y < top || x >= left + width || y >= top + height) return false;
+        return bits[std::size_t((y - top) * width + (x - left))] != 0;
+    }
+    void Put(int x, int y, bool set) {
+        bits[std::size_t((y - top) * width + (x - left))] = set;
+        set ? plane.Set(x, y) : plane.Clear(x, y);
+    }
+    // The neighbour set of the plain bits, directions 1 … 8 as bits 0 … 7.
+    unsigned PlainNeighbours(int x, int y, bool insideOnly) const {
+        unsigned set = 0;
+        for (int k = 1; k <= 8; ++k) {
+            const int u = x + raster::DirX[k], v = y + raster::DirY[k];
+            if (insideOnly && !plane.Inside(u, v)) continue;
+            if (Plain(u, v)) set |= 1u << (k - 1);
+        }
+        return set;
+    }
+};
+
+} // namespace
+
+TEST(BitPlane, WordAccessesMatchAPlainArrayOfBits) {
+    std::mt19937 random(7);
+    // Rectangles that start at, just before and just after word edges, and a whole raster.
+    const int rasterWidth = 260, rasterHeight = 40;
+    for (const QRect r : {QRect(0, 0, rasterWidth, rasterHeight), QRect(5, 3, 190, 30),
+                          QRect(63, 1, 130, 20), QRect(56, 9, 71, 25)}) {
+        SCOPED_TRACE(testing::Message() << "rectangle at " << r.x() << ", " << r.y());
+        Planes p{{},        std::vector<char>(std::size_t(r.width() * r.height())),
+                 r.x(),     r.y(),
+                 r.width(), r.height()};
+        p.plane.Reset(r.x(), r.y(), r.width(), r.height(), rasterWidth, rasterHeight);
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x) p.Put(x, y, random() % 3 != 0);
+        // Single pixels and runs of three cleared and set again over every column.
+        for (int y = r.top() + 1; y < r.bottom(); y += 3)
+            for (int x = r.left() + 1; x < r.right(); x += 2) {
+                const bool set = random() % 2 != 0;
+                p.plane.MarkThree(x, y, set);
+                for (int u = x - 1; u <= x + 1; ++u)
+                    p.bits[std::size_t((y - p.top) * p.width + (u - p.left))] = set;
+                if (random() % 4 == 0) p.Put(x + 1, y, !set);
+            }
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x) {
+                ASSERT_EQ(p.plane.Bit(x, y), p.Plain(x, y)) << x << ", " << y;
+                ASSERT_EQ(p.plane.Neighbours(x, y), p.PlainNeighbours(x, y, false))
+                    << x << ", " << y;
+                ASSERT_EQ(raster::RowBlocks.set[p.plane.Block(x, y)],
+                          p.PlainNeighbours(x, y, false));
+                ASSERT_EQ((p.plane.Block(x, y) >> 4 & 1) != 0, p.Plain(x, y));
+                // The follower's view, near the frame too, as a set and as a block.
+                const unsigned inside = p.PlainNeighbours(x, y, true);
+                ASSERT_EQ(p.plane.InsideNeighbours(x, y), inside) << x << ", " << y;
+                ASSERT_EQ(raster::RowBlocks.set[p.plane.InsideBlock(x, y)], inside);
+            }
+    }
+}
