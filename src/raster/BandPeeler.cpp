@@ -79,9 +79,13 @@ bool BandPeeler::Peel(int x, int y) {
 }
 
 void BandPeeler::Peel(const StartFinder& nextStart, PointList& contour, std::size_t& count) {
-    std::vector<QPoint> points(count);
-    for (std::size_t i = 0; i < count; ++i) points[i] = contour.Get(i);
+    std::vector<QPoint> points;
+    contour.GetAll(count, points);
     if (width_ == 0) return;
+    // The peeling happens in the band around the caller's list; the rest of a boundary that
+    // runs far beyond it (round the bands that other objects left) is kept in whole stretches.
+    focus_ = QRect();
+    for (const QPoint p : points) focus_ |= QRect(p, QSize(1, 1));
     bool plain = true;   // the next pass is a plain one
     bool listed = false; // the list holds the boundary (else points does)
     QPoint lastStart(-1, -1);
@@ -91,9 +95,14 @@ void BandPeeler::Peel(const StartFinder& nextStart, PointList& contour, std::siz
         QPoint start;
         const bool started = nextStart(start);
         if (!plain && started && start == lastStart && FollowChanges(start)) {
-            if (!TestChanges()) break;
-            plain = removedPixels_.size() * PlainShare > live_;
-            continue;
+            const Outcome outcome = TestChanges();
+            if (outcome == Outcome::Nothing) break;
+            if (outcome == Outcome::Removed) {
+                plain = removedPixels_.size() * PlainShare > live_;
+                continue;
+            }
+            // The pass reached the edge of the kept pixels and was taken back: it is made
+            // plainly instead.
         }
         // A plain pass: follow the whole boundary (or keep the list untouched when the start
         // is missing) and test every state after the first. The list becomes points only
@@ -112,7 +121,7 @@ void BandPeeler::Peel(const StartFinder& nextStart, PointList& contour, std::siz
     }
     if (listed) ListToPoints(points);
     count = points.size();
-    for (std::size_t i = 0; i < count; ++i) contour.Put(i, points[i]);
+    contour.PutAll(points);
 }
 
 bool BandPeeler::Follow(QPoint start, std::vector<QPoint>& points) {
@@ -133,8 +142,16 @@ bool BandPeeler::PlainPass(std::vector<QPoint>& points) {
     for (std::size_t j = 1; j < points.size(); ++j) {
         if (j + ahead < points.size()) band_.Prefetch(points[j + ahead].x(), points[j + ahead].y());
         const QPoint p = points[j];
+        const int x = p.x(), y = p.y();
+        // The peel test of a pixel on the raster's frame always fails.
+        if (x < 1 || y < 1 || x > width_ - 2 || y > height_ - 2) continue;
+        const unsigned block = band_.Block(x, y);
         // A pixel already removed in this pass changes nothing.
-        if (band_.Bit(p.x(), p.y()) && Peel(p.x(), p.y())) removedPixels_.push_back(p);
+        if ((block & PeelBlockTable::CentreBit) == 0) continue;
+        ++work_.tested;
+        if (!PeelBlocks.removable[block]) continue;
+        band_.Clear(x, y);
+        removedPixels_.push_back(p);
     }
     work_.removed += removedPixels_.size();
     return !removedPixels_.empty();
@@ -153,35 +170,68 @@ std::uint32_t BandPeeler::NewNode(int x, int y, int d) {
     n.dirtyPass = n.donePass = n.testedPass = 0;
     n.d = std::uint8_t(d);
     n.dead = false;
+    n.run = None;
     std::uint32_t& head = index_.Head(x, y);
     n.samePixel = head;
     head = id;
     return id;
 }
 
-void BandPeeler::BuildList(const std::vector<QPoint>& points) {
+void BandPeeler::BuildList(std::vector<QPoint>& points) {
+    base_.swap(points);
+    const std::vector<QPoint>& states = base_;
     nodes_.clear();
-    nodes_.reserve(points.size() + points.size() / 4 + 64);
+    runs_.clear();
     index_.Reset(width_, height_);
-    const std::uint64_t gap = Top / 2 / (points.size() + 1);
+    // The states within Margin of the caller's band or of this pass's removals are kept one
+    // by one, and indexed; the others in stretches.
+    constexpr int Margin = 8;
+    QRect box = focus_;
+    for (const QPoint p : removedPixels_) box |= QRect(p, QSize(1, 1));
+    box = box.adjusted(-Margin, -Margin, Margin, Margin);
+    kept_ = box;
+    const auto kept = [&box](QPoint p) {
+        return unsigned(p.x() - box.left()) < unsigned(box.width()) &&
+               unsigned(p.y() - box.top()) < unsigned(box.height());
+    };
+    const std::uint64_t gap = Top / 2 / (states.size() + 1);
     std::uint32_t prev = None;
-    for (std::size_t j = 0; j < points.size(); ++j) {
-        const QPoint p = points[j];
-        int d = 2;
-        if (j > 0) {
-            const QPoint step = p - points[j - 1];
-            d = NextStart(StepCode[(step.y() + 1) * 3 + step.x() + 1]);
+    for (std::size_t j = 0; j < states.size();) {
+        const QPoint p = states[j];
+        std::uint32_t id;
+        std::size_t end = j + 1;
+        if (kept(p) || j == 0) {
+            int d = 2;
+            if (j > 0) {
+                const QPoint step = p - states[j - 1];
+                d = NextStart(StepCode[(step.y() + 1) * 3 + step.x() + 1]);
+            }
+            id = NewNode(p.x(), p.y(), d);
+        } else {
+            while (end < states.size() && !kept(states[end])) ++end;
+            id = std::uint32_t(nodes_.size());
+            Node& n = nodes_.emplace_back();
+            n.x = p.x();
+            n.y = p.y();
+            n.samePixel = None;
+            n.dirtyPass = n.donePass = n.testedPass = 0;
+            n.d = 0;
+            n.dead = false;
+            n.run = std::uint32_t(runs_.size());
+            runs_.push_back({std::uint32_t(j), std::uint32_t(end)});
+            work_.stretched += end - j;
         }
-        const std::uint32_t id = NewNode(p.x(), p.y(), d);
         Node& n = nodes_[id];
         n.createdPass = 0; // an old state for the next pass
         n.label = (j + 1) * gap;
         n.prev = prev;
+        n.next = None;
         if (prev != None) nodes_[prev].next = id;
         prev = id;
+        j = end;
     }
-    head_ = points.empty() ? None : 0;
-    live_ = points.size();
+    head_ = states.empty() ? None : 0;
+    live_ = states.size();
     // The states next to this pass's removals are where the next pass must look again.
     dirty_.clear();
     const std::uint32_t next = pass_ + 1;
@@ -230,8 +280,15 @@ std::uint32_t BandPeeler::Match(int x, int y, int d) {
 
 void BandPeeler::ListToPoints(std::vector<QPoint>& points) const {
     points.clear();
-    for (std::uint32_t id = head_; id != None; id = nodes_[id].next)
-        points.emplace_back(nodes_[id].x, nodes_[id].y);
+    for (std::uint32_t id = head_; id != None; id = nodes_[id].next) {
+        const Node& n = nodes_[id];
+        if (n.run == None) {
+            points.emplace_back(n.x, n.y);
+        } else {
+            const Run r = runs_[n.run];
+            points.insert(points.end(), base_.begin() + r.begin, base_.begin() + r.end);
+        }
+    }
 }
 
 // ---- an incremental pass ----------------------------------------------------------------
@@ -269,6 +326,7 @@ bool BandPeeler::FollowChain(std::uint32_t from, QPoint start) {
             Splice(anchor, None);
             return true;
         }
+        if (!Kept(p.x(), p.y())) return false; // where old states may not be indexed
         const std::uint32_t old = Match(p.x(), p.y(), d);
         if (old != None) {
             if (nodes_[old].label <= nodes_[anchor].label) return false; // met behind: unexpected
@@ -290,7 +348,7 @@ void BandPeeler::Splice(std::uint32_t anchor, std::uint32_t to) {
     for (std::uint32_t id = nodes_[anchor].next; id != to;) {
         Node& gone = nodes_[id];
         gone.dead = true;
-        --live_;
+        live_ -= gone.run == None ? 1 : runs_[gone.run].end - runs_[gone.run].begin;
         id = gone.next;
     }
     std::uint32_t prev = anchor;
@@ -353,7 +411,7 @@ void BandPeeler::Relabel(std::uint32_t first, std::uint32_t last) {
         nodes_[id].label = label += gap;
 }
 
-bool BandPeeler::TestChanges() {
+BandPeeler::Outcome BandPeeler::TestChanges() {
     removedPixels_.clear();
     nextDirty_.clear();
     const std::uint32_t next = pass_ + 1;
@@ -374,7 +432,16 @@ bool BandPeeler::TestChanges() {
         Node& n = nodes_[id];
         if (n.dead || n.testedPass == pass_ || id == head_) continue;
         n.testedPass = pass_;
-        if (!band_.Bit(n.x, n.y) || !Peel(n.x, n.y)) continue;
+        if (!band_.Bit(n.x, n.y)) continue;
+        if (!Kept(n.x - 1, n.y - 1) || !Kept(n.x + 1, n.y + 1)) {
+            // Removing it would concern states that are not indexed: the pass is taken back.
+            const bool onFrame = n.x < 1 || n.y < 1 || n.x > width_ - 2 || n.y > height_ - 2;
+            if (onFrame || !Peelable(band_.Neighbours(n.x, n.y))) continue;
+            for (const QPoint p : removedPixels_) band_.Set(p.x(), p.y());
+            ++work_.takenBack;
+            return Outcome::Abandoned;
+        }
+        if (!Peel(n.x, n.y)) continue;
         removedPixels_.emplace_back(n.x, n.y);
         const std::uint64_t here = n.label;
         ForNodesAround(n.x, n.y, [&](std::uint32_t near) {
@@ -388,7 +455,7 @@ bool BandPeeler::TestChanges() {
     }
     work_.removed += removedPixels_.size();
     dirty_.swap(nextDirty_);
-    return !removedPixels_.empty();
+    return removedPixels_.empty() ? Outcome::Nothing : Outcome::Removed;
 }
 
 } // namespace raster

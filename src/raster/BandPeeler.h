@@ -26,14 +26,22 @@
 // start moved. Where the walk does anything unexpected (it meets an old state behind it),
 // the pass is made plainly instead.
 //
+// A boundary often runs far beyond the object's own band, round what earlier objects left
+// in the band plane, where nothing is peeled. Only the states near the object's band and
+// the removals are list nodes of their own, with their pixels indexed; the others stay in
+// stretches of the plain pass's points. An incremental pass that would follow or remove
+// beyond the states kept one by one is taken back (its removals restored) and made plainly.
+//
 // Cost: a plain pass is O(boundary); an incremental pass is O(r log r) for the r removals
-// of the pass before, plus the states it follows anew. Memory: the list and a hash index
-// of its pixels, in proportion to the boundary; nothing of the raster's size.
+// of the pass before, plus the states it follows anew. Memory: the list, the points of the
+// last plain pass, and an index of the kept pixels (a directory entry for every 8 × 8
+// block of the raster, 4 bytes per 64 pixels).
 
 #include "raster/BitPlane.h"
 #include "raster/PointList.h"
 
 #include <QPoint>
+#include <QRect>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -55,10 +63,11 @@ public:
     void Peel(const StartFinder& nextStart, PointList& contour, std::size_t& count);
 
     // What the peels so far did, for tests and benchmarks: passes, how many of them were
-    // plain, pixels removed, follower steps (and those of plain passes) and peel tests.
+    // plain, pixels removed, follower steps (and those of plain passes) and peel tests;
+    // states that lists kept in stretches, and incremental passes taken back.
     struct Work {
         std::size_t passes = 0, plainPasses = 0, removed = 0, followed = 0, plainFollowed = 0,
-                    tested = 0;
+                    tested = 0, stretched = 0, takenBack = 0;
     };
     const Work& Done() const { return work_; }
 
@@ -73,6 +82,12 @@ private:
         std::uint32_t createdPass, dirtyPass, donePass, testedPass;
         std::uint8_t d; // the search direction after arriving here
         bool dead;
+        // None for a single state; else the stretch of base_ that the node stands for,
+        // which is never indexed, followed or tested.
+        std::uint32_t run;
+    };
+    struct Run {
+        std::uint32_t begin, end;
     };
 
     // Pixel to the first of its nodes. Pixels are kept in blocks of 8 × 8, found through a
@@ -104,8 +119,13 @@ private:
     // One pass over the whole of points (traced or not); true when it removed something.
     bool PlainPass(std::vector<QPoint>& points);
     bool Follow(QPoint start, std::vector<QPoint>& points);
-    // The list from the points of a plain pass; the nodes next to its removals are dirty.
-    void BuildList(const std::vector<QPoint>& points);
+    // The list from the points of a plain pass, which it takes over; the nodes next to its
+    // removals are dirty.
+    void BuildList(std::vector<QPoint>& points);
+    bool Kept(int x, int y) const {
+        return unsigned(x - kept_.left()) < unsigned(kept_.width()) &&
+               unsigned(y - kept_.top()) < unsigned(kept_.height());
+    }
     std::uint32_t NewNode(int x, int y, int d);
     template <class Visit> void ForNodesAround(int x, int y, Visit&& visit);
     // One incremental pass; false when it could not be made that way (nothing changed then
@@ -116,14 +136,20 @@ private:
     void Splice(std::uint32_t anchor, std::uint32_t to);
     void Label(std::uint32_t anchor, std::uint32_t to);
     void Relabel(std::uint32_t first, std::uint32_t last);
-    // Tests the candidates in list order; true when it removed something.
-    bool TestChanges();
+    // Tests the candidates in list order. Abandoned: a removal would have reached beyond the
+    // kept states, and the pass was taken back (the band is as before it).
+    enum class Outcome { Removed, Nothing, Abandoned };
+    Outcome TestChanges();
     void ListToPoints(std::vector<QPoint>& points) const;
 
     BitPlane& band_;
     int width_, height_;
 
     std::vector<Node> nodes_;
+    std::vector<Run> runs_;
+    std::vector<QPoint> base_; // the plain pass the list was built from
+    QRect focus_;              // the caller's list
+    QRect kept_;               // where every state of the list is a node of its own
     std::uint32_t head_ = None;
     std::size_t live_ = 0;
     std::uint32_t pass_ = 0;

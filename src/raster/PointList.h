@@ -7,6 +7,7 @@
 // ahead of what is stored (reads past the stored points still give (0, 0)).
 
 #include <QPoint>
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 
@@ -23,6 +24,17 @@ public:
         points_[i] = p;
     }
     QPoint Get(std::size_t i) const { return i < points_.size() ? points_[i] : QPoint(0, 0); }
+    // The same as Put(i, points[i]) for i from 0 to count − 1, and as Get for i from 0 to
+    // count − 1 into points.
+    void PutAll(const std::vector<QPoint>& points) {
+        if (points_.size() < points.size()) points_.resize(points.size());
+        std::copy(points.begin(), points.end(), points_.begin());
+    }
+    void GetAll(std::size_t count, std::vector<QPoint>& points) const {
+        const std::size_t stored = std::min(count, points_.size());
+        points.assign(points_.begin(), points_.begin() + std::ptrdiff_t(stored));
+        points.resize(count, QPoint(0, 0));
+    }
     // The points written so far, for passes over all of them.
     const QPoint* Data() const { return points_.data(); }
     std::size_t Stored() const { return points_.size(); }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "raster/RecordedOutlines.h"
 
+#include <cstring>
+
 #include <algorithm>
 
 namespace raster {
@@ -20,19 +22,24 @@ void RecordedOutlines::Put(int index, const PointList& points, std::size_t count
     QPoint last = e.start;
     const QPoint* stored = points.Data();
     const std::size_t n = std::min(count, points.Stored());
+    // Room for a step a point, grown when jumps need more; written through a cursor.
+    std::size_t end = steps_.size();
+    steps_.resize(end + count);
     for (std::size_t i = 1; i < count; ++i) {
         const QPoint p = i < n ? stored[i] : QPoint(0, 0); // never written: (0, 0)
         const QPoint d = p - last;
-        if (d.x() >= -1 && d.x() <= 1 && d.y() >= -1 && d.y() <= 1) {
-            steps_.push_back(std::uint8_t((d.y() + 1) * 3 + d.x() + 1));
+        if (unsigned(d.x() + 1) <= 2 && unsigned(d.y() + 1) <= 2) {
+            steps_[end++] = std::uint8_t((d.y() + 1) * 3 + d.x() + 1);
         } else {
-            steps_.push_back(Jump);
+            if (steps_.size() < end + 9 + (count - i)) steps_.resize(end + 9 + (count - i));
+            steps_[end] = Jump;
             const std::int32_t xy[2] = {p.x(), p.y()};
-            const auto* bytes = reinterpret_cast<const std::uint8_t*>(xy);
-            steps_.insert(steps_.end(), bytes, bytes + sizeof xy);
+            std::memcpy(steps_.data() + end + 1, xy, sizeof xy);
+            end += 1 + sizeof xy;
         }
         last = p;
     }
+    steps_.resize(end);
     e.bytes = steps_.size() - e.offset;
     if (garbage_ > steps_.size() / 2) Compact();
 }
