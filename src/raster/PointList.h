@@ -24,12 +24,12 @@ public:
         points_[i] = p;
     }
     QPoint Get(std::size_t i) const { return i < points_.size() ? points_[i] : QPoint(0, 0); }
-    // The same as Put(i, points[i]) for i from 0 to count − 1, and as Get for i from 0 to
-    // count − 1 into points.
+    // Put(i, points[i]) for every i of points, in one go.
     void PutAll(const std::vector<QPoint>& points) {
         if (points_.size() < points.size()) points_.resize(points.size());
         std::copy(points.begin(), points.end(), points_.begin());
     }
+    // points becomes Get(0) … Get(count − 1).
     void GetAll(std::size_t count, std::vector<QPoint>& points) const {
         const std::size_t stored = std::min(count, points_.size());
         points.assign(points_.begin(), points_.begin() + std::ptrdiff_t(stored));
