@@ -79,13 +79,14 @@ bool BandPeeler::Peel(int x, int y) {
 }
 
 void BandPeeler::Peel(const StartFinder& nextStart, PointList& contour, std::size_t& count) {
-    std::vector<QPoint> points;
+    // The points of a pass keep their memory from object to object: a boundary round what
+    // other objects left can be hundreds of thousands of points long.
+    std::vector<QPoint>& points = points_;
     contour.GetAll(count, points);
     if (width_ == 0) return;
     // The peeling happens in the band around the caller's list; the rest of a boundary that
     // runs far beyond it (round the bands that other objects left) is kept in whole stretches.
-    focus_ = QRect();
-    for (const QPoint p : points) focus_ |= QRect(p, QSize(1, 1));
+    focus_ = BoundsOf(points);
     bool plain = true;   // the next pass is a plain one
     bool listed = false; // the list holds the boundary (else points does)
     QPoint lastStart(-1, -1);
@@ -177,6 +178,16 @@ std::uint32_t BandPeeler::NewNode(int x, int y, int d) {
     return id;
 }
 
+QRect BandPeeler::BoundsOf(const std::vector<QPoint>& points) {
+    if (points.empty()) return {};
+    int left = points[0].x(), right = left, top = points[0].y(), bottom = top;
+    for (const QPoint p : points) {
+        left = std::min(left, p.x()), right = std::max(right, p.x());
+        top = std::min(top, p.y()), bottom = std::max(bottom, p.y());
+    }
+    return QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
 void BandPeeler::BuildList(std::vector<QPoint>& points) {
     base_.swap(points);
     const std::vector<QPoint>& states = base_;
@@ -186,9 +197,8 @@ void BandPeeler::BuildList(std::vector<QPoint>& points) {
     // The states within Margin of the caller's band or of this pass's removals are kept one
     // by one, and indexed; the others in stretches.
     constexpr int Margin = 8;
-    QRect box = focus_;
-    for (const QPoint p : removedPixels_) box |= QRect(p, QSize(1, 1));
-    box = box.adjusted(-Margin, -Margin, Margin, Margin);
+    const QRect box =
+        (focus_ | BoundsOf(removedPixels_)).adjusted(-Margin, -Margin, Margin, Margin);
     kept_ = box;
     const auto kept = [&box](QPoint p) {
         return unsigned(p.x() - box.left()) < unsigned(box.width()) &&

@@ -122,6 +122,7 @@ private:
     // The list from the points of a plain pass, which it takes over; the nodes next to its
     // removals are dirty.
     void BuildList(std::vector<QPoint>& points);
+    static QRect BoundsOf(const std::vector<QPoint>& points); // empty for none
     bool Kept(int x, int y) const {
         return unsigned(x - kept_.left()) < unsigned(kept_.width()) &&
                unsigned(y - kept_.top()) < unsigned(kept_.height());
@@ -147,9 +148,10 @@ private:
 
     std::vector<Node> nodes_;
     std::vector<Run> runs_;
-    std::vector<QPoint> base_; // the plain pass the list was built from
-    QRect focus_;              // the caller's list
-    QRect kept_;               // where every state of the list is a node of its own
+    std::vector<QPoint> points_; // the boundary of the pass
+    std::vector<QPoint> base_;   // the plain pass the list was built from
+    QRect focus_;                // the caller's list
+    QRect kept_;                 // where every state of the list is a node of its own
     std::uint32_t head_ = None;
     std::size_t live_ = 0;
     std::uint32_t pass_ = 0;

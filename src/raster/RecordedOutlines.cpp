@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "raster/RecordedOutlines.h"
 
-#include <cstring>
-
 #include <algorithm>
+#include <cstring>
 
 namespace raster {
 
@@ -55,12 +54,12 @@ void RecordedOutlines::Truncate(int count) {
 
 void RecordedOutlines::Clear() {
     entries_.clear();
-    std::vector<std::uint8_t>().swap(steps_);
+    Steps().swap(steps_);
     garbage_ = 0;
 }
 
 void RecordedOutlines::Compact() {
-    std::vector<std::uint8_t> kept;
+    Steps kept;
     kept.reserve(steps_.size() - garbage_);
     for (Entry& e : entries_) {
         const std::size_t offset = kept.size();

@@ -10,6 +10,8 @@
 
 #include "raster/PointList.h"
 
+#include "platform/HugePageAllocator.h"
+
 #include <QPoint>
 #include <cstddef>
 #include <cstdint>
@@ -63,7 +65,10 @@ private:
     void Compact();
 
     std::vector<Entry> entries_;
-    std::vector<std::uint8_t> steps_;
+    // Thinning rewrites every outline, tens of megabytes of steps: huge pages spare a page
+    // fault for every 4 KB as the steps grow.
+    using Steps = std::vector<std::uint8_t, platform::HugePageAllocator<std::uint8_t>>;
+    Steps steps_;
     std::size_t garbage_ = 0; // bytes of steps_ no entry uses any more
 };
 
