@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// An allocator for large arrays that are walked in every direction or grow by tens of
-// megabytes (bit planes, recorded outlines): blocks of 8 MB or more are aligned to 2 MB and
-// ask for transparent huge pages before they are first touched, so that a walk down the
-// rows does not miss the TLB at nearly every step and growing faults once every 2 MB, not
-// every 4 KB. Smaller blocks come from the heap as usual.
+// An allocator for large arrays that are walked in every direction (bit planes): blocks of
+// 8 MB or more are aligned to 2 MB and ask for transparent huge pages before they are first
+// touched, so that a walk down the rows does not miss the TLB at nearly every step. Smaller
+// blocks come from the heap as usual. Not for arrays that grow step by step: every
+// reallocation would fault in and clear fresh 2 MB pages.
 
 #include <cstddef>
 #include <cstdlib>

@@ -2,7 +2,6 @@
 #include "raster/RecordedOutlines.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace raster {
 
@@ -21,24 +20,19 @@ void RecordedOutlines::Put(int index, const PointList& points, std::size_t count
     QPoint last = e.start;
     const QPoint* stored = points.Data();
     const std::size_t n = std::min(count, points.Stored());
-    // Room for a step a point, grown when jumps need more; written through a cursor.
-    std::size_t end = steps_.size();
-    steps_.resize(end + count);
     for (std::size_t i = 1; i < count; ++i) {
         const QPoint p = i < n ? stored[i] : QPoint(0, 0); // never written: (0, 0)
         const QPoint d = p - last;
-        if (unsigned(d.x() + 1) <= 2 && unsigned(d.y() + 1) <= 2) {
-            steps_[end++] = std::uint8_t((d.y() + 1) * 3 + d.x() + 1);
+        if (d.x() >= -1 && d.x() <= 1 && d.y() >= -1 && d.y() <= 1) {
+            steps_.push_back(std::uint8_t((d.y() + 1) * 3 + d.x() + 1));
         } else {
-            if (steps_.size() < end + 9 + (count - i)) steps_.resize(end + 9 + (count - i));
-            steps_[end] = Jump;
+            steps_.push_back(Jump);
             const std::int32_t xy[2] = {p.x(), p.y()};
-            std::memcpy(steps_.data() + end + 1, xy, sizeof xy);
-            end += 1 + sizeof xy;
+            const auto* bytes = reinterpret_cast<const std::uint8_t*>(xy);
+            steps_.insert(steps_.end(), bytes, bytes + sizeof xy);
         }
         last = p;
     }
-    steps_.resize(end);
     e.bytes = steps_.size() - e.offset;
     if (garbage_ > steps_.size() / 2) Compact();
 }
@@ -54,12 +48,12 @@ void RecordedOutlines::Truncate(int count) {
 
 void RecordedOutlines::Clear() {
     entries_.clear();
-    Steps().swap(steps_);
+    std::vector<std::uint8_t>().swap(steps_);
     garbage_ = 0;
 }
 
 void RecordedOutlines::Compact() {
-    Steps kept;
+    std::vector<std::uint8_t> kept;
     kept.reserve(steps_.size() - garbage_);
     for (Entry& e : entries_) {
         const std::size_t offset = kept.size();

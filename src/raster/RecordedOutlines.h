@@ -10,8 +10,6 @@
 
 #include "raster/PointList.h"
 
-#include "platform/HugePageAllocator.h"
-
 #include <QPoint>
 #include <cstddef>
 #include <cstdint>
@@ -65,10 +63,7 @@ private:
     void Compact();
 
     std::vector<Entry> entries_;
-    // Thinning rewrites every outline, tens of megabytes of steps: huge pages spare a page
-    // fault for every 4 KB as the steps grow.
-    using Steps = std::vector<std::uint8_t, platform::HugePageAllocator<std::uint8_t>>;
-    Steps steps_;
+    std::vector<std::uint8_t> steps_;
     std::size_t garbage_ = 0; // bytes of steps_ no entry uses any more
 };
 
