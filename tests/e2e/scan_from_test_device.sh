@@ -29,6 +29,26 @@ focus_window() {
   fail "window $1 never took the keyboard"
 }
 
+# Presses Return in the window titled $1 until a window titled $2 shows, and prints its id. The first
+# press may come before the dialog can take it (on a cold machine the search for devices is
+# slow); once that window has gone, the new one is only waited for.
+return_until() {
+  local id="" from
+  for _ in $(seq 10); do
+    from=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
+    if [ -n "$from" ]; then
+      focus_window "$from"
+      xdotool key Return
+    fi
+    for _ in $(seq 20); do
+      id=$(xdotool search --onlyvisible --name "$2" 2>/dev/null | head -n 1 || true)
+      [ -n "$id" ] && { echo "$id"; return 0; }
+      sleep 0.1
+    done
+  done
+  return 1
+}
+
 # Saturation of the middle of the map area: 0 for the white raster, high for the pattern.
 map_saturation() {
   import -window root "$work/shot.png"
@@ -61,12 +81,8 @@ xdotool key c
 sleep 0.3
 xdotool key Return
 
-selection=$(wait_window '^Select Source$') || fail "no Select Source dialog"
-sleep 0.5 # the search for devices runs on its own thread
-focus_window "$selection"
-xdotool key Return
-
-source=$(wait_window '^Scan from ') || fail "no source window"
+wait_window '^Select Source$' >/dev/null || fail "no Select Source dialog"
+source=$(return_until '^Select Source$' '^Scan from ') || fail "no source window"
 sleep 0.5
 focus_window "$source"
 xdotool key Return # Scan is the window's default button

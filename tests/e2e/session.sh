@@ -3,9 +3,11 @@
 # Source it, then call start_xvfb and start_program FILE...; cleanup runs on exit.
 
 work=$(mktemp -d)
+# Waits for both to be gone: a server still closing down while the next script's server
+# starts can leave that one's display unreachable.
 cleanup() {
-  [ -n "${app_pid:-}" ] && kill "$app_pid" 2>/dev/null || true
-  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true
+  [ -n "${app_pid:-}" ] && { kill "$app_pid" 2>/dev/null; wait "$app_pid" 2>/dev/null; } || true
+  [ -n "${xvfb_pid:-}" ] && { kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; } || true
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -14,16 +16,27 @@ fail() {
   echo "FAIL: $*"
   [ -f "$work/shot.png" ] && cp "$work/shot.png" /tmp/penwright-e2e-failure.png
   [ -f "$work/app.log" ] && cat "$work/app.log"
+  [ -s "$work/xvfb.log" ] && { echo "-- X server:"; cat "$work/xvfb.log"; }
   exit 1
 }
 
-# Xvfb picks a free display itself and writes its number once it accepts connections.
+# Xvfb picks a free display itself and writes its number once it listens. A client must
+# then really get through; if not (another server on the machine in the way), a fresh
+# server is tried.
 start_xvfb() {
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.1; done
-  [ -s "$work/display" ] || { cat "$work/xvfb.log"; fail "Xvfb did not start"; }
-  export DISPLAY=":$(head -n 1 "$work/display")"
+  for _ in 1 2 3; do
+    rm -f "$work/display"
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.1; done
+    [ -s "$work/display" ] || { cat "$work/xvfb.log"; fail "Xvfb did not start"; }
+    export DISPLAY=":$(head -n 1 "$work/display")"
+    xdpyinfo >/dev/null 2>&1 && return 0
+    echo "display $DISPLAY took no client; starting another server"
+    kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null || true
+  done
+  cat "$work/xvfb.log"
+  fail "no X server took a client"
 }
 
 # The program with its settings in the work folder, so that runs do not meet each other.
@@ -37,6 +50,7 @@ start_program() {
     # Qt also makes an unmapped window of that name, which cannot take the keyboard.
     window=$(xdotool search --onlyvisible --name '^Penwright$' 2>/dev/null | head -n 1 || true)
     [ -n "$window" ] && break
+    kill -0 "$app_pid" 2>/dev/null || fail "the program ended before it showed its window"
     sleep 0.1
   done
   [ -n "$window" ] || fail "no window titled Penwright"
