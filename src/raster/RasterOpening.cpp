@@ -18,7 +18,8 @@ namespace {
 // thread of its own, while the decoder goes on.
 class BehindTheDecoder final : public platform::RowListener {
 public:
-    explicit BehindTheDecoder(RasterDisplay& display) : display_(display) {}
+    BehindTheDecoder(RasterDisplay& display, bool prefault)
+        : display_(display), prefault_(prefault) {}
     ~BehindTheDecoder() override { Stop(); }
 
     void Rows(platform::Bitmap24& bitmap, int done) override {
@@ -46,7 +47,7 @@ public:
 
 private:
     void Work() {
-        Prefault();
+        if (prefault_) Prefault();
         int processed = 0;
         for (;;) {
             int done;
@@ -69,6 +70,9 @@ private:
 
     // The decoder would fault the bitmap's pages in one by one as it reaches them; asking
     // for them all here overlaps that with the decoding. The contents are not touched.
+    // Only for a slow decoder: a bitmap file's rows are copied in faster than this thread
+    // can fault pages and build the levels, so there the reader faults its own pages and
+    // this thread keeps close behind it.
     void Prefault() {
         if (bitmap_->IsEmpty()) return;
         auto* begin = reinterpret_cast<std::uint8_t*>(
@@ -91,6 +95,7 @@ private:
     }
 
     RasterDisplay& display_;
+    const bool prefault_;
     platform::Bitmap24* bitmap_ = nullptr;
     std::thread worker_;
     std::mutex mutex_;
@@ -103,14 +108,14 @@ private:
 
 OpenedRaster OpenJpeg(const std::string& fileName) {
     OpenedRaster opened;
-    BehindTheDecoder behind(opened.display);
+    BehindTheDecoder behind(opened.display, true);
     opened.raster = platform::LoadJpeg(fileName, &behind);
     return opened;
 }
 
 OpenedRaster OpenBmp(const std::string& fileName) {
     OpenedRaster opened;
-    BehindTheDecoder behind(opened.display);
+    BehindTheDecoder behind(opened.display, false);
     opened.raster = platform::LoadBmp(fileName, &behind);
     return opened;
 }
