@@ -40,20 +40,32 @@ start_xvfb() {
 }
 
 # The program with its settings in the work folder, so that runs do not meet each other.
+# A program that could not reach the display is started once more, on a fresh server.
 start_program() {
   unset QT_QPA_PLATFORM
   export XDG_CONFIG_HOME="$work/config"
-  "$program" "$@" >"$work/app.log" 2>&1 &
-  app_pid=$!
-  window=""
-  for _ in $(seq 100); do
-    # Qt also makes an unmapped window of that name, which cannot take the keyboard.
-    window=$(xdotool search --onlyvisible --name '^Penwright$' 2>/dev/null | head -n 1 || true)
-    [ -n "$window" ] && break
-    kill -0 "$app_pid" 2>/dev/null || fail "the program ended before it showed its window"
-    sleep 0.1
+  for attempt in 1 2; do
+    "$program" "$@" >"$work/app.log" 2>&1 &
+    app_pid=$!
+    window=""
+    for _ in $(seq 100); do
+      # Qt also makes an unmapped window of that name, which cannot take the keyboard.
+      window=$(xdotool search --onlyvisible --name '^Penwright$' 2>/dev/null | head -n 1 || true)
+      [ -n "$window" ] && return 0
+      kill -0 "$app_pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    if [ "$attempt" = 1 ] && ! kill -0 "$app_pid" 2>/dev/null &&
+       grep -q "could not connect to display" "$work/app.log"; then
+      echo "the program could not reach $DISPLAY; once more on a fresh server"
+      kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null || true
+      start_xvfb
+      continue
+    fi
+    break
   done
-  [ -n "$window" ] || fail "no window titled Penwright"
+  kill -0 "$app_pid" 2>/dev/null || fail "the program ended before it showed its window"
+  fail "no window titled Penwright"
 }
 
 shoot() { import -window root "$work/shot.png"; }
