@@ -64,18 +64,50 @@ std::uint32_t* BandPeeler::PixelIndex::Find(int x, int y) {
     return Lookup(x, y, false);
 }
 
+// ---- tiles --------------------------------------------------------------------------------
+
+void BandPeeler::Tiles::Reset(int width, int height) {
+    const int size = 1 << Shift;
+    perRow_ = std::uint32_t(width + size - 1) >> Shift;
+    const std::size_t entries = std::size_t(perRow_) * std::size_t((height + size - 1) >> Shift);
+    if (first_.size() != entries) {
+        first_.assign(entries, 0);
+        split_.assign((entries + 63) / 64, 0);
+    } else {
+        for (const std::uint32_t key : used_) {
+            first_[key] = 0;
+            split_[key >> 6] = 0;
+        }
+    }
+    used_.clear();
+    segments_.clear();
+}
+
+void BandPeeler::Tiles::Use(std::uint32_t key) {
+    if (first_[key] == 0 && !Split(key)) used_.push_back(key);
+}
+
+void BandPeeler::Tiles::Add(std::uint32_t key, std::uint32_t begin, std::uint32_t end) {
+    Use(key);
+    segments_.push_back({begin, end, first_[key]});
+    first_[key] = std::uint32_t(segments_.size());
+}
+
+void BandPeeler::Tiles::MarkSplit(std::uint32_t key) {
+    Use(key);
+    split_[key >> 6] |= std::uint64_t(1) << (key & 63);
+}
+
 // ---- passes ---------------------------------------------------------------------------
 
 BandPeeler::BandPeeler(BitPlane& band)
     : band_(band), width_(band.Width()), height_(band.Height()) {}
 
-bool BandPeeler::Peel(int x, int y) {
+bool BandPeeler::PassesPeelTest(int x, int y) {
     // The peel test of a pixel on the raster's frame always fails.
     if (x < 1 || y < 1 || x > width_ - 2 || y > height_ - 2) return false;
     ++work_.tested;
-    if (!Peelable(band_.Neighbours(x, y))) return false;
-    band_.Clear(x, y);
-    return true;
+    return Peelable(band_.Neighbours(x, y));
 }
 
 void BandPeeler::Peel(const StartFinder& nextStart, PointList& contour, std::size_t& count) {
@@ -84,9 +116,6 @@ void BandPeeler::Peel(const StartFinder& nextStart, PointList& contour, std::siz
     std::vector<QPoint>& points = points_;
     contour.GetAll(count, points);
     if (width_ == 0) return;
-    // The peeling happens in the band around the caller's list; the rest of a boundary that
-    // runs far beyond it (round the bands that other objects left) is kept in whole stretches.
-    focus_ = BoundsOf(points);
     bool plain = true;   // the next pass is a plain one
     bool listed = false; // the list holds the boundary (else points does)
     QPoint lastStart(-1, -1);
@@ -96,14 +125,9 @@ void BandPeeler::Peel(const StartFinder& nextStart, PointList& contour, std::siz
         QPoint start;
         const bool started = nextStart(start);
         if (!plain && started && start == lastStart && FollowChanges(start)) {
-            const Outcome outcome = TestChanges();
-            if (outcome == Outcome::Nothing) break;
-            if (outcome == Outcome::Removed) {
-                plain = removedPixels_.size() * PlainShare > live_;
-                continue;
-            }
-            // The pass reached the edge of the kept pixels and was taken back: it is made
-            // plainly instead.
+            if (!TestChanges()) break;
+            plain = removedPixels_.size() * PlainShare > live_;
+            continue;
         }
         // A plain pass: follow the whole boundary (or keep the list untouched when the start
         // is missing) and test every state after the first. The list becomes points only
@@ -178,14 +202,27 @@ std::uint32_t BandPeeler::NewNode(int x, int y, int d) {
     return id;
 }
 
-QRect BandPeeler::BoundsOf(const std::vector<QPoint>& points) {
-    if (points.empty()) return {};
-    int left = points[0].x(), right = left, top = points[0].y(), bottom = top;
-    for (const QPoint p : points) {
-        left = std::min(left, p.x()), right = std::max(right, p.x());
-        top = std::min(top, p.y()), bottom = std::max(bottom, p.y());
-    }
-    return QRect(QPoint(left, top), QPoint(right, bottom));
+std::uint32_t BandPeeler::NewRun(std::uint32_t begin, std::uint32_t end) {
+    const auto id = std::uint32_t(nodes_.size());
+    Node& n = nodes_.emplace_back();
+    n.x = base_[begin].x();
+    n.y = base_[begin].y();
+    n.label = 0;
+    n.next = n.prev = None;
+    n.samePixel = None;
+    n.createdPass = n.dirtyPass = n.donePass = n.testedPass = 0;
+    n.d = 0;
+    n.dead = false;
+    n.run = std::uint32_t(runs_.size());
+    runs_.push_back({begin, end});
+    stretchAt_.emplace_hint(stretchAt_.end(), begin, id);
+    return id;
+}
+
+int BandPeeler::DirectionAt(std::size_t j) const {
+    if (j == 0) return 2;
+    const QPoint step = base_[j] - base_[j - 1];
+    return NextStart(StepCode[(step.y() + 1) * 3 + step.x() + 1]);
 }
 
 void BandPeeler::BuildList(std::vector<QPoint>& points) {
@@ -193,42 +230,35 @@ void BandPeeler::BuildList(std::vector<QPoint>& points) {
     const std::vector<QPoint>& states = base_;
     nodes_.clear();
     runs_.clear();
+    stretchAt_.clear();
     index_.Reset(width_, height_);
-    // The states within Margin of the caller's band or of this pass's removals are kept one
-    // by one, and indexed; the others in stretches.
-    constexpr int Margin = 8;
-    const QRect box =
-        (focus_ | BoundsOf(removedPixels_)).adjusted(-Margin, -Margin, Margin, Margin);
-    kept_ = box;
-    const auto kept = [&box](QPoint p) {
-        return unsigned(p.x() - box.left()) < unsigned(box.width()) &&
-               unsigned(p.y() - box.top()) < unsigned(box.height());
-    };
+    tiles_.Reset(width_, height_);
+    // Every state's tile, stretch by stretch, for splitting tiles out later.
+    for (std::size_t j = 0; j < states.size();) {
+        const std::uint32_t key = tiles_.Key(states[j]);
+        std::size_t end = j + 1;
+        while (end < states.size() && tiles_.Key(states[end]) == key) ++end;
+        tiles_.Add(key, std::uint32_t(j), std::uint32_t(end));
+        j = end;
+    }
+    // The states next to this pass's removals are nodes of their own from the start: the
+    // next pass starts there.
+    for (const QPoint p : removedPixels_)
+        for (const int dy : {-1, 1})
+            for (const int dx : {-1, 1})
+                tiles_.MarkSplit(tiles_.Key(QPoint(std::clamp(p.x() + dx, 0, width_ - 1),
+                                                   std::clamp(p.y() + dy, 0, height_ - 1))));
     const std::uint64_t gap = Top / 2 / (states.size() + 1);
     std::uint32_t prev = None;
     for (std::size_t j = 0; j < states.size();) {
         const QPoint p = states[j];
         std::uint32_t id;
         std::size_t end = j + 1;
-        if (kept(p) || j == 0) {
-            int d = 2;
-            if (j > 0) {
-                const QPoint step = p - states[j - 1];
-                d = NextStart(StepCode[(step.y() + 1) * 3 + step.x() + 1]);
-            }
-            id = NewNode(p.x(), p.y(), d);
+        if (j == 0 || tiles_.Split(tiles_.Key(p))) {
+            id = NewNode(p.x(), p.y(), DirectionAt(j));
         } else {
-            while (end < states.size() && !kept(states[end])) ++end;
-            id = std::uint32_t(nodes_.size());
-            Node& n = nodes_.emplace_back();
-            n.x = p.x();
-            n.y = p.y();
-            n.samePixel = None;
-            n.dirtyPass = n.donePass = n.testedPass = 0;
-            n.d = 0;
-            n.dead = false;
-            n.run = std::uint32_t(runs_.size());
-            runs_.push_back({std::uint32_t(j), std::uint32_t(end)});
+            while (end < states.size() && !tiles_.Split(tiles_.Key(states[end]))) ++end;
+            id = NewRun(std::uint32_t(j), std::uint32_t(end));
             work_.stretched += end - j;
         }
         Node& n = nodes_[id];
@@ -252,6 +282,86 @@ void BandPeeler::BuildList(std::vector<QPoint>& points) {
             n.dirtyPass = next;
             dirty_.push_back(id);
         });
+}
+
+void BandPeeler::SplitOut(QPoint p) {
+    const std::uint32_t key = tiles_.Key(p);
+    if (tiles_.Split(key)) return;
+    tiles_.MarkSplit(key);
+    ++work_.splitOut;
+    for (std::uint32_t s = tiles_.First(key); s != 0;) {
+        const Tiles::Segment segment = tiles_.At(s);
+        SplitStretch(segment.begin, segment.end);
+        s = segment.next;
+    }
+}
+
+void BandPeeler::SplitOutAround(int x, int y) {
+    for (const int dy : {-1, 1})
+        for (const int dx : {-1, 1})
+            SplitOut(QPoint(std::clamp(x + dx, 0, width_ - 1), std::clamp(y + dy, 0, height_ - 1)));
+}
+
+// Makes the states base_[begin, end) that still lie in live stretches nodes of their own.
+void BandPeeler::SplitStretch(std::uint32_t begin, std::uint32_t end) {
+    std::uint32_t j = begin;
+    while (j < end) {
+        auto at = stretchAt_.upper_bound(j);
+        if (at == stretchAt_.begin()) { // before every stretch: the head
+            j = std::min(end, at == stretchAt_.end() ? end : at->first);
+            continue;
+        }
+        const auto after = at;
+        --at;
+        const std::uint32_t id = at->second;
+        const Run run = runs_[nodes_[id].run];
+        if (j >= run.end || nodes_[id].dead) { // not in a stretch that is still there
+            j = std::min(end, after == stretchAt_.end() ? end : after->first);
+            continue;
+        }
+        const std::uint32_t stop = std::min(end, run.end);
+        // The stretch keeps its states before j; with none, its node becomes state j's.
+        std::uint32_t left = id;
+        std::uint32_t from = j;
+        if (j == run.begin) {
+            stretchAt_.erase(at);
+            Node& n = nodes_[id];
+            n.run = None;
+            n.x = base_[j].x();
+            n.y = base_[j].y();
+            n.d = std::uint8_t(DirectionAt(j));
+            std::uint32_t& head = index_.Head(n.x, n.y);
+            nodes_[id].samePixel = head;
+            head = id;
+            ++from;
+        } else {
+            runs_[nodes_[id].run].end = j;
+        }
+        const std::uint32_t following = nodes_[id].next;
+        splitNodes_.clear();
+        for (std::uint32_t k = from; k < stop; ++k) {
+            const std::uint32_t made = NewNode(base_[k].x(), base_[k].y(), DirectionAt(k));
+            nodes_[made].createdPass = 0;
+            splitNodes_.push_back(made);
+        }
+        if (stop < run.end) {
+            const std::uint32_t rest = NewRun(stop, run.end);
+            nodes_[rest].dirtyPass = nodes_[id].dirtyPass;
+            nodes_[rest].donePass = nodes_[id].donePass;
+            nodes_[rest].testedPass = nodes_[id].testedPass;
+            splitNodes_.push_back(rest);
+        }
+        std::uint32_t prev = left;
+        for (const std::uint32_t made : splitNodes_) {
+            nodes_[prev].next = made;
+            nodes_[made].prev = prev;
+            prev = made;
+        }
+        nodes_[prev].next = following;
+        if (following != None) nodes_[following].prev = prev;
+        Label(left, following, splitNodes_);
+        j = stop;
+    }
 }
 
 // Calls visit(node) for every live node at the 3 × 3 pixels around (x, y), dropping dead
@@ -336,7 +446,7 @@ bool BandPeeler::FollowChain(std::uint32_t from, QPoint start) {
             Splice(anchor, None);
             return true;
         }
-        if (!Kept(p.x(), p.y())) return false; // where old states may not be indexed
+        SplitOut(p); // so that an old state here is a node, and found
         const std::uint32_t old = Match(p.x(), p.y(), d);
         if (old != None) {
             if (nodes_[old].label <= nodes_[anchor].label) return false; // met behind: unexpected
@@ -370,24 +480,25 @@ void BandPeeler::Splice(std::uint32_t anchor, std::uint32_t to) {
     nodes_[prev].next = to;
     if (to != None) nodes_[to].prev = prev;
     live_ += fresh_.size();
-    Label(anchor, to);
+    Label(anchor, to, fresh_);
 }
 
 // Labels for the fresh nodes between anchor and to, spread evenly over the gap; where the
 // gap is too narrow, over a wider stretch of the list around it.
-void BandPeeler::Label(std::uint32_t anchor, std::uint32_t to) {
-    const std::size_t m = fresh_.size();
+void BandPeeler::Label(std::uint32_t anchor, std::uint32_t to,
+                       const std::vector<std::uint32_t>& fresh) {
+    const std::size_t m = fresh.size();
     if (m == 0) return;
     const std::uint64_t low = nodes_[anchor].label;
     const std::uint64_t high = to == None ? Top : nodes_[to].label;
     std::uint64_t step = (high - low) / (m + 1);
     if (to == None) step = std::min(step, Top / 2 / (live_ + 1)); // room for later ones
     if (step == 0) {
-        Relabel(anchor, to == None ? fresh_.back() : to);
+        Relabel(anchor, to == None ? fresh.back() : to);
         return;
     }
     std::uint64_t label = low;
-    for (const std::uint32_t id : fresh_) nodes_[id].label = label += step;
+    for (const std::uint32_t id : fresh) nodes_[id].label = label += step;
 }
 
 // Spreads the labels of the nodes from first to last (fresh ones among them) evenly
@@ -421,20 +532,24 @@ void BandPeeler::Relabel(std::uint32_t first, std::uint32_t last) {
         nodes_[id].label = label += gap;
 }
 
-BandPeeler::Outcome BandPeeler::TestChanges() {
+bool BandPeeler::TestChanges() {
     removedPixels_.clear();
     nextDirty_.clear();
     const std::uint32_t next = pass_ + 1;
-    using Entry = std::pair<std::uint64_t, std::uint32_t>;
-    std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> ahead;
+    // Ordered by the labels as they are when compared: splitting a tile out may relabel a
+    // stretch of the list, which keeps the order of every node.
+    const auto later = [this](std::uint32_t a, std::uint32_t b) {
+        return nodes_[a].label > nodes_[b].label;
+    };
+    std::priority_queue<std::uint32_t, std::vector<std::uint32_t>, decltype(later)> ahead(later);
     std::size_t i = 0;
     for (;;) {
         std::uint32_t id;
         if (i < candidates_.size() &&
-            (ahead.empty() || nodes_[candidates_[i]].label < ahead.top().first)) {
+            (ahead.empty() || nodes_[candidates_[i]].label < nodes_[ahead.top()].label)) {
             id = candidates_[i++];
         } else if (!ahead.empty()) {
-            id = ahead.top().second;
+            id = ahead.top();
             ahead.pop();
         } else {
             break;
@@ -442,30 +557,25 @@ BandPeeler::Outcome BandPeeler::TestChanges() {
         Node& n = nodes_[id];
         if (n.dead || n.testedPass == pass_ || id == head_) continue;
         n.testedPass = pass_;
-        if (!band_.Bit(n.x, n.y)) continue;
-        if (!Kept(n.x - 1, n.y - 1) || !Kept(n.x + 1, n.y + 1)) {
-            // Removing it would concern states that are not indexed: the pass is taken back.
-            const bool onFrame = n.x < 1 || n.y < 1 || n.x > width_ - 2 || n.y > height_ - 2;
-            if (onFrame || !Peelable(band_.Neighbours(n.x, n.y))) continue;
-            for (const QPoint p : removedPixels_) band_.Set(p.x(), p.y());
-            ++work_.takenBack;
-            return Outcome::Abandoned;
-        }
-        if (!Peel(n.x, n.y)) continue;
-        removedPixels_.emplace_back(n.x, n.y);
-        const std::uint64_t here = n.label;
-        ForNodesAround(n.x, n.y, [&](std::uint32_t near) {
+        const int x = n.x, y = n.y;
+        if (!band_.Bit(x, y) || !PassesPeelTest(x, y)) continue;
+        // Every state next to the removal must be a node, to be looked at again.
+        SplitOutAround(x, y);
+        band_.Clear(x, y);
+        removedPixels_.emplace_back(x, y);
+        const std::uint64_t here = nodes_[id].label;
+        ForNodesAround(x, y, [&](std::uint32_t near) {
             Node& o = nodes_[near];
             if (o.dirtyPass != next) {
                 o.dirtyPass = next;
                 nextDirty_.push_back(near);
             }
-            if (o.label > here && o.testedPass != pass_) ahead.emplace(o.label, near);
+            if (o.label > here && o.testedPass != pass_) ahead.push(near);
         });
     }
     work_.removed += removedPixels_.size();
     dirty_.swap(nextDirty_);
-    return removedPixels_.empty() ? Outcome::Nothing : Outcome::Removed;
+    return !removedPixels_.empty();
 }
 
 } // namespace raster

@@ -27,24 +27,26 @@
 // the pass is made plainly instead.
 //
 // A boundary often runs far beyond the object's own band, round what earlier objects left
-// in the band plane, where nothing is peeled. Only the states near the object's band and
-// the removals are list nodes of their own, with their pixels indexed; the others stay in
-// stretches of the plain pass's points. An incremental pass that would follow or remove
-// beyond the states kept one by one is taken back (its removals restored) and made plainly.
+// in the band plane, and most of a long boundary is untouched by the passes that follow.
+// So only the states in tiles of 16 × 16 pixels next to the removals are list nodes of their
+// own, with their pixels indexed; the others stay in stretches of the plain pass's points.
+// Where an incremental pass reaches a tile not yet split out (its walk enters it, or a pixel
+// next to it is tested), that tile's states are split out of their stretches first: every
+// state's tile is noted when the list is built.
 //
 // Cost: a plain pass is O(boundary); an incremental pass is O(r log r) for the r removals
 // of the pass before, plus the states it follows anew. Memory: the list, the points of the
-// last plain pass, and an index of the kept pixels (a directory entry for every 8 × 8
-// block of the raster, 4 bytes per 64 pixels).
+// last plain pass, an index of the kept pixels (a directory entry for every 8 × 8 block of
+// the raster, 4 bytes per 64 pixels) and the states by tile (4 bytes per 256 pixels).
 
 #include "raster/BitPlane.h"
 #include "raster/PointList.h"
 
 #include <QPoint>
-#include <QRect>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <vector>
 
 namespace raster {
@@ -64,10 +66,10 @@ public:
 
     // What the peels so far did, for tests and benchmarks: passes, how many of them were
     // plain, pixels removed, follower steps (and those of plain passes) and peel tests;
-    // states that lists kept in stretches, and incremental passes taken back.
+    // states that lists kept in stretches, and tiles split out of them later.
     struct Work {
         std::size_t passes = 0, plainPasses = 0, removed = 0, followed = 0, plainFollowed = 0,
-                    tested = 0, stretched = 0, takenBack = 0;
+                    tested = 0, stretched = 0, splitOut = 0;
     };
     const Work& Done() const { return work_; }
 
@@ -88,6 +90,34 @@ private:
     };
     struct Run {
         std::uint32_t begin, end;
+    };
+
+    // Where the states of the list's plain pass lie: for every tile of 16 × 16 pixels the
+    // stretches of those points in it, through a directory with an entry for every tile of
+    // the raster; and which tiles have their states as nodes of their own.
+    class Tiles {
+    public:
+        static constexpr int Shift = 4;
+        struct Segment {
+            std::uint32_t begin, end, next; // next: segment number + 1, 0 none
+        };
+        void Reset(int width, int height);
+        std::uint32_t Key(QPoint p) const {
+            return std::uint32_t(p.y() >> Shift) * perRow_ + std::uint32_t(p.x() >> Shift);
+        }
+        void Add(std::uint32_t key, std::uint32_t begin, std::uint32_t end);
+        std::uint32_t First(std::uint32_t key) const { return first_[key]; }
+        const Segment& At(std::uint32_t number) const { return segments_[number - 1]; }
+        bool Split(std::uint32_t key) const { return (split_[key >> 6] >> (key & 63) & 1) != 0; }
+        void MarkSplit(std::uint32_t key);
+
+    private:
+        void Use(std::uint32_t key);
+        std::vector<std::uint32_t> first_;
+        std::vector<std::uint64_t> split_;
+        std::vector<Segment> segments_;
+        std::vector<std::uint32_t> used_; // keys whose entries are not clear
+        std::uint32_t perRow_ = 0;
     };
 
     // Pixel to the first of its nodes. Pixels are kept in blocks of 8 × 8, found through a
@@ -113,8 +143,8 @@ private:
         std::uint32_t blocksPerRow_ = 0;
     };
 
-    // The peel test of a pixel still in the band, which it removes when it passes.
-    bool Peel(int x, int y);
+    // The peel test of a pixel still in the band.
+    bool PassesPeelTest(int x, int y);
 
     // One pass over the whole of points (traced or not); true when it removed something.
     bool PlainPass(std::vector<QPoint>& points);
@@ -122,12 +152,14 @@ private:
     // The list from the points of a plain pass, which it takes over; the nodes next to its
     // removals are dirty.
     void BuildList(std::vector<QPoint>& points);
-    static QRect BoundsOf(const std::vector<QPoint>& points); // empty for none
-    bool Kept(int x, int y) const {
-        return unsigned(x - kept_.left()) < unsigned(kept_.width()) &&
-               unsigned(y - kept_.top()) < unsigned(kept_.height());
-    }
     std::uint32_t NewNode(int x, int y, int d);
+    std::uint32_t NewRun(std::uint32_t begin, std::uint32_t end);
+    int DirectionAt(std::size_t j) const; // of base_[j], from the step that led there
+    // Splits the states of the tile that holds p (or of every tile the 3 × 3 block round p
+    // touches) out of their stretches.
+    void SplitOut(QPoint p);
+    void SplitOutAround(int x, int y);
+    void SplitStretch(std::uint32_t begin, std::uint32_t end);
     template <class Visit> void ForNodesAround(int x, int y, Visit&& visit);
     // One incremental pass; false when it could not be made that way (nothing changed then
     // but the list, which the next plain pass replaces).
@@ -135,12 +167,10 @@ private:
     bool FollowChain(std::uint32_t from, QPoint start);
     std::uint32_t Match(int x, int y, int d);
     void Splice(std::uint32_t anchor, std::uint32_t to);
-    void Label(std::uint32_t anchor, std::uint32_t to);
+    void Label(std::uint32_t anchor, std::uint32_t to, const std::vector<std::uint32_t>& fresh);
     void Relabel(std::uint32_t first, std::uint32_t last);
-    // Tests the candidates in list order. Abandoned: a removal would have reached beyond the
-    // kept states, and the pass was taken back (the band is as before it).
-    enum class Outcome { Removed, Nothing, Abandoned };
-    Outcome TestChanges();
+    // Tests the candidates in list order; true when it removed something.
+    bool TestChanges();
     void ListToPoints(std::vector<QPoint>& points) const;
 
     BitPlane& band_;
@@ -148,15 +178,15 @@ private:
 
     std::vector<Node> nodes_;
     std::vector<Run> runs_;
-    std::vector<QPoint> points_; // the boundary of the pass
-    std::vector<QPoint> base_;   // the plain pass the list was built from
-    QRect focus_;                // the caller's list
-    QRect kept_;                 // where every state of the list is a node of its own
+    std::vector<QPoint> points_;                       // the boundary of the pass
+    std::vector<QPoint> base_;                         // the plain pass the list was built from
+    std::map<std::uint32_t, std::uint32_t> stretchAt_; // first point of base_ to its node
+    Tiles tiles_;
     std::uint32_t head_ = None;
     std::size_t live_ = 0;
     std::uint32_t pass_ = 0;
     PixelIndex index_;
-    std::vector<std::uint32_t> dirty_, nextDirty_, candidates_, fresh_;
+    std::vector<std::uint32_t> dirty_, nextDirty_, candidates_, fresh_, splitNodes_;
     std::vector<QPoint> removedPixels_;
     Work work_;
 };
