@@ -414,11 +414,13 @@ void BandPeeler::ListToPoints(std::vector<QPoint>& points) const {
 // ---- an incremental pass ----------------------------------------------------------------
 
 bool BandPeeler::FollowChanges(QPoint start) {
-    std::sort(dirty_.begin(), dirty_.end(), [this](std::uint32_t a, std::uint32_t b) {
-        return nodes_[a].label < nodes_[b].label;
-    });
+    // In list order; sorted as pairs, so that comparing does not load the nodes.
+    byLabel_.clear();
+    for (const std::uint32_t id : dirty_)
+        if (!nodes_[id].dead) byLabel_.emplace_back(nodes_[id].label, id);
+    std::sort(byLabel_.begin(), byLabel_.end());
     candidates_.clear();
-    for (const std::uint32_t id : dirty_) {
+    for (const auto& [label, id] : byLabel_) {
         const Node& n = nodes_[id];
         if (n.dead || n.donePass == pass_) continue;
         // Its predecessor is an unchanged old state (or it is the start): it is reached as

@@ -47,6 +47,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <utility>
 #include <vector>
 
 namespace raster {
@@ -187,6 +188,7 @@ private:
     std::uint32_t pass_ = 0;
     PixelIndex index_;
     std::vector<std::uint32_t> dirty_, nextDirty_, candidates_, fresh_, splitNodes_;
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> byLabel_; // (label, node)
     std::vector<QPoint> removedPixels_;
     Work work_;
 };
