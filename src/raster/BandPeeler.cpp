@@ -321,7 +321,6 @@ void BandPeeler::SplitStretch(std::uint32_t begin, std::uint32_t end) {
         }
         const std::uint32_t stop = std::min(end, run.end);
         // The stretch keeps its states before j; with none, its node becomes state j's.
-        std::uint32_t left = id;
         std::uint32_t from = j;
         if (j == run.begin) {
             stretchAt_.erase(at);
@@ -341,25 +340,11 @@ void BandPeeler::SplitStretch(std::uint32_t begin, std::uint32_t end) {
         splitNodes_.clear();
         for (std::uint32_t k = from; k < stop; ++k) {
             const std::uint32_t made = NewNode(base_[k].x(), base_[k].y(), DirectionAt(k));
-            nodes_[made].createdPass = 0;
+            nodes_[made].createdPass = 0; // an old state, which a walk may meet
             splitNodes_.push_back(made);
         }
-        if (stop < run.end) {
-            const std::uint32_t rest = NewRun(stop, run.end);
-            nodes_[rest].dirtyPass = nodes_[id].dirtyPass;
-            nodes_[rest].donePass = nodes_[id].donePass;
-            nodes_[rest].testedPass = nodes_[id].testedPass;
-            splitNodes_.push_back(rest);
-        }
-        std::uint32_t prev = left;
-        for (const std::uint32_t made : splitNodes_) {
-            nodes_[prev].next = made;
-            nodes_[made].prev = prev;
-            prev = made;
-        }
-        nodes_[prev].next = following;
-        if (following != None) nodes_[following].prev = prev;
-        Label(left, following, splitNodes_);
+        if (stop < run.end) splitNodes_.push_back(NewRun(stop, run.end));
+        Insert(id, following, splitNodes_);
         j = stop;
     }
 }
@@ -473,16 +458,22 @@ void BandPeeler::Splice(std::uint32_t anchor, std::uint32_t to) {
         live_ -= gone.run == None ? 1 : runs_[gone.run].end - runs_[gone.run].begin;
         id = gone.next;
     }
+    live_ += fresh_.size();
+    Insert(anchor, to, fresh_);
+}
+
+// Links the nodes between anchor and its next node to (None: the end), and labels them.
+void BandPeeler::Insert(std::uint32_t anchor, std::uint32_t to,
+                        const std::vector<std::uint32_t>& inserted) {
     std::uint32_t prev = anchor;
-    for (const std::uint32_t id : fresh_) {
+    for (const std::uint32_t id : inserted) {
         nodes_[prev].next = id;
         nodes_[id].prev = prev;
         prev = id;
     }
     nodes_[prev].next = to;
     if (to != None) nodes_[to].prev = prev;
-    live_ += fresh_.size();
-    Label(anchor, to, fresh_);
+    Label(anchor, to, inserted);
 }
 
 // Labels for the fresh nodes between anchor and to, spread evenly over the gap; where the

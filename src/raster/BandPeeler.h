@@ -168,6 +168,7 @@ private:
     bool FollowChain(std::uint32_t from, QPoint start);
     std::uint32_t Match(int x, int y, int d);
     void Splice(std::uint32_t anchor, std::uint32_t to);
+    void Insert(std::uint32_t anchor, std::uint32_t to, const std::vector<std::uint32_t>& inserted);
     void Label(std::uint32_t anchor, std::uint32_t to, const std::vector<std::uint32_t>& fresh);
     void Relabel(std::uint32_t first, std::uint32_t last);
     // Tests the candidates in list order; true when it removed something.
