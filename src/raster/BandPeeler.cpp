@@ -189,13 +189,8 @@ std::uint32_t BandPeeler::NewNode(int x, int y, int d) {
     Node& n = nodes_.emplace_back();
     n.x = x;
     n.y = y;
-    n.label = 0;
-    n.next = n.prev = None;
     n.createdPass = pass_;
-    n.dirtyPass = n.donePass = n.testedPass = 0;
     n.d = std::uint8_t(d);
-    n.dead = false;
-    n.run = None;
     std::uint32_t& head = index_.Head(x, y);
     n.samePixel = head;
     head = id;
@@ -207,12 +202,6 @@ std::uint32_t BandPeeler::NewRun(std::uint32_t begin, std::uint32_t end) {
     Node& n = nodes_.emplace_back();
     n.x = base_[begin].x();
     n.y = base_[begin].y();
-    n.label = 0;
-    n.next = n.prev = None;
-    n.samePixel = None;
-    n.createdPass = n.dirtyPass = n.donePass = n.testedPass = 0;
-    n.d = 0;
-    n.dead = false;
     n.run = std::uint32_t(runs_.size());
     runs_.push_back({begin, end});
     stretchAt_.emplace_hint(stretchAt_.end(), begin, id);
@@ -244,10 +233,7 @@ void BandPeeler::BuildList(std::vector<QPoint>& points) {
     // The states next to this pass's removals are nodes of their own from the start: the
     // next pass starts there.
     for (const QPoint p : removedPixels_)
-        for (const int dy : {-1, 1})
-            for (const int dx : {-1, 1})
-                tiles_.MarkSplit(tiles_.Key(QPoint(std::clamp(p.x() + dx, 0, width_ - 1),
-                                                   std::clamp(p.y() + dy, 0, height_ - 1))));
+        ForTilesAround(p.x(), p.y(), [this](std::uint32_t key) { tiles_.MarkSplit(key); });
     const std::uint64_t gap = Top / 2 / (states.size() + 1);
     std::uint32_t prev = None;
     for (std::size_t j = 0; j < states.size();) {
@@ -284,8 +270,14 @@ void BandPeeler::BuildList(std::vector<QPoint>& points) {
         });
 }
 
-void BandPeeler::SplitOut(QPoint p) {
-    const std::uint32_t key = tiles_.Key(p);
+template <class Visit> void BandPeeler::ForTilesAround(int x, int y, Visit&& visit) const {
+    for (const int dy : {-1, 1})
+        for (const int dx : {-1, 1})
+            visit(tiles_.Key(
+                QPoint(std::clamp(x + dx, 0, width_ - 1), std::clamp(y + dy, 0, height_ - 1))));
+}
+
+void BandPeeler::SplitOut(std::uint32_t key) {
     if (tiles_.Split(key)) return;
     tiles_.MarkSplit(key);
     ++work_.splitOut;
@@ -297,9 +289,7 @@ void BandPeeler::SplitOut(QPoint p) {
 }
 
 void BandPeeler::SplitOutAround(int x, int y) {
-    for (const int dy : {-1, 1})
-        for (const int dx : {-1, 1})
-            SplitOut(QPoint(std::clamp(x + dx, 0, width_ - 1), std::clamp(y + dy, 0, height_ - 1)));
+    ForTilesAround(x, y, [this](std::uint32_t key) { SplitOut(key); });
 }
 
 // Makes the states base_[begin, end) that still lie in live stretches nodes of their own.
@@ -433,7 +423,7 @@ bool BandPeeler::FollowChain(std::uint32_t from, QPoint start) {
             Splice(anchor, None);
             return true;
         }
-        SplitOut(p); // so that an old state here is a node, and found
+        SplitOut(tiles_.Key(p)); // so that an old state here is a node, and found
         const std::uint32_t old = Match(p.x(), p.y(), d);
         if (old != None) {
             if (nodes_[old].label <= nodes_[anchor].label) return false; // met behind: unexpected

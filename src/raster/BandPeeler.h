@@ -78,16 +78,16 @@ private:
     static constexpr std::uint32_t None = 0xFFFFFFFFu;
 
     struct Node {
-        int x, y;
-        std::uint64_t label; // increases along the list
-        std::uint32_t next, prev;
-        std::uint32_t samePixel; // the next node at the same pixel
-        std::uint32_t createdPass, dirtyPass, donePass, testedPass;
-        std::uint8_t d; // the search direction after arriving here
-        bool dead;
+        int x = 0, y = 0;
+        std::uint64_t label = 0; // increases along the list
+        std::uint32_t next = None, prev = None;
+        std::uint32_t samePixel = None; // the next node at the same pixel
+        std::uint32_t createdPass = 0, dirtyPass = 0, donePass = 0, testedPass = 0;
+        std::uint8_t d = 0; // the search direction after arriving here
+        bool dead = false;
         // None for a single state; else the stretch of base_ that the node stands for,
         // which is never indexed, followed or tested.
-        std::uint32_t run;
+        std::uint32_t run = None;
     };
     struct Run {
         std::uint32_t begin, end;
@@ -156,10 +156,13 @@ private:
     std::uint32_t NewNode(int x, int y, int d);
     std::uint32_t NewRun(std::uint32_t begin, std::uint32_t end);
     int DirectionAt(std::size_t j) const; // of base_[j], from the step that led there
-    // Splits the states of the tile that holds p (or of every tile the 3 × 3 block round p
-    // touches) out of their stretches.
-    void SplitOut(QPoint p);
+    // Splits the states of a tile (or of every tile the 3 × 3 block round (x, y) touches)
+    // out of their stretches.
+    void SplitOut(std::uint32_t key);
     void SplitOutAround(int x, int y);
+    // Calls visit(key) for the tile of each corner of the 3 × 3 block round (x, y): every
+    // tile the block touches.
+    template <class Visit> void ForTilesAround(int x, int y, Visit&& visit) const;
     void SplitStretch(std::uint32_t begin, std::uint32_t end);
     template <class Visit> void ForNodesAround(int x, int y, Visit&& visit);
     // One incremental pass; false when it could not be made that way (nothing changed then
