@@ -20,18 +20,24 @@ void RecordedOutlines::Put(int index, const PointList& points, std::size_t count
     QPoint last = e.start;
     const QPoint* stored = points.Data();
     const std::size_t n = std::min(count, points.Stored());
+    // One byte a step, written in place; a jump makes room for its coordinates.
+    steps_.resize(e.offset + (count > 0 ? count - 1 : 0));
+    std::uint8_t* out = steps_.data();
+    std::size_t at = e.offset;
     for (std::size_t i = 1; i < count; ++i) {
         const QPoint p = i < n ? stored[i] : QPoint(0, 0); // never written: (0, 0)
         const QPoint d = p - last;
-        if (d.x() >= -1 && d.x() <= 1 && d.y() >= -1 && d.y() <= 1) {
-            steps_.push_back(std::uint8_t((d.y() + 1) * 3 + d.x() + 1));
-        } else {
-            steps_.push_back(Jump);
-            const std::int32_t xy[2] = {p.x(), p.y()};
-            const auto* bytes = reinterpret_cast<const std::uint8_t*>(xy);
-            steps_.insert(steps_.end(), bytes, bytes + sizeof xy);
-        }
         last = p;
+        if (unsigned(d.x() + 1) <= 2 && unsigned(d.y() + 1) <= 2) {
+            out[at++] = std::uint8_t((d.y() + 1) * 3 + d.x() + 1);
+            continue;
+        }
+        steps_.resize(steps_.size() + 2 * sizeof(std::int32_t));
+        out = steps_.data();
+        out[at++] = Jump;
+        const std::int32_t xy[2] = {p.x(), p.y()};
+        std::memcpy(out + at, xy, sizeof xy);
+        at += sizeof xy;
     }
     e.bytes = steps_.size() - e.offset;
     if (garbage_ > steps_.size() / 2) Compact();
@@ -48,12 +54,12 @@ void RecordedOutlines::Truncate(int count) {
 
 void RecordedOutlines::Clear() {
     entries_.clear();
-    std::vector<std::uint8_t>().swap(steps_);
+    Steps().swap(steps_);
     garbage_ = 0;
 }
 
 void RecordedOutlines::Compact() {
-    std::vector<std::uint8_t> kept;
+    Steps kept;
     kept.reserve(steps_.size() - garbage_);
     for (Entry& e : entries_) {
         const std::size_t offset = kept.size();
