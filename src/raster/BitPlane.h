@@ -15,6 +15,8 @@
 
 #include "platform/HugePageAllocator.h"
 
+#include <QPoint>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -80,6 +82,10 @@ public:
         Touch(x - 1, y);
         Touch(x + 1, y);
     }
+    // Sets (or clears) pixel p, or the 3 × 3 block around p, for each of points[0 .. n): the
+    // marks of a whole outline at once. Every pixel written must lie within the rectangle.
+    void MarkEach(const QPoint* points, std::size_t n, bool set);
+    void MarkBlocks(const QPoint* points, std::size_t n, bool set);
     // The set neighbours of (x, y), which lies within the rectangle (pixels beyond its
     // edges read as clear).
     unsigned Neighbours(int x, int y) const { return RowBlocks.set[Block(x, y)]; }

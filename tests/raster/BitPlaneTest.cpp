@@ -4,6 +4,7 @@
 #include "raster/BitPlane.h"
 #include "raster/PlaneFollower.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <random>
 #include <vector>
@@ -73,5 +74,53 @@ TEST(BitPlane, WordAccessesMatchAPlainArrayOfBits) {
                 ASSERT_EQ(p.plane.InsideNeighbours(x, y), inside) << x << ", " << y;
                 ASSERT_EQ(raster::RowBlocks.set[p.plane.InsideBlock(x, y)], inside);
             }
+    }
+}
+
+// Marking a whole outline's pixels or blocks at once changes what marking them one by one
+// would, at word edges too, and reports every changed pixel's stretch for writing back.
+TEST(BitPlane, OutlinesMarkedAtOnceMatchPixelByPixel) {
+    std::mt19937 random(11);
+    const int rasterWidth = 300, rasterHeight = 40;
+    for (const QRect r :
+         {QRect(0, 0, rasterWidth, rasterHeight), QRect(63, 1, 200, 30), QRect(56, 9, 130, 25)}) {
+        SCOPED_TRACE(testing::Message() << "rectangle at " << r.x() << ", " << r.y());
+        for (const bool blocks : {false, true}) {
+            raster::BitPlane batch, single;
+            batch.Reset(r.x(), r.y(), r.width(), r.height(), rasterWidth, rasterHeight);
+            single.Reset(r.x(), r.y(), r.width(), r.height(), rasterWidth, rasterHeight);
+            // A random walk that keeps its blocks within the rectangle, set then partly cleared.
+            std::vector<QPoint> walk{r.center()};
+            for (int k = 0; k < 3000; ++k) {
+                QPoint p = walk.back() + QPoint(int(random() % 3) - 1, int(random() % 3) - 1);
+                p.setX(std::clamp(p.x(), r.left() + 1, r.right() - 1));
+                p.setY(std::clamp(p.y(), r.top() + 1, r.bottom() - 1));
+                walk.push_back(p);
+            }
+            for (const bool set : {true, false}) {
+                const std::size_t n = set ? walk.size() : walk.size() / 3;
+                if (blocks) {
+                    batch.MarkBlocks(walk.data(), n, set);
+                    for (std::size_t k = 0; k < n; ++k)
+                        for (int dy = -1; dy <= 1; ++dy)
+                            single.MarkThree(walk[k].x(), walk[k].y() + dy, set);
+                } else {
+                    batch.MarkEach(walk.data(), n, set);
+                    for (std::size_t k = 0; k < n; ++k)
+                        set ? single.Set(walk[k].x(), walk[k].y())
+                            : single.Clear(walk[k].x(), walk[k].y());
+                }
+            }
+            for (int y = r.top(); y <= r.bottom(); ++y) {
+                for (int x = r.left(); x <= r.right(); ++x)
+                    ASSERT_EQ(batch.Bit(x, y), single.Bit(x, y)) << x << ", " << y;
+                std::vector<int> a, b;
+                batch.ForChangedStretches(y, [&a](int x0, int x1) { a.insert(a.end(), {x0, x1}); });
+                single.ForChangedStretches(y, [&b](int x0, int x1) {
+                    b.insert(b.end(), {x0, x1});
+                });
+                ASSERT_EQ(a, b) << "row " << y;
+            }
+        }
     }
 }
