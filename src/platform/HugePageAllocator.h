@@ -8,6 +8,7 @@
 // reallocation would fault in and clear fresh 2 MB pages.
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <new>
 #include <sys/mman.h>
@@ -22,8 +23,11 @@ template <class T> struct HugePageAllocator {
     HugePageAllocator() = default;
     template <class U> HugePageAllocator(const HugePageAllocator<U>&) noexcept {}
 
+    // Below the largest pointer difference, with room to round up to whole huge pages.
+    static constexpr std::size_t max_size() noexcept { return (PTRDIFF_MAX - Huge) / sizeof(T); }
+
     T* allocate(std::size_t n) {
-        if (n > std::size_t(-1) / sizeof(T)) throw std::bad_array_new_length();
+        if (n > max_size()) throw std::bad_array_new_length();
         const std::size_t bytes = n * sizeof(T);
         if (bytes < Large) {
             if (void* p = std::malloc(bytes == 0 ? 1 : bytes)) return static_cast<T*>(p);

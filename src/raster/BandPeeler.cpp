@@ -113,7 +113,7 @@ bool BandPeeler::PassesPeelTest(int x, int y) {
 void BandPeeler::Peel(const StartFinder& nextStart, PointList& contour, std::size_t& count) {
     // The points of a pass keep their memory from object to object: a boundary round what
     // other objects left can be hundreds of thousands of points long.
-    std::vector<QPoint>& points = points_;
+    PointVector& points = points_;
     contour.GetAll(count, points);
     if (width_ == 0) return;
     bool plain = true;   // the next pass is a plain one
@@ -149,7 +149,7 @@ void BandPeeler::Peel(const StartFinder& nextStart, PointList& contour, std::siz
     contour.PutAll(points);
 }
 
-bool BandPeeler::Follow(QPoint start, std::vector<QPoint>& points) {
+bool BandPeeler::Follow(QPoint start, PointVector& points) {
     points.clear();
     points.push_back(start);
     const FollowResult result =
@@ -159,7 +159,7 @@ bool BandPeeler::Follow(QPoint start, std::vector<QPoint>& points) {
     return result == FollowResult::Closed;
 }
 
-bool BandPeeler::PlainPass(std::vector<QPoint>& points) {
+bool BandPeeler::PlainPass(PointVector& points) {
     removedPixels_.clear();
     // A long boundary's rows have left the cache since it was followed; they are asked for
     // a few tests ahead.
@@ -214,9 +214,9 @@ int BandPeeler::DirectionAt(std::size_t j) const {
     return NextStart(StepCode[(step.y() + 1) * 3 + step.x() + 1]);
 }
 
-void BandPeeler::BuildList(std::vector<QPoint>& points) {
+void BandPeeler::BuildList(PointVector& points) {
     base_.swap(points);
-    const std::vector<QPoint>& states = base_;
+    const PointVector& states = base_;
     nodes_.clear();
     runs_.clear();
     stretchAt_.clear();
@@ -373,7 +373,7 @@ std::uint32_t BandPeeler::Match(int x, int y, int d) {
     return None;
 }
 
-void BandPeeler::ListToPoints(std::vector<QPoint>& points) const {
+void BandPeeler::ListToPoints(PointVector& points) const {
     points.clear();
     for (std::uint32_t id = head_; id != None; id = nodes_[id].next) {
         const Node& n = nodes_[id];

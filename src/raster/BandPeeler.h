@@ -138,8 +138,9 @@ private:
             std::uint32_t heads[64];
         };
         std::uint32_t* Lookup(int x, int y, bool add);
-        std::vector<Block> blocks_;
-        std::vector<std::uint32_t> directory_; // block number + 1, 0 none
+        std::vector<Block, platform::HugePageAllocator<Block>> blocks_;
+        std::vector<std::uint32_t, platform::HugePageAllocator<std::uint32_t>>
+            directory_; // block number + 1, 0 none
         int width_ = 0, height_ = 0;
         std::uint32_t blocksPerRow_ = 0;
     };
@@ -148,11 +149,11 @@ private:
     bool PassesPeelTest(int x, int y);
 
     // One pass over the whole of points (traced or not); true when it removed something.
-    bool PlainPass(std::vector<QPoint>& points);
-    bool Follow(QPoint start, std::vector<QPoint>& points);
+    bool PlainPass(PointVector& points);
+    bool Follow(QPoint start, PointVector& points);
     // The list from the points of a plain pass, which it takes over; the nodes next to its
     // removals are dirty.
-    void BuildList(std::vector<QPoint>& points);
+    void BuildList(PointVector& points);
     std::uint32_t NewNode(int x, int y, int d);
     std::uint32_t NewRun(std::uint32_t begin, std::uint32_t end);
     int DirectionAt(std::size_t j) const; // of base_[j], from the step that led there
@@ -176,15 +177,15 @@ private:
     void Relabel(std::uint32_t first, std::uint32_t last);
     // Tests the candidates in list order; true when it removed something.
     bool TestChanges();
-    void ListToPoints(std::vector<QPoint>& points) const;
+    void ListToPoints(PointVector& points) const;
 
     BitPlane& band_;
     int width_, height_;
 
-    std::vector<Node> nodes_;
+    std::vector<Node, platform::HugePageAllocator<Node>> nodes_; // millions, grown per command
     std::vector<Run> runs_;
-    std::vector<QPoint> points_;                       // the boundary of the pass
-    std::vector<QPoint> base_;                         // the plain pass the list was built from
+    PointVector points_;                               // the boundary of the pass
+    PointVector base_;                                 // the plain pass the list was built from
     std::map<std::uint32_t, std::uint32_t> stretchAt_; // first point of base_ to its node
     Tiles tiles_;
     std::uint32_t head_ = None;

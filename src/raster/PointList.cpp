@@ -6,7 +6,7 @@ namespace raster {
 void PointList::Release() {
     // The owner clears the list before every click.
     if (points_.capacity() > Kept)
-        std::vector<QPoint>().swap(points_);
+        PointVector().swap(points_);
     else
         points_.clear();
 }
