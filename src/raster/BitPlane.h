@@ -129,6 +129,13 @@ public:
         __builtin_prefetch(reinterpret_cast<const void*>(at + stride_));
         __builtin_prefetch(reinterpret_cast<const void*>(at + 2 * stride_));
     }
+    // Pixels x … x + 63 of row y as bits 0 … 63 (x within the rectangle; pixels past its
+    // right edge read as whatever the row's spare bits hold).
+    std::uint64_t Bits64(int x, int y) const {
+        const std::size_t i = Index(x), w = i >> 6, s = i & 63;
+        const std::uint64_t low = Word(y, w) >> s;
+        return s == 0 ? low : low | Word(y, w + 1) << (64 - s);
+    }
     // Calls visit(x0, x1) for every stretch [x0, x1) of row y with a changed bit.
     template <class Visit> void ForChangedStretches(int y, Visit&& visit) const {
         for (std::size_t w = 0; w < touchStride_; ++w)

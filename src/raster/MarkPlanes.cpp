@@ -4,6 +4,8 @@
 #include "raster/Parallel.h"
 
 #include <algorithm>
+#include <bit>
+#include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -89,18 +91,30 @@ void MarkPlanes::Store(platform::Bitmap24& raster) const {
             outline.ForChangedStretches(y, report);
             band.ForChangedStretches(y, report);
         }
+    const int width = raster.Width();
     ParallelBands(raster.Height(), 64, [&](int begin, int end) {
+        std::vector<std::uint64_t> stretches(std::size_t(width + 4095) / 4096);
         for (int y = begin; y < end; ++y) {
-            std::uint8_t* pixels = raster.ScanLine(y);
-            const auto write = [&](int x0, int x1) {
-                for (int x = x0; x < x1; ++x) {
-                    std::uint8_t* p = pixels + 3 * std::size_t(x);
-                    p[0] = std::uint8_t((p[0] & 0xFE) | unsigned(outline.Bit(x, y)));
-                    p[1] = std::uint8_t((p[1] & 0xFE) | unsigned(band.Bit(x, y)));
-                }
+            // Each stretch of 64 pixels changed in either plane is written once, both marks
+            // of a pixel together.
+            std::fill(stretches.begin(), stretches.end(), 0);
+            const auto note = [&stretches](int x0, int) {
+                stretches[std::size_t(x0) / 4096] |= std::uint64_t(1) << (x0 / 64 % 64);
             };
-            outline.ForChangedStretches(y, write);
-            band.ForChangedStretches(y, write);
+            outline.ForChangedStretches(y, note);
+            band.ForChangedStretches(y, note);
+            std::uint8_t* pixels = raster.ScanLine(y);
+            for (std::size_t m = 0; m < stretches.size(); ++m)
+                for (std::uint64_t bits = stretches[m]; bits != 0; bits &= bits - 1) {
+                    const int x0 = int(m * 4096 + std::size_t(std::countr_zero(bits)) * 64);
+                    const int n = std::min(64, width - x0);
+                    const std::uint64_t blue = outline.Bits64(x0, y), green = band.Bits64(x0, y);
+                    std::uint8_t* p = pixels + 3 * std::size_t(x0);
+                    for (int k = 0; k < n; ++k, p += 3) {
+                        p[0] = std::uint8_t((p[0] & 0xFE) | (blue >> k & 1));
+                        p[1] = std::uint8_t((p[1] & 0xFE) | (green >> k & 1));
+                    }
+                }
         }
     });
 }

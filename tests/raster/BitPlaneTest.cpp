@@ -2,6 +2,7 @@
 // Bit planes read and write whole 64-bit words: every pixel, and above all those whose three
 // neighbours in a row straddle two words, must read and change as in a plain array of bits.
 #include "raster/BitPlane.h"
+#include "raster/MarkPlanes.h"
 #include "raster/PlaneFollower.h"
 
 #include <algorithm>
@@ -123,4 +124,33 @@ TEST(BitPlane, OutlinesMarkedAtOnceMatchPixelByPixel) {
             }
         }
     }
+}
+
+// Writing the planes back changes the two mark bits of the pixels whose marks changed and
+// nothing else, on a raster whose width is not a multiple of 64.
+TEST(MarkPlanes, StoreWritesBackTheChangedMarksOnly) {
+    std::mt19937 random(5);
+    const int width = 300, height = 12;
+    platform::Bitmap24 raster(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < 3 * width; ++x) raster.ScanLine(y)[x] = std::uint8_t(random());
+    platform::Bitmap24 before(width, height);
+    for (int y = 0; y < height; ++y) std::copy_n(raster.ScanLine(y), 3 * width, before.ScanLine(y));
+    raster::MarkPlanes planes(raster);
+    for (int k = 0; k < 400; ++k) {
+        const QPoint p(int(random() % width), int(random() % height));
+        raster::BitPlane& plane = planes.Plane(int(random() % 2));
+        plane.Bit(p.x(), p.y()) ? plane.Clear(p.x(), p.y()) : plane.Set(p.x(), p.y());
+    }
+    planes.Store(raster);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const std::uint8_t* now = raster.ScanLine(y) + 3 * x;
+            const std::uint8_t* was = before.ScanLine(y) + 3 * x;
+            ASSERT_EQ(now[0] & 1, int(planes.Plane(0).Bit(x, y))) << x << ", " << y;
+            ASSERT_EQ(now[1] & 1, int(planes.Plane(1).Bit(x, y))) << x << ", " << y;
+            ASSERT_EQ(now[0] & 0xFE, was[0] & 0xFE);
+            ASSERT_EQ(now[1] & 0xFE, was[1] & 0xFE);
+            ASSERT_EQ(now[2], was[2]);
+        }
 }
