@@ -27,6 +27,7 @@
 // to before it gets there.
 
 #include "raster/BoundaryTests.h"
+#include "raster/PointList.h"
 
 #include <QPoint>
 #include <bit>
@@ -177,9 +178,9 @@ template <class Qualifies>
 enum class FollowResult { Closed, Stuck, Endless };
 
 // The backward follower's points, kept from call to call up to 16 MB.
-inline std::vector<QPoint>& BackwardPoints() {
-    thread_local std::vector<QPoint> points;
-    if (points.capacity() > (std::size_t(1) << 21)) std::vector<QPoint>().swap(points);
+inline PointVector& BackwardPoints() {
+    thread_local PointVector points;
+    if (points.capacity() > (std::size_t(1) << 21)) PointVector().swap(points);
     points.clear();
     return points;
 }
@@ -211,7 +212,7 @@ FollowResult FollowBoundary(const Qualifies& shared, QPoint start, int d, Sink&&
     Follower backward = forward;
     backward.d = FirstCounterClockwise(startSet, first == 1 ? 8 : first - 1) % 8 + 1;
     bool backwardOn = true;
-    std::vector<QPoint>& behind = BackwardPoints();
+    PointVector& behind = BackwardPoints();
     const auto meet = [&] {
         for (auto p = behind.rbegin(); p != behind.rend(); ++p) sink(*p);
         return FollowResult::Closed;

@@ -87,7 +87,7 @@ FollowResult FollowPlane(const BitPlane& plane, QPoint start, int d, Sink&& sink
     State backward{start.x(), start.y(),
                    FirstCounterClockwise(startSet, first == 1 ? 8 : first - 1) % 8 + 1};
     bool backwardOn = true;
-    std::vector<QPoint>& behind = BackwardPoints();
+    PointVector& behind = BackwardPoints();
     const auto meet = [&] {
         for (auto p = behind.rbegin(); p != behind.rend(); ++p) sink(*p);
         return FollowResult::Closed;
