@@ -11,6 +11,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QProgressDialog>
 #include <QTimer>
 #include <QToolButton>
@@ -39,9 +40,14 @@ void Tmainform::WithObjectProgress(
     progress.setCancelButton(nullptr);
     progress.setMinimumDuration(400);
     progress.setValue(0);
-    work([&progress](double done) {
+    // The work reports often; past its first report, the dialog and the window are kept alive
+    // ten times a second, a round of events costing a share of the work's time.
+    QElapsedTimer sinceEvents;
+    work([&progress, &sinceEvents](double done) {
+        if (sinceEvents.isValid() && sinceEvents.elapsed() < 100) return true;
         progress.setValue(int(done * 1000));
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        sinceEvents.start();
         return true;
     });
     progress.reset();
