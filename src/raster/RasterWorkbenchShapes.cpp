@@ -91,12 +91,12 @@ void RasterWorkbench::ThinObjects(const Progress& progress) {
 }
 
 // The outline animation traces every object after thinning; on the bit plane, both cores
-// sharing the objects, that costs a fraction of tracing the raster one object at a time.
-// The plane is only read, and each object's trace depends on nothing but the plane and its
+// taking the objects 64 at a time, that costs a fraction of tracing the raster one object at a
+// time. The plane is only read, and each object's trace depends on nothing but the plane and its
 // start, so the result does not depend on how the objects are shared.
 void RasterWorkbench::TraceAfterThinning(const BitPlane& outline) {
     thinTraces_.assign(std::size_t(objectCount_), {});
-    ParallelBands(objectCount_, 64, [&](int begin, int end) {
+    ParallelChunks(objectCount_, 64, [&](int begin, int end) {
         const auto marked = [&outline](int x, int y) { return outline.Marked(x, y); };
         for (int i = begin; i < end; ++i) {
             ThinTrace& t = thinTraces_[std::size_t(i)];
@@ -104,6 +104,8 @@ void RasterWorkbench::TraceAfterThinning(const BitPlane& outline) {
             t.found = WalkToTraceStart(t.from, marked, true, t.start);
             if (!t.found) continue;
             t.outline.Begin(t.start);
+            // About as long as the outline thinning left, a step a byte.
+            if (recorded_.Has(i)) t.outline.steps.reserve(recorded_.PointCount(i));
             t.closed = FollowPlane(outline, t.start, 2, [&t](QPoint p) { t.outline.Append(p); }) ==
                        FollowResult::Closed;
             if (!t.closed) std::vector<std::uint8_t>().swap(t.outline.steps);
