@@ -155,8 +155,8 @@ void BandPeeler::Peel(const StartFinder& nextStart, PointList& contour, std::siz
 bool BandPeeler::Follow(QPoint start, PointVector& points) {
     points.clear();
     points.push_back(start);
-    const FollowResult result =
-        FollowPlane(band_, start, 2, [&points](QPoint p) { points.push_back(p); });
+    const FollowResult result = FollowPlane(
+        band_, start, 2, [&points](QPoint p) { points.push_back(p); }, behind_);
     work_.followed += points.size();
     work_.plainFollowed += points.size();
     return result == FollowResult::Closed;

@@ -184,8 +184,9 @@ private:
 
     std::vector<Node, platform::HugePageAllocator<Node>> nodes_; // millions, grown per command
     std::vector<Run> runs_;
-    PointVector points_;                               // the boundary of the pass
-    PointVector base_;                                 // the plain pass the list was built from
+    PointVector points_; // the boundary of the pass
+    PointVector base_;   // the plain pass the list was built from
+    PointVector behind_; // the backward follower's points, kept from walk to walk
     std::map<std::uint32_t, std::uint32_t> stretchAt_; // first point of base_ to its node
     Tiles tiles_;
     std::uint32_t head_ = None;

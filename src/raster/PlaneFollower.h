@@ -12,6 +12,7 @@
 
 #include <QPoint>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace raster {
@@ -72,9 +73,12 @@ inline bool StepPlane(const BitPlane& plane, QPoint& p, int& d) {
 // sink(QPoint) until the start is re-entered. A start outside the inside area is Stuck.
 // As FollowBoundary does, a second follower walks the boundary backwards from the state
 // that closes it, the two interleaved so that each step's loads overlap the other's; where
-// their states meet the boundary is complete.
+// their states meet the boundary is complete. behind holds the backward follower's points
+// (cleared first): a caller that follows long boundaries again and again keeps its memory.
 template <class Sink>
-FollowResult FollowPlane(const BitPlane& plane, QPoint start, int d, Sink&& sink) {
+FollowResult FollowPlane(const BitPlane& plane, QPoint start, int d, Sink&& sink,
+                         PointVector& behind) {
+    behind.clear();
     struct State {
         int x, y, d;
         bool operator==(const State&) const = default;
@@ -87,7 +91,6 @@ FollowResult FollowPlane(const BitPlane& plane, QPoint start, int d, Sink&& sink
     State backward{start.x(), start.y(),
                    FirstCounterClockwise(startSet, first == 1 ? 8 : first - 1) % 8 + 1};
     bool backwardOn = true;
-    PointVector& behind = BackwardPoints();
     const auto meet = [&] {
         for (auto p = behind.rbegin(); p != behind.rend(); ++p) sink(*p);
         return FollowResult::Closed;
@@ -146,6 +149,11 @@ FollowResult FollowPlane(const BitPlane& plane, QPoint start, int d, Sink&& sink
         if (forward == backward) return meet();
         behind.emplace_back(backward.x, backward.y);
     }
+}
+
+template <class Sink>
+FollowResult FollowPlane(const BitPlane& plane, QPoint start, int d, Sink&& sink) {
+    return FollowPlane(plane, start, d, std::forward<Sink>(sink), BackwardPoints());
 }
 
 } // namespace raster

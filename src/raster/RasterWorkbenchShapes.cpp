@@ -55,6 +55,7 @@ void RasterWorkbench::ThinObjects(const Progress& progress) {
     MarkPlanes planes(*raster_);
     BitPlane &outline = planes.Plane(OutlinePlane), &band = planes.Plane(BandPlane);
     BandPeeler peeler(band);
+    PointVector behind; // the outline follower's backward points, kept from object to object
     for (int i = 0; i < objectCount_; ++i) {
         ReportObjects(progress, i, objectCount_);
         // TraceObject on the outline plane.
@@ -64,9 +65,9 @@ void RasterWorkbench::ThinObjects(const Progress& progress) {
             continue;
         contourCount_ = 0;
         contour_.Put(contourCount_++, start);
-        if (FollowPlane(outline, start, 2, [this](QPoint p) {
-                contour_.Put(contourCount_++, p);
-            }) != FollowResult::Closed)
+        if (FollowPlane(
+                outline, start, 2, [this](QPoint p) { contour_.Put(contourCount_++, p); },
+                behind) != FollowResult::Closed)
             continue;
         thinned_[std::size_t(i)] = true;
         MarkBand(band, contour_, contourCount_, true, changed_);
@@ -98,6 +99,7 @@ void RasterWorkbench::TraceAfterThinning(const BitPlane& outline) {
     thinTraces_.assign(std::size_t(objectCount_), {});
     ParallelChunks(objectCount_, 64, [&](int begin, int end) {
         const auto marked = [&outline](int x, int y) { return outline.Marked(x, y); };
+        PointVector behind;
         for (int i = begin; i < end; ++i) {
             ThinTrace& t = thinTraces_[std::size_t(i)];
             t.from = objectStarts_[std::size_t(i)];
@@ -106,7 +108,8 @@ void RasterWorkbench::TraceAfterThinning(const BitPlane& outline) {
             t.outline.Begin(t.start);
             // About as long as the outline thinning left, a step a byte.
             if (recorded_.Has(i)) t.outline.steps.reserve(recorded_.PointCount(i));
-            t.closed = FollowPlane(outline, t.start, 2, [&t](QPoint p) { t.outline.Append(p); }) ==
+            t.closed = FollowPlane(
+                           outline, t.start, 2, [&t](QPoint p) { t.outline.Append(p); }, behind) ==
                        FollowResult::Closed;
             if (!t.closed) std::vector<std::uint8_t>().swap(t.outline.steps);
         }
