@@ -225,40 +225,48 @@ void BandPeeler::BuildList(PointVector& points) {
     stretchAt_.clear();
     index_.Reset(width_, height_);
     tiles_.Reset(width_, height_);
-    // Every state's tile, stretch by stretch, for splitting tiles out later.
-    for (std::size_t j = 0; j < states.size();) {
-        const std::uint32_t key = tiles_.Key(states[j]);
-        std::size_t end = j + 1;
-        while (end < states.size() && tiles_.Key(states[end]) == key) ++end;
-        tiles_.Add(key, std::uint32_t(j), std::uint32_t(end));
-        j = end;
-    }
     // The states next to this pass's removals are nodes of their own from the start: the
     // next pass starts there.
     for (const QPoint p : removedPixels_)
         ForTilesAround(p.x(), p.y(), [this](std::uint32_t key) { tiles_.MarkSplit(key); });
     const std::uint64_t gap = Top / 2 / (states.size() + 1);
     std::uint32_t prev = None;
-    for (std::size_t j = 0; j < states.size();) {
-        const QPoint p = states[j];
-        std::uint32_t id;
-        std::size_t end = j + 1;
-        if (j == 0 || tiles_.Split(tiles_.Key(p))) {
-            id = NewNode(p.x(), p.y(), DirectionAt(j));
-        } else {
-            while (end < states.size() && !tiles_.Split(tiles_.Key(states[end]))) ++end;
-            id = NewRun(std::uint32_t(j), std::uint32_t(end));
-            work_.stretched += end - j;
-        }
+    const auto append = [&](std::uint32_t id, std::size_t first) {
         Node& n = nodes_[id];
         n.createdPass = 0; // an old state for the next pass
-        n.label = (j + 1) * gap;
+        n.label = (first + 1) * gap;
         n.prev = prev;
         n.next = None;
         if (prev != None) nodes_[prev].next = id;
         prev = id;
+    };
+    // Tile by tile along the boundary: every state's tile is noted, for splitting tiles out
+    // later; the states in split tiles, and the first, become nodes, and each row of states
+    // in other tiles one stretch.
+    std::size_t stretch = 0; // where the stretch being gathered begins (0: none)
+    const auto endStretch = [&](std::size_t end) {
+        if (stretch == 0) return;
+        append(NewRun(std::uint32_t(stretch), std::uint32_t(end)), stretch);
+        work_.stretched += end - stretch;
+        stretch = 0;
+    };
+    for (std::size_t j = 0; j < states.size();) {
+        const std::uint32_t key = tiles_.Key(states[j]);
+        std::size_t end = j + 1;
+        while (end < states.size() && tiles_.Key(states[end]) == key) ++end;
+        tiles_.Add(key, std::uint32_t(j), std::uint32_t(end));
+        if (tiles_.Split(key)) {
+            endStretch(j);
+            for (std::size_t k = j; k < end; ++k)
+                append(NewNode(states[k].x(), states[k].y(), DirectionAt(k)), k);
+        } else {
+            if (j == 0) append(NewNode(states[0].x(), states[0].y(), DirectionAt(0)), 0);
+            const std::size_t from = j == 0 ? 1 : j;
+            if (stretch == 0 && from < end) stretch = from;
+        }
         j = end;
     }
+    endStretch(states.size());
     head_ = states.empty() ? None : 0;
     live_ = states.size();
     // The states next to this pass's removals are where the next pass must look again.
