@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "raster/BitPlane.h"
 
+#include <cstring>
+
 namespace raster {
 
 BitPlane::BitPlane(int width, int height) {
@@ -16,70 +18,69 @@ void BitPlane::Reset(int left, int top, int width, int height, int rasterWidth, 
     touched_.assign(touchStride_ * std::size_t(height), 0);
 }
 
-// The loops keep the plane's layout in locals: a store into the bits could otherwise alias
-// the members, and each point would load them again.
+namespace {
+
+// A plane's layout in locals, for loops over a whole outline: a store into the bits could
+// otherwise alias the plane's members, and each point would load them again. Offsets are
+// from the rectangle's top-left pixel.
+struct Layout {
+    std::uint8_t* row0;
+    std::uint64_t* touched;
+    std::size_t stride, touchStride;
+
+    // The word that holds pixel x of row y.
+    std::uint8_t* Word(std::size_t x, std::size_t y) const {
+        return row0 + y * stride + 8 * ((x + BitPlane::Margin) >> 6);
+    }
+    static void Mark(std::uint8_t* word, std::uint64_t bits, bool set) {
+        std::uint64_t v;
+        std::memcpy(&v, word, 8);
+        v = set ? v | bits : v & ~bits;
+        std::memcpy(word, &v, 8);
+    }
+    void Touch(std::size_t x, std::size_t y) const {
+        touched[y * touchStride + (x >> 12)] |= std::uint64_t(1) << (x >> 6 & 63);
+    }
+};
+
+} // namespace
+
 void BitPlane::MarkEach(const QPoint* points, std::size_t n, bool set) {
-    std::uint8_t* const row0 = Row(top_);
-    std::uint64_t* const touched = touched_.data();
-    const std::size_t stride = stride_, touchStride = touchStride_;
+    const Layout plane{Row(top_), touched_.data(), stride_, touchStride_};
     const int left = left_, top = top_;
     // A long outline's pixels have left the cache, and a point costs about a nanosecond: its
     // word is asked for a memory latency ahead.
     constexpr std::size_t ahead = 96;
-    const auto wordOf = [&](QPoint p) {
-        return row0 + std::size_t(p.y() - top) * stride +
-               8 * ((std::size_t(p.x() - left) + Margin) >> 6);
-    };
     for (std::size_t k = 0; k < n; ++k) {
-        if (k + ahead < n) __builtin_prefetch(wordOf(points[k + ahead]), 1);
+        if (k + ahead < n)
+            __builtin_prefetch(plane.Word(std::size_t(points[k + ahead].x() - left),
+                                          std::size_t(points[k + ahead].y() - top)),
+                               1);
         const auto x = std::size_t(points[k].x() - left);
         const auto y = std::size_t(points[k].y() - top);
-        const std::size_t i = x + Margin;
-        std::uint8_t* word = row0 + y * stride + 8 * (i >> 6);
-        const std::uint64_t bit = std::uint64_t(1) << (i & 63);
-        std::uint64_t v;
-        std::memcpy(&v, word, 8);
-        v = set ? v | bit : v & ~bit;
-        std::memcpy(word, &v, 8);
-        touched[y * touchStride + (x >> 12)] |= std::uint64_t(1) << (x >> 6 & 63);
+        Layout::Mark(plane.Word(x, y), std::uint64_t(1) << ((x + Margin) & 63), set);
+        plane.Touch(x, y);
     }
 }
 
 void BitPlane::MarkBlocks(const QPoint* points, std::size_t n, bool set) {
-    std::uint8_t* const row0 = Row(top_);
-    std::uint64_t* const touched = touched_.data();
-    const std::size_t stride = stride_, touchStride = touchStride_;
+    const Layout plane{Row(top_), touched_.data(), stride_, touchStride_};
     const int left = left_, top = top_;
     constexpr std::size_t ahead = 16;
     for (std::size_t k = 0; k < n; ++k) {
         if (k + ahead < n) Prefetch(points[k + ahead].x(), points[k + ahead].y());
         const auto x = std::size_t(points[k].x() - left);
         const auto y = std::size_t(points[k].y() - top);
-        const std::size_t i = x + Margin - 1, w = i >> 6, s = i & 63;
+        // Pixels x − 1 … x + 1, which may reach into the next word.
+        const std::size_t s = (x + Margin - 1) & 63;
         const std::uint64_t low = std::uint64_t(7) << s;
         const std::uint64_t high = s > 61 ? std::uint64_t(7) >> (64 - s) : 0;
-        std::uint8_t* word = row0 + (y - 1) * stride + 8 * w;
-        for (int r = 0; r < 3; ++r, word += stride) {
-            std::uint64_t v;
-            std::memcpy(&v, word, 8);
-            v = set ? v | low : v & ~low;
-            std::memcpy(word, &v, 8);
-            if (high == 0) continue;
-            std::memcpy(&v, word + 8, 8);
-            v = set ? v | high : v & ~high;
-            std::memcpy(word + 8, &v, 8);
-        }
-        const std::size_t first = (x - 1) >> 6, last = (x + 1) >> 6;
-        const std::uint64_t stretches = std::uint64_t(1) << (first & 63) | std::uint64_t(1)
-                                                                               << (last & 63);
-        for (std::size_t r = y - 1; r <= y + 1; ++r) {
-            std::uint64_t* t = touched + r * touchStride;
-            if ((first ^ last) >> 6 == 0) {
-                t[first >> 6] |= stretches;
-            } else {
-                t[first >> 6] |= std::uint64_t(1) << (first & 63);
-                t[last >> 6] |= std::uint64_t(1) << (last & 63);
-            }
+        for (std::size_t row = y - 1; row <= y + 1; ++row) {
+            std::uint8_t* word = plane.Word(x - 1, row);
+            Layout::Mark(word, low, set);
+            if (high != 0) Layout::Mark(word + 8, high, set);
+            plane.Touch(x - 1, row);
+            if ((x - 1) >> 6 != (x + 1) >> 6) plane.Touch(x + 1, row);
         }
     }
 }
