@@ -164,23 +164,31 @@ bool BandPeeler::Follow(QPoint start, PointVector& points) {
 
 bool BandPeeler::PlainPass(PointVector& points) {
     removedPixels_.clear();
+    // The plane's layout and the counts in locals: the stores of the loop could otherwise
+    // alias the members, which every test would load again.
+    PlaneLayout band(band_);
+    const QPoint* const state = points.data();
+    const std::size_t n = points.size();
+    const int right = width_ - 2, bottom = height_ - 2;
+    std::size_t tested = 0;
     // A long boundary's rows have left the cache since it was followed; they are asked for
     // a few tests ahead.
     constexpr std::size_t ahead = 16;
-    for (std::size_t j = 1; j < points.size(); ++j) {
-        if (j + ahead < points.size()) band_.Prefetch(points[j + ahead].x(), points[j + ahead].y());
-        const QPoint p = points[j];
+    for (std::size_t j = 1; j < n; ++j) {
+        if (j + ahead < n) band.Prefetch(state[j + ahead].x(), state[j + ahead].y());
+        const QPoint p = state[j];
         const int x = p.x(), y = p.y();
         // The peel test of a pixel on the raster's frame always fails.
-        if (x < 1 || y < 1 || x > width_ - 2 || y > height_ - 2) continue;
-        const unsigned block = band_.Block(x, y);
+        if (x < 1 || y < 1 || x > right || y > bottom) continue;
+        const unsigned block = band.Block(x, y);
         // A pixel already removed in this pass changes nothing.
         if ((block & PeelBlockTable::CentreBit) == 0) continue;
-        ++work_.tested;
+        ++tested;
         if (!PeelBlocks.removable[block]) continue;
-        band_.Clear(x, y);
+        band.Clear(x, y);
         removedPixels_.push_back(p);
     }
+    work_.tested += tested;
     work_.removed += removedPixels_.size();
     return !removedPixels_.empty();
 }

@@ -147,6 +147,7 @@ public:
     }
 
 private:
+    friend class PlaneLayout;
     // Bits x − 1 … x + 1 of row y (the rows above and below the raster read as clear).
     std::size_t Index(int x) const { return std::size_t(x - left_) + Margin; }
     unsigned Three(int x, int y) const {
@@ -177,6 +178,123 @@ private:
     // One bit a stretch of 64 pixels of a row in which a bit changed.
     std::size_t touchStride_ = 0;
     std::vector<std::uint64_t> touched_;
+};
+
+// A plane's layout copied into locals, for loops over many pixels: a store elsewhere (into a
+// list of points, say) could alias the plane's members, and every access through the plane
+// would load them again. Reads and writes answer as the plane's own; writes need a layout
+// of a plane that is not const. Valid while the plane keeps its storage and rectangle.
+class PlaneLayout {
+public:
+    explicit PlaneLayout(const BitPlane& plane);
+    explicit PlaneLayout(BitPlane& plane);
+
+    bool Bit(int x, int y) const {
+        const std::size_t i = Index(x);
+        return (Word(y, i >> 6) >> (i & 63) & 1) != 0;
+    }
+    // As BitPlane::Block: whole aligned words, so that a read just after a write takes the
+    // stored value at once.
+    unsigned Block(int x, int y) const {
+        const std::size_t i = Index(x) - 1, w = i >> 6, s = i & 63;
+        const auto three = [&](int row) {
+            std::uint64_t v = Word(row, w) >> s;
+            if (s > 61) v |= Word(row, w + 1) << (64 - s);
+            return unsigned(v) & 7;
+        };
+        return three(y - 1) | three(y) << 3 | three(y + 1) << 6;
+    }
+    // The same with eight-byte loads from the byte that holds x − 1, without a branch: for
+    // walks that write nothing into the plane (after a store into the plane, such a load
+    // would wait for the store to reach the cache).
+    unsigned ReadBlock(int x, int y) const {
+        const std::size_t i = Index(x) - 1, s = i & 7;
+        const std::uintptr_t at = RowAt(y) + (i >> 3);
+        return unsigned(Load(at - stride_) >> s & 7) | unsigned(Load(at) >> s & 7) << 3 |
+               unsigned(Load(at + stride_) >> s & 7) << 6;
+    }
+    // The follower's view, as BitPlane::InsideBlock and InsideNeighbours.
+    unsigned InsideBlock(int x, int y) const {
+        if (unsigned(x - 3) < insideWidth_ && unsigned(y - 3) < insideHeight_)
+            return ReadBlock(x, y);
+        return plane_->InsideBlock(x, y);
+    }
+    unsigned InsideNeighbours(int x, int y) const {
+        if (unsigned(x - 3) < insideWidth_ && unsigned(y - 3) < insideHeight_)
+            return RowBlocks.set[ReadBlock(x, y)];
+        return plane_->InsideNeighbours(x, y);
+    }
+    bool Inside(int x, int y) const { return plane_->Inside(x, y); }
+    void Prefetch(int x, int y) const {
+        const std::uintptr_t at =
+            RowAt(y) + (std::uintptr_t(std::intptr_t(x) + std::intptr_t(xShift_)) >> 3);
+        __builtin_prefetch(reinterpret_cast<const void*>(at - stride_));
+        __builtin_prefetch(reinterpret_cast<const void*>(at));
+        __builtin_prefetch(reinterpret_cast<const void*>(at + stride_));
+    }
+    // Asks for the word that holds (x, y), to be written.
+    void PrefetchWord(int x, int y) const {
+        __builtin_prefetch(reinterpret_cast<const void*>(RowAt(y) + 8 * (Index(x) >> 6)), 1);
+    }
+    // Writes, with the changed stretch noted as BitPlane's own do.
+    void Clear(int x, int y) {
+        const std::size_t i = Index(x);
+        PutWord(y, i >> 6, Word(y, i >> 6) & ~(std::uint64_t(1) << (i & 63)));
+        Touch(x, y);
+    }
+    void Mark(int x, int y, bool set) {
+        const std::size_t i = Index(x);
+        const std::uint64_t bit = std::uint64_t(1) << (i & 63), v = Word(y, i >> 6);
+        PutWord(y, i >> 6, set ? v | bit : v & ~bit);
+        Touch(x, y);
+    }
+    // Pixels x − 1 … x + 1 of rows y − 1 … y + 1, all within the rectangle.
+    void MarkBlock(int x, int y, bool set) {
+        const std::size_t i = Index(x) - 1, w = i >> 6, s = i & 63;
+        const std::uint64_t low = std::uint64_t(7) << s;
+        const std::uint64_t high = s > 61 ? std::uint64_t(7) >> (64 - s) : 0;
+        for (int row = y - 1; row <= y + 1; ++row) {
+            const std::uint64_t v = Word(row, w);
+            PutWord(row, w, set ? v | low : v & ~low);
+            if (high != 0) {
+                const std::uint64_t u = Word(row, w + 1);
+                PutWord(row, w + 1, set ? u | high : u & ~high);
+            }
+            Touch(x - 1, row);
+            if ((x - 1 - left_) >> 6 != (x + 1 - left_) >> 6) Touch(x + 1, row);
+        }
+    }
+
+private:
+    std::size_t Index(int x) const { return std::size_t(std::ptrdiff_t(x) + xShift_); }
+    // The address of row y's first byte, as a number: rows of a plane over a rectangle may
+    // lie before its storage.
+    std::uintptr_t RowAt(int y) const {
+        return row0_ + std::uintptr_t(std::intptr_t(y) * std::intptr_t(stride_));
+    }
+    static std::uint64_t Load(std::uintptr_t at) {
+        std::uint64_t v;
+        std::memcpy(&v, reinterpret_cast<const void*>(at), 8);
+        return v;
+    }
+    std::uint64_t Word(int y, std::size_t w) const { return Load(RowAt(y) + 8 * w); }
+    void PutWord(int y, std::size_t w, std::uint64_t v) {
+        std::memcpy(reinterpret_cast<void*>(RowAt(y) + 8 * w), &v, 8);
+    }
+    void Touch(int x, int y) {
+        const auto i = std::size_t(x - left_);
+        touched_[std::size_t(y - top_) * touchStride_ + (i >> 12)] |= std::uint64_t(1)
+                                                                      << (i >> 6 & 63);
+    }
+
+    const BitPlane* plane_;
+    std::uintptr_t row0_;   // row 0 of the raster
+    std::ptrdiff_t xShift_; // pixel x is bit x + xShift_ of its row
+    std::size_t stride_;
+    unsigned insideWidth_, insideHeight_; // where every neighbour of a pixel is inside
+    int left_, top_;
+    std::uint64_t* touched_ = nullptr;
+    std::size_t touchStride_;
 };
 
 } // namespace raster

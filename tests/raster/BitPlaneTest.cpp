@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <random>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -62,9 +63,16 @@ TEST(BitPlane, WordAccessesMatchAPlainArrayOfBits) {
                     p.bits[std::size_t((y - p.top) * p.width + (u - p.left))] = set;
                 if (random() % 4 == 0) p.Put(x + 1, y, !set);
             }
+        const raster::PlaneLayout layout(std::as_const(p.plane));
         for (int y = r.top(); y <= r.bottom(); ++y)
             for (int x = r.left(); x <= r.right(); ++x) {
                 ASSERT_EQ(p.plane.Bit(x, y), p.Plain(x, y)) << x << ", " << y;
+                // The layout in locals answers as the plane, with either kind of load.
+                ASSERT_EQ(layout.Bit(x, y), p.Plain(x, y));
+                ASSERT_EQ(layout.Block(x, y), p.plane.Block(x, y)) << x << ", " << y;
+                ASSERT_EQ(layout.ReadBlock(x, y), p.plane.Block(x, y)) << x << ", " << y;
+                ASSERT_EQ(layout.InsideBlock(x, y), p.plane.InsideBlock(x, y));
+                ASSERT_EQ(layout.InsideNeighbours(x, y), p.plane.InsideNeighbours(x, y));
                 ASSERT_EQ(p.plane.Neighbours(x, y), p.PlainNeighbours(x, y, false))
                     << x << ", " << y;
                 ASSERT_EQ(raster::RowBlocks.set[p.plane.Block(x, y)],
