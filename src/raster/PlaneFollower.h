@@ -51,6 +51,28 @@ struct BlockStepTable {
 };
 inline constexpr BlockStepTable BlockSteps{};
 
+// The backward follower's step for every 3 × 3 block round the pixel it was at a step before
+// and its search start d: the search start there (0 when the move that led to d does not
+// qualify, and the boundary cannot have come that way).
+struct BlockBackStepTable {
+    std::uint8_t start[9][512];
+    constexpr BlockBackStepTable() : start() {
+        for (unsigned block = 0; block < 512; ++block) {
+            const unsigned set = RowBlocks.set[block];
+            for (int d = 1; d <= 8; ++d) {
+                const int move = (d + 2) % 8 + 1;
+                if ((set >> (move - 1) & 1) == 0) continue;
+                const int from = move == 1 ? 8 : move - 1;
+                // FirstCounterClockwise(set, from), spelt out for the constant table.
+                int k = from;
+                while ((set >> (k - 1) & 1) == 0) k = k == 1 ? 8 : k - 1;
+                start[d][block] = std::uint8_t(k % 8 + 1);
+            }
+        }
+    }
+};
+inline constexpr BlockBackStepTable BlockBackSteps{};
+
 // Moves (x, y, d) by a non-zero entry of BlockSteps.
 inline void TakeStep(unsigned step, int& x, int& y, int& d) {
     x += int(step >> 8 & 3) - 1;
@@ -79,12 +101,13 @@ template <class Sink>
 FollowResult FollowPlane(const BitPlane& plane, QPoint start, int d, Sink&& sink,
                          PointVector& behind) {
     behind.clear();
+    const PlaneLayout view(plane);
     struct State {
         int x, y, d;
         bool operator==(const State&) const = default;
     };
-    if (!plane.Inside(start.x(), start.y())) return FollowResult::Stuck;
-    const unsigned startSet = plane.InsideNeighbours(start.x(), start.y());
+    if (!view.Inside(start.x(), start.y())) return FollowResult::Stuck;
+    const unsigned startSet = view.InsideNeighbours(start.x(), start.y());
     if (startSet == 0) return FollowResult::Stuck;
     State forward{start.x(), start.y(), d};
     const int first = Clockwise.first[startSet][d];
@@ -102,9 +125,9 @@ FollowResult FollowPlane(const BitPlane& plane, QPoint start, int d, Sink&& sink
     struct Trail {
         QPoint past[16];
         unsigned next = 0;
-        void Step(const BitPlane& plane, int x, int y) {
+        void Step(const PlaneLayout& view, int x, int y) {
             QPoint& then = past[next++ % 16];
-            plane.Prefetch(2 * x - then.x(), 2 * y - then.y());
+            view.Prefetch(2 * x - then.x(), 2 * y - then.y());
             then = QPoint(x, y);
         }
     };
@@ -117,11 +140,12 @@ FollowResult FollowPlane(const BitPlane& plane, QPoint start, int d, Sink&& sink
         const int back = backward.d == 1 ? 8 : backward.d - 1;
         const State before{backward.x + DirX[back], backward.y + DirY[back], 0};
         const unsigned forwardStep =
-            BlockSteps.step[forward.d][plane.InsideBlock(forward.x, forward.y)];
-        const unsigned backwardSet = backwardOn ? plane.InsideNeighbours(before.x, before.y) : 0;
+            BlockSteps.step[forward.d][view.InsideBlock(forward.x, forward.y)];
+        const unsigned backwardStart =
+            backwardOn ? BlockBackSteps.start[backward.d][view.InsideBlock(before.x, before.y)] : 0;
         if (forwardStep == 0) return FollowResult::Stuck;
         TakeStep(forwardStep, forward.x, forward.y, forward.d);
-        forwardTrail.Step(plane, forward.x, forward.y);
+        forwardTrail.Step(view, forward.x, forward.y);
         if (forward.x == start.x() && forward.y == start.y()) return FollowResult::Closed;
         if (backwardOn && forward == backward) return meet();
         sink(QPoint(forward.x, forward.y));
@@ -134,18 +158,16 @@ FollowResult FollowPlane(const BitPlane& plane, QPoint start, int d, Sink&& sink
         if (!backwardOn) continue;
         // The state before: its search started just past its first qualifying neighbour
         // counter-clockwise from the move that led here.
-        const int move = (backward.d + 2) % 8 + 1;
-        if ((backwardSet >> (move - 1) & 1) == 0) {
+        if (backwardStart == 0) {
             backwardOn = false;
             continue;
         }
-        backward = {before.x, before.y,
-                    FirstCounterClockwise(backwardSet, move == 1 ? 8 : move - 1) % 8 + 1};
+        backward = {before.x, before.y, int(backwardStart)};
         if (backward.x == start.x() && backward.y == start.y()) {
             backwardOn = false;
             continue;
         }
-        backwardTrail.Step(plane, backward.x, backward.y);
+        backwardTrail.Step(view, backward.x, backward.y);
         if (forward == backward) return meet();
         behind.emplace_back(backward.x, backward.y);
     }
