@@ -113,12 +113,13 @@ bool BandPeeler::PassesPeelTest(int x, int y) {
     return Peelable(band_.Neighbours(x, y));
 }
 
-void BandPeeler::Peel(const StartFinder& nextStart, PointList& contour, std::size_t& count) {
+const PointVector& BandPeeler::Peel(const StartFinder& nextStart, const PointList& contour,
+                                    std::size_t count) {
     // The points of a pass keep their memory from object to object: a boundary round what
     // other objects left can be hundreds of thousands of points long.
     PointVector& points = points_;
     contour.GetAll(count, points);
-    if (width_ == 0) return;
+    if (width_ == 0) return points;
     bool plain = true;   // the next pass is a plain one
     bool listed = false; // the list holds the boundary (else points does)
     QPoint lastStart(-1, -1);
@@ -148,8 +149,7 @@ void BandPeeler::Peel(const StartFinder& nextStart, PointList& contour, std::siz
         }
     }
     if (listed) ListToPoints(points);
-    count = points.size();
-    contour.PutAll(points);
+    return points;
 }
 
 bool BandPeeler::Follow(QPoint start, PointVector& points) {

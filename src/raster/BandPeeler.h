@@ -9,7 +9,7 @@
 //         test T[1], T[2], ... in this order with the peel test (Morphology.h), each test
 //         seeing the removals made before it
 //     until a pass removes nothing
-// and leaves T of the last pass in the contour list. The start of each pass comes from the
+// and gives T of the last pass. The start of each pass comes from the
 // caller (the object's start walk). It works on the band plane as a BitPlane; coordinates
 // are raster pixels.
 //
@@ -61,9 +61,13 @@ public:
 
     explicit BandPeeler(BitPlane& band);
 
-    // contour/count: on entry the list the caller holds (tested by a pass whose start is
-    // missing); on return the boundary of the last pass.
-    void Peel(const StartFinder& nextStart, PointList& contour, std::size_t& count);
+    // contour/count: the list the caller holds (tested by a pass whose start is missing),
+    // which is only read: another thread may read it meanwhile. Returns the boundary of the
+    // last pass, kept until the next peel.
+    const PointVector& Peel(const StartFinder& nextStart, const PointList& contour,
+                            std::size_t count);
+    // Exchanges the boundary of the last peel with other, whose storage the next peel uses.
+    void SwapBoundary(PointVector& other) { points_.swap(other); }
 
     // What the peels so far did, for tests and benchmarks: passes, how many of them were
     // plain, pixels removed, follower steps (and those of plain passes) and peel tests;

@@ -78,6 +78,9 @@ public:
     bool DarkLines = false;
     int DarkThreshold = 128;
     int SnapRadius = 3;
+    // Thinning clears and records outlines at least this long on a second thread, beside the
+    // peeling; shorter ones cost less than the handing over.
+    std::size_t ThinningSideWork = 16384;
 
     // --- Edge detection ---
     // What the last DetectEdge did.

@@ -7,6 +7,7 @@
 #include "raster/Parallel.h"
 #include "raster/PlaneFollower.h"
 #include "raster/RasterWorkbench.h"
+#include "raster/SideThread.h"
 
 namespace raster {
 
@@ -56,6 +57,12 @@ void RasterWorkbench::ThinObjects(const Progress& progress) {
     BitPlane &outline = planes.Plane(OutlinePlane), &band = planes.Plane(BandPlane);
     BandPeeler peeler(band);
     PointVector behind; // the outline follower's backward points, kept from object to object
+    // A long outline's marks are cleared on the side thread while its band is peeled (the
+    // peel reads the band plane only), and a long thinned outline is recorded there while
+    // the next objects are thinned.
+    QRect sideChanged;
+    PointVector recording; // the thinned outline being recorded
+    SideThread side;
     for (int i = 0; i < objectCount_; ++i) {
         ReportObjects(progress, i, objectCount_);
         // TraceObject on the outline plane.
@@ -71,21 +78,39 @@ void RasterWorkbench::ThinObjects(const Progress& progress) {
             continue;
         thinned_[std::size_t(i)] = true;
         MarkBand(band, contour_, contourCount_, true, changed_);
-        MarkOutline(outline, contour_, contourCount_, false, changed_);
+        if (contourCount_ >= ThinningSideWork) {
+            side.Post([&, count = contourCount_] {
+                MarkOutline(outline, contour_, count, false, sideChanged);
+            });
+        } else {
+            MarkOutline(outline, contour_, contourCount_, false, changed_);
+        }
         ++unmarked_;
         // Peel the band from its outer boundary, in boundary order, until a pass removes
         // nothing; each pass starts where the object's start walk ends on the band, and
         // that point is never peeled. Every productive pass removes a band pixel, so this
         // ends.
-        peeler.Peel(
+        const PointVector& thin = peeler.Peel(
             [this, i, &band](QPoint& from) {
                 return FindTraceStart(
                     i, [&band](int x, int y) { return band.Marked(x, y); }, true, from);
             },
             contour_, contourCount_);
+        side.Wait(); // the outline's marks are cleared (its list may change), the last recorded
+        contour_.PutAll(thin);
+        contourCount_ = thin.size();
         MarkOutline(outline, contour_, contourCount_, true, changed_);
-        recorded_.Put(i, contour_, contourCount_, unmarked_);
+        if (contourCount_ >= ThinningSideWork) {
+            peeler.SwapBoundary(recording);
+            side.Post(
+                [this, i, &recording, marked = unmarked_] { recorded_.Put(i, recording, marked); });
+        } else {
+            recorded_.Put(i, contour_, contourCount_, unmarked_);
+        }
     }
+    side.Wait();
+    if (!sideChanged.isEmpty())
+        changed_ = changed_.isEmpty() ? sideChanged : changed_.united(sideChanged);
     TraceAfterThinning(outline);
     planes.Store(*raster_);
     thinningWork_ = peeler.Done();

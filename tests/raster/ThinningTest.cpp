@@ -9,6 +9,8 @@
 
 #include <QImage>
 
+#include <limits>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -139,6 +141,40 @@ TEST(ThinObjects, EqualsThePlainLoopOnCrowdedMaps) {
     // removals in tiles whose states must first be split out.
     EXPECT_GT(stretched, 10000u);
     EXPECT_GT(splitOut, 1000u);
+}
+
+// Long outlines have their marks cleared and are recorded on a second thread beside the
+// peeling. With every outline handed over, the pixels, the contour list, the starts and the
+// recorded outlines (as vectorization follows them) must be those of doing it all in turn.
+TEST(ThinObjects, OutlinesHandedToTheSideThreadComeOutTheSame) {
+    for (std::uint32_t seed = 1; seed <= 12; ++seed) {
+        const int width = 150 + int(seed % 4) * 20, height = 120 + int(seed % 3) * 25;
+        platform::Bitmap24 aside = workbench_testing::RandomMap(width, height, seed);
+        platform::Bitmap24 inTurn = workbench_testing::RandomMap(width, height, seed);
+        raster::RasterWorkbench asideBench(&aside), inTurnBench(&inTurn);
+        asideBench.ThinningSideWork = 0;
+        inTurnBench.ThinningSideWork = std::numeric_limits<std::size_t>::max();
+        const bool colourRange = seed % 2 == 0;
+        workbench_testing::RecordEveryRegion(asideBench, aside, colourRange);
+        workbench_testing::RecordEveryRegion(inTurnBench, inTurn, colourRange);
+        for (int round = 0; round < 2; ++round) {
+            SCOPED_TRACE(testing::Message() << "seed " << seed << " round " << round);
+            asideBench.ThinObjects();
+            inTurnBench.ThinObjects();
+            ASSERT_TRUE(SameBytes(aside, inTurn));
+            ASSERT_EQ(asideBench.ContourCount(), inTurnBench.ContourCount());
+            for (std::size_t j = 0; j < asideBench.ContourCount(); ++j)
+                ASSERT_EQ(asideBench.GetContourPoint(j), inTurnBench.GetContourPoint(j));
+            for (int i = 0; i < asideBench.ObjectCount(); ++i) {
+                ASSERT_EQ(asideBench.ObjectStart(i), inTurnBench.ObjectStart(i));
+                ASSERT_EQ(asideBench.ObjectThinned(i), inTurnBench.ObjectThinned(i));
+            }
+        }
+        for (int i = 0; i < asideBench.ObjectCount(); ++i) {
+            ASSERT_EQ(asideBench.VectorizeObject(i), inTurnBench.VectorizeObject(i));
+            ASSERT_EQ(asideBench.VectorPoints(), inTurnBench.VectorPoints()) << "object " << i;
+        }
+    }
 }
 
 // The animation after thinning uses the traces thinning made instead of tracing the raster

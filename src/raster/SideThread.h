@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// A second thread for work that can run beside a command's main loop, one job at a time:
+// marking a plane the loop does not read, or recording an outline the loop is done with.
+// Jobs are handed over and waited for through one atomic word; while jobs come often the
+// thread spins between them, so that neither side pays for a system call, and it sleeps
+// when none has come for a while.
+//
+// Post and Wait are for the owning thread only. A job's exception is rethrown by the
+// next Wait (or Post).
+
+#include <atomic>
+#include <exception>
+#include <functional>
+#include <thread>
+
+namespace raster {
+
+class SideThread {
+public:
+    SideThread();
+    ~SideThread(); // waits for the job in hand, then ends the thread
+    SideThread(const SideThread&) = delete;
+    SideThread& operator=(const SideThread&) = delete;
+
+    // Runs job on the side thread once the job before has ended.
+    void Post(std::function<void()> job);
+    // Returns when the job in hand has ended.
+    void Wait();
+
+private:
+    enum : int { Idle, Posted, Stop };
+    void Run();
+
+    std::function<void()> job_;
+    std::exception_ptr error_;
+    std::atomic<int> state_{Idle};
+    std::thread thread_;
+};
+
+} // namespace raster
