@@ -118,7 +118,7 @@ private:
 
     private:
         void Use(std::uint32_t key);
-        std::vector<std::uint32_t> first_;
+        std::vector<std::uint32_t, platform::HugePageAllocator<std::uint32_t>> first_;
         std::vector<std::uint64_t> split_;
         std::vector<Segment> segments_;
         std::vector<std::uint32_t> used_; // keys whose entries are not clear

@@ -120,13 +120,15 @@ FollowResult FollowPlane(const BitPlane& plane, QPoint start, int d, Sink&& sink
     };
     State saved = forward;
     std::uint64_t power = 1, length = 0;
-    // Each follower asks for the rows it will read 16 steps ahead, where it would be if it
-    // went on as it went over the last 16.
+    // Every second step, each follower asks for the rows it will read 16 steps ahead, where
+    // it would be if it went on as it went over the last 16 (a step moves a row at most, and
+    // the rows asked for are three).
     struct Trail {
-        QPoint past[16];
+        QPoint past[8];
         unsigned next = 0;
         void Step(const PlaneLayout& view, int x, int y) {
-            QPoint& then = past[next++ % 16];
+            if ((++next & 1) != 0) return;
+            QPoint& then = past[(next >> 1) % 8];
             view.Prefetch(2 * x - then.x(), 2 * y - then.y());
             then = QPoint(x, y);
         }

@@ -3,9 +3,8 @@
 
 // A second thread for work that can run beside a command's main loop, one job at a time:
 // marking a plane the loop does not read, or recording an outline the loop is done with.
-// Jobs are handed over and waited for through one atomic word; while jobs come often the
-// thread spins between them, so that neither side pays for a system call, and it sleeps
-// when none has come for a while.
+// Jobs are handed over and waited for through one atomic word: each side asks a few times
+// and then sleeps until the other wakes it.
 //
 // Post and Wait are for the owning thread only. A job's exception is rethrown by the
 // next Wait (or Post).
