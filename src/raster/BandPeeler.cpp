@@ -113,13 +113,12 @@ bool BandPeeler::PassesPeelTest(int x, int y) {
     return Peelable(band_.Neighbours(x, y));
 }
 
-const PointVector& BandPeeler::Peel(const StartFinder& nextStart, const PointList& contour,
-                                    std::size_t count) {
+void BandPeeler::Peel(const StartFinder& nextStart, const PointList& contour, std::size_t count) {
     // The points of a pass keep their memory from object to object: a boundary round what
     // other objects left can be hundreds of thousands of points long.
     PointVector& points = points_;
     contour.GetAll(count, points);
-    if (width_ == 0) return points;
+    if (width_ == 0) return;
     bool plain = true;   // the next pass is a plain one
     bool listed = false; // the list holds the boundary (else points does)
     QPoint lastStart(-1, -1);
@@ -149,7 +148,6 @@ const PointVector& BandPeeler::Peel(const StartFinder& nextStart, const PointLis
         }
     }
     if (listed) ListToPoints(points);
-    return points;
 }
 
 bool BandPeeler::Follow(QPoint start, PointVector& points) {

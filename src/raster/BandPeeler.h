@@ -62,12 +62,16 @@ public:
     explicit BandPeeler(BitPlane& band);
 
     // contour/count: the list the caller holds (tested by a pass whose start is missing),
-    // which is only read: another thread may read it meanwhile. Returns the boundary of the
-    // last pass, kept until the next peel.
-    const PointVector& Peel(const StartFinder& nextStart, const PointList& contour,
-                            std::size_t count);
-    // Exchanges the boundary of the last peel with other, whose storage the next peel uses.
-    void SwapBoundary(PointVector& other) { points_.swap(other); }
+    // which is only read: another thread may read it meanwhile. The boundary of the last pass
+    // is kept until GiveBoundary or the next peel.
+    void Peel(const StartFinder& nextStart, const PointList& contour, std::size_t count);
+    // Hands that boundary to list, which holds nothing past it then, and returns its length;
+    // the next peel uses the list's storage.
+    std::size_t GiveBoundary(PointList& list) {
+        const std::size_t n = points_.size();
+        list.Swap(points_);
+        return n;
+    }
 
     // What the peels so far did, for tests and benchmarks: passes, how many of them were
     // plain, pixels removed, follower steps (and those of plain passes) and peel tests;

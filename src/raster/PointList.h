@@ -35,6 +35,9 @@ public:
         if (points_.size() < points.size()) points_.resize(points.size());
         std::copy(points.begin(), points.end(), points_.begin());
     }
+    // Exchanges the stored points with points, in place of copying a long list: afterwards
+    // the list holds points' points and nothing past them.
+    void Swap(PointVector& points) { points_.swap(points); }
     // points becomes Get(0) … Get(count − 1).
     void GetAll(std::size_t count, PointVector& points) const {
         const std::size_t stored = std::min(count, points_.size());

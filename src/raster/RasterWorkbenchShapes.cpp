@@ -58,10 +58,8 @@ void RasterWorkbench::ThinObjects(const Progress& progress) {
     BandPeeler peeler(band);
     PointVector behind; // the outline follower's backward points, kept from object to object
     // A long outline's marks are cleared on the side thread while its band is peeled (the
-    // peel reads the band plane only), and a long thinned outline is recorded there while
-    // the next objects are thinned.
+    // peel reads the band plane only).
     QRect sideChanged;
-    PointVector recording; // the thinned outline being recorded
     SideThread side;
     for (int i = 0; i < objectCount_; ++i) {
         ReportObjects(progress, i, objectCount_);
@@ -90,23 +88,15 @@ void RasterWorkbench::ThinObjects(const Progress& progress) {
         // nothing; each pass starts where the object's start walk ends on the band, and
         // that point is never peeled. Every productive pass removes a band pixel, so this
         // ends.
-        const PointVector& thin = peeler.Peel(
-            [this, i, &band](QPoint& from) {
-                return FindTraceStart(
-                    i, [&band](int x, int y) { return band.Marked(x, y); }, true, from);
-            },
-            contour_, contourCount_);
-        side.Wait(); // the outline's marks are cleared (its list may change), the last recorded
-        contour_.PutAll(thin);
-        contourCount_ = thin.size();
+        const auto bandStart = [this, i, &band](QPoint& from) {
+            return FindTraceStart(
+                i, [&band](int x, int y) { return band.Marked(x, y); }, true, from);
+        };
+        peeler.Peel(bandStart, contour_, contourCount_);
+        side.Wait(); // the outline's marks are cleared: its list may change
+        contourCount_ = peeler.GiveBoundary(contour_);
         MarkOutline(outline, contour_, contourCount_, true, changed_);
-        if (contourCount_ >= ThinningSideWork) {
-            peeler.SwapBoundary(recording);
-            side.Post(
-                [this, i, &recording, marked = unmarked_] { recorded_.Put(i, recording, marked); });
-        } else {
-            recorded_.Put(i, contour_, contourCount_, unmarked_);
-        }
+        recorded_.Put(i, contour_, contourCount_, unmarked_);
     }
     side.Wait();
     if (!sideChanged.isEmpty())

@@ -7,16 +7,6 @@ namespace raster {
 
 void RecordedOutlines::Put(int index, const PointList& points, std::size_t count,
                            std::uint64_t marked) {
-    Put(index, points.Get(0), points.Data(), std::min(count, points.Stored()), count, marked);
-}
-
-void RecordedOutlines::Put(int index, const PointVector& points, std::uint64_t marked) {
-    Put(index, points.empty() ? QPoint(0, 0) : points[0], points.data(), points.size(),
-        points.size(), marked);
-}
-
-void RecordedOutlines::Put(int index, QPoint start, const QPoint* stored, std::size_t n,
-                           std::size_t count, std::uint64_t marked) {
     if (index < 0 || index > Size()) return;
     if (index == Size()) entries_.emplace_back();
     Entry& e = entries_[std::size_t(index)];
@@ -26,8 +16,10 @@ void RecordedOutlines::Put(int index, QPoint start, const QPoint* stored, std::s
     e.offset = steps_.size();
     e.count = count;
     e.marked = marked;
-    e.start = start;
+    e.start = points.Get(0);
     QPoint last = e.start;
+    const QPoint* stored = points.Data();
+    const std::size_t n = std::min(count, points.Stored());
     // One byte a step, written in place; a jump makes room for its coordinates.
     steps_.resize(e.offset + (count > 0 ? count - 1 : 0));
     std::uint8_t* out = steps_.data();

@@ -24,7 +24,6 @@ public:
     // Object index's outline becomes points[0 .. count) (index at most Size()), all of them
     // marked as of `marked` (a count of the operations that may clear marks).
     void Put(int index, const PointList& points, std::size_t count, std::uint64_t marked);
-    void Put(int index, const PointVector& points, std::uint64_t marked);
     // Forgets the outlines of objects count and after.
     void Truncate(int count);
     void Clear();
@@ -57,10 +56,6 @@ public:
 
 private:
     static constexpr std::uint8_t Jump = 9; // followed by the point's two coordinates
-    // An outline of count points that starts at start, of which points[0 .. stored) are
-    // stored; the points after them read (0, 0).
-    void Put(int index, QPoint start, const QPoint* points, std::size_t stored, std::size_t count,
-             std::uint64_t marked);
     struct Entry {
         QPoint start;
         std::size_t offset = 0, count = 0, bytes = 0;
