@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "raster/BitPlane.h"
 
-#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -20,57 +19,24 @@ void BitPlane::Reset(int left, int top, int width, int height, int rasterWidth, 
     touched_.assign(touchStride_ * std::size_t(height), 0);
 }
 
-namespace {
-
-// The rectangle round the points marked so far, widened point by point.
-struct Bounds {
-    int minX = 0, minY = 0, maxX = -1, maxY = -1;
-    explicit Bounds(QPoint first) : minX(first.x()), minY(first.y()), maxX(minX), maxY(minY) {}
-    void Add(int x, int y) {
-        minX = std::min(minX, x), minY = std::min(minY, y);
-        maxX = std::max(maxX, x), maxY = std::max(maxY, y);
-    }
-    QRect Rect(std::size_t marked) const {
-        return marked == 0 ? QRect() : QRect(QPoint(minX, minY), QPoint(maxX, maxY));
-    }
-};
-
-} // namespace
-
-std::size_t BitPlane::MarkEach(const QPoint* points, std::size_t n, bool set, QRect& bounds) {
+void BitPlane::MarkEach(const QPoint* points, std::size_t n, bool set) {
     PlaneLayout plane(*this);
-    const auto width = unsigned(width_), height = unsigned(height_);
-    Bounds box(n > 0 ? points[0] : QPoint());
     // A long outline's pixels have left the cache, and a point costs about a nanosecond: its
     // word is asked for a memory latency ahead.
     constexpr std::size_t ahead = 96;
-    std::size_t k = 0;
-    for (; k < n; ++k) {
+    for (std::size_t k = 0; k < n; ++k) {
         if (k + ahead < n) plane.PrefetchWord(points[k + ahead].x(), points[k + ahead].y());
-        const int x = points[k].x(), y = points[k].y();
-        if (unsigned(x - left_) >= width || unsigned(y - top_) >= height) break;
-        plane.Mark(x, y, set);
-        box.Add(x, y);
+        plane.Mark(points[k].x(), points[k].y(), set);
     }
-    bounds = box.Rect(k);
-    return k;
 }
 
-std::size_t BitPlane::MarkBlocks(const QPoint* points, std::size_t n, bool set, QRect& bounds) {
+void BitPlane::MarkBlocks(const QPoint* points, std::size_t n, bool set) {
     PlaneLayout plane(*this);
-    const auto width = unsigned(width_ - 2), height = unsigned(height_ - 2);
-    Bounds box(n > 0 ? points[0] : QPoint());
     constexpr std::size_t ahead = 16;
-    std::size_t k = 0;
-    for (; k < n; ++k) {
+    for (std::size_t k = 0; k < n; ++k) {
         if (k + ahead < n) plane.Prefetch(points[k + ahead].x(), points[k + ahead].y());
-        const int x = points[k].x(), y = points[k].y();
-        if (unsigned(x - left_ - 1) >= width || unsigned(y - top_ - 1) >= height) break;
-        plane.MarkBlock(x, y, set);
-        box.Add(x, y);
+        plane.MarkBlock(points[k].x(), points[k].y(), set);
     }
-    bounds = box.Rect(k);
-    return k;
 }
 
 PlaneLayout::PlaneLayout(const BitPlane& plane)

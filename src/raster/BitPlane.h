@@ -16,7 +16,6 @@
 #include "platform/HugePageAllocator.h"
 
 #include <QPoint>
-#include <QRect>
 
 #include <cstddef>
 #include <cstdint>
@@ -83,12 +82,10 @@ public:
         Touch(x - 1, y);
         Touch(x + 1, y);
     }
-    // Sets (or clears) pixel p, or the 3 × 3 block around p, for each of points[0 .. n) in
-    // turn, until one whose pixels are not all within the rectangle: the marks of a whole
-    // outline at once. Returns how many points were marked; bounds becomes the rectangle
-    // round them.
-    std::size_t MarkEach(const QPoint* points, std::size_t n, bool set, QRect& bounds);
-    std::size_t MarkBlocks(const QPoint* points, std::size_t n, bool set, QRect& bounds);
+    // Sets (or clears) pixel p, or the 3 × 3 block around p, for each of points[0 .. n): the
+    // marks of a whole outline at once. Every pixel written must lie within the rectangle.
+    void MarkEach(const QPoint* points, std::size_t n, bool set);
+    void MarkBlocks(const QPoint* points, std::size_t n, bool set);
     // The set neighbours of (x, y), which lies within the rectangle (pixels beyond its
     // edges read as clear).
     unsigned Neighbours(int x, int y) const { return RowBlocks.set[Block(x, y)]; }

@@ -136,6 +136,21 @@ void MarkOutline(platform::Bitmap24& raster, const PointList& points, std::size_
     Widen(changed, minX, minY, maxX, maxY);
 }
 
+namespace {
+
+// The bounds of points[0 .. n), empty for none.
+QRect BoundsOf(const QPoint* points, std::size_t n) {
+    if (n == 0) return {};
+    int minX = points[0].x(), minY = points[0].y(), maxX = minX, maxY = minY;
+    for (std::size_t i = 1; i < n; ++i) {
+        minX = std::min(minX, points[i].x()), minY = std::min(minY, points[i].y());
+        maxX = std::max(maxX, points[i].x()), maxY = std::max(maxY, points[i].y());
+    }
+    return QRect(QPoint(minX, minY), QPoint(maxX, maxY));
+}
+
+} // namespace
+
 void MarkBand(BitPlane& band, const PointList& points, std::size_t count, bool set,
               QRect& changed) {
     const int w = band.Width(), h = band.Height();
@@ -143,15 +158,17 @@ void MarkBand(BitPlane& band, const PointList& points, std::size_t count, bool s
     const QPoint* stored = points.Data();
     const std::size_t n = std::min(count, points.Stored());
     // A followed outline keeps off the frame: its blocks are marked whole, in one loop.
-    QRect bounds;
-    const std::size_t marked = band.MarkBlocks(stored, n, set, bounds);
-    if (marked > 0)
+    const QRect bounds = BoundsOf(stored, n);
+    if (count == n && bounds.left() >= 1 && bounds.top() >= 1 && bounds.right() <= w - 2 &&
+        bounds.bottom() <= h - 2) {
+        band.MarkBlocks(stored, n, set);
         Widen(changed, bounds.left() - 1, bounds.top() - 1, bounds.right() + 1,
               bounds.bottom() + 1);
-    // The rest, near or off the frame, clipped; points never written read (0, 0).
+        return;
+    }
     int minX = w, minY = h, maxX = -1, maxY = -1;
-    for (std::size_t i = marked; i < count; ++i) {
-        const QPoint p = i < n ? stored[i] : QPoint(0, 0);
+    for (std::size_t i = 0; i < count; ++i) {
+        const QPoint p = i < n ? stored[i] : QPoint(0, 0); // points never written read (0, 0)
         const int x = p.x(), y = p.y();
         const int x0 = std::max(x - 1, 0), x1 = std::min(x + 1, w - 1);
         const int y0 = std::max(y - 1, 0), y1 = std::min(y + 1, h - 1);
@@ -170,12 +187,19 @@ void MarkOutline(BitPlane& outline, const PointList& points, std::size_t count, 
     if (w == 0 || count == 0) return;
     const QPoint* stored = points.Data();
     const std::size_t n = std::min(count, points.Stored());
-    QRect bounds;
-    const std::size_t marked = outline.MarkEach(stored, n, set, bounds);
-    if (marked > 0) Widen(changed, bounds.left(), bounds.top(), bounds.right(), bounds.bottom());
-    // The rest one by one; past the stored points, (0, 0) once.
+    const QRect bounds = BoundsOf(stored, n);
+    if (n > 0 && bounds.left() >= 0 && bounds.top() >= 0 && bounds.right() < w &&
+        bounds.bottom() < h) {
+        outline.MarkEach(stored, n, set);
+        Widen(changed, bounds.left(), bounds.top(), bounds.right(), bounds.bottom());
+        if (count == n) return;
+        // Past the stored points: (0, 0), once.
+        set ? outline.Set(0, 0) : outline.Clear(0, 0);
+        Widen(changed, 0, 0, 0, 0);
+        return;
+    }
     int minX = w, minY = h, maxX = -1, maxY = -1;
-    for (std::size_t i = marked; i <= n && i < count; ++i) {
+    for (std::size_t i = 0; i <= n && i < count; ++i) { // past the stored points: (0, 0) once
         const QPoint p = i < n ? stored[i] : QPoint(0, 0);
         if (p.x() < 0 || p.y() < 0 || p.x() >= w || p.y() >= h) continue;
         set ? outline.Set(p.x(), p.y()) : outline.Clear(p.x(), p.y());
