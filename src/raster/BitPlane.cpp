@@ -2,7 +2,6 @@
 #include "raster/BitPlane.h"
 
 #include <cstring>
-#include <utility>
 
 namespace raster {
 
@@ -37,19 +36,6 @@ void BitPlane::MarkBlocks(const QPoint* points, std::size_t n, bool set) {
         if (k + ahead < n) plane.Prefetch(points[k + ahead].x(), points[k + ahead].y());
         plane.MarkBlock(points[k].x(), points[k].y(), set);
     }
-}
-
-PlaneLayout::PlaneLayout(const BitPlane& plane)
-    : plane_(&plane),
-      row0_(reinterpret_cast<std::uintptr_t>(plane.bits_.data()) +
-            std::uintptr_t(std::intptr_t(1 - plane.top_) * std::intptr_t(plane.stride_))),
-      xShift_(std::ptrdiff_t(BitPlane::Margin) - plane.left_), stride_(plane.stride_),
-      insideWidth_(unsigned(plane.rasterWidth_ - 5)),
-      insideHeight_(unsigned(plane.rasterHeight_ - 5)), left_(plane.left_), top_(plane.top_),
-      touchStride_(plane.touchStride_) {}
-
-PlaneLayout::PlaneLayout(BitPlane& plane) : PlaneLayout(std::as_const(plane)) {
-    touched_ = plane.touched_.data();
 }
 
 unsigned BitPlane::NeighboursNearFrame(int x, int y) const {

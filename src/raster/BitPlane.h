@@ -186,8 +186,19 @@ private:
 // of a plane that is not const. Valid while the plane keeps its storage and rectangle.
 class PlaneLayout {
 public:
-    explicit PlaneLayout(const BitPlane& plane);
-    explicit PlaneLayout(BitPlane& plane);
+    // Inline, so that a loop's layout stays in registers: a layout whose address went to a
+    // function would be loaded again after every call the loop might make.
+    explicit PlaneLayout(const BitPlane& plane)
+        : plane_(&plane),
+          row0_(reinterpret_cast<std::uintptr_t>(plane.bits_.data()) +
+                std::uintptr_t(std::intptr_t(1 - plane.top_) * std::intptr_t(plane.stride_))),
+          xShift_(std::ptrdiff_t(BitPlane::Margin) - plane.left_), stride_(plane.stride_),
+          insideWidth_(unsigned(plane.rasterWidth_ - 5)),
+          insideHeight_(unsigned(plane.rasterHeight_ - 5)), left_(plane.left_), top_(plane.top_),
+          touchStride_(plane.touchStride_) {}
+    explicit PlaneLayout(BitPlane& plane) : PlaneLayout(static_cast<const BitPlane&>(plane)) {
+        touched_ = plane.touched_.data();
+    }
 
     bool Bit(int x, int y) const {
         const std::size_t i = Index(x);
