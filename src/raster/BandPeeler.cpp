@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <queue>
 
 namespace raster {
 
@@ -117,10 +116,13 @@ void BandPeeler::Peel(const StartFinder& nextStart, const PointList& contour, st
     // The points of a pass keep their memory from object to object: a boundary round what
     // other objects left can be hundreds of thousands of points long.
     PointVector& points = points_;
-    contour.GetAll(count, points);
-    if (width_ == 0) return;
+    if (width_ == 0) {
+        contour.GetAll(count, points);
+        return;
+    }
     bool plain = true;   // the next pass is a plain one
     bool listed = false; // the list holds the boundary (else points does)
+    bool first = true;   // points holds nothing yet: the caller's list is copied only if needed
     QPoint lastStart(-1, -1);
     for (;;) {
         ++pass_;
@@ -135,8 +137,9 @@ void BandPeeler::Peel(const StartFinder& nextStart, const PointList& contour, st
         // A plain pass: follow the whole boundary (or keep the list untouched when the start
         // is missing) and test every state after the first. The list becomes points only
         // when the walk does not replace them.
-        if (listed && !started) ListToPoints(points);
-        listed = false;
+        if (!started && listed) ListToPoints(points);
+        if (!started && first) contour.GetAll(count, points);
+        listed = first = false;
         ++work_.plainPasses;
         const bool closed = started && Follow(start, points);
         if (!PlainPass(points)) break;
@@ -541,16 +544,19 @@ bool BandPeeler::TestChanges() {
     const auto later = [this](std::uint32_t a, std::uint32_t b) {
         return nodes_[a].label > nodes_[b].label;
     };
-    std::priority_queue<std::uint32_t, std::vector<std::uint32_t>, decltype(later)> ahead(later);
+    // A heap of the nodes ahead, in a member so that its memory stays from pass to pass.
+    std::vector<std::uint32_t>& ahead = ahead_;
+    ahead.clear();
     std::size_t i = 0;
     for (;;) {
         std::uint32_t id;
         if (i < candidates_.size() &&
-            (ahead.empty() || nodes_[candidates_[i]].label < nodes_[ahead.top()].label)) {
+            (ahead.empty() || nodes_[candidates_[i]].label < nodes_[ahead.front()].label)) {
             id = candidates_[i++];
         } else if (!ahead.empty()) {
-            id = ahead.top();
-            ahead.pop();
+            id = ahead.front();
+            std::pop_heap(ahead.begin(), ahead.end(), later);
+            ahead.pop_back();
         } else {
             break;
         }
@@ -570,7 +576,10 @@ bool BandPeeler::TestChanges() {
                 o.dirtyPass = next;
                 nextDirty_.push_back(near);
             }
-            if (o.label > here && o.testedPass != pass_) ahead.push(near);
+            if (o.label > here && o.testedPass != pass_) {
+                ahead.push_back(near);
+                std::push_heap(ahead.begin(), ahead.end(), later);
+            }
         });
     }
     work_.removed += removedPixels_.size();

@@ -201,7 +201,7 @@ private:
     std::size_t live_ = 0;
     std::uint32_t pass_ = 0;
     PixelIndex index_;
-    std::vector<std::uint32_t> dirty_, nextDirty_, candidates_, fresh_, splitNodes_;
+    std::vector<std::uint32_t> dirty_, nextDirty_, candidates_, fresh_, splitNodes_, ahead_;
     std::vector<std::pair<std::uint64_t, std::uint32_t>> byLabel_; // (label, node)
     std::vector<QPoint> removedPixels_;
     Work work_;
