@@ -78,8 +78,9 @@ public:
     bool DarkLines = false;
     int DarkThreshold = 128;
     int SnapRadius = 3;
-    // Thinning clears and records outlines at least this long on a second thread, beside the
-    // peeling; shorter ones cost less than the handing over.
+    // Thinning clears the marks of outlines at least this long, and records thinned outlines
+    // as long, on a second thread beside the peeling; shorter ones cost less than the handing
+    // over.
     std::size_t ThinningSideWork = 16384;
 
     // --- Edge detection ---
@@ -261,6 +262,7 @@ private:
     };
     std::vector<ThinTrace> thinTraces_;
     PointList contour_, saved_;
+    PointList traced_; // thinning's trace of an object's outline, before its band is peeled
     std::size_t contourCount_ = 0, savedCount_ = 0;
     std::vector<QPoint> vectorPoints_;
     int antsPhase_ = 0;

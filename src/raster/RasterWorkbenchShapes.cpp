@@ -57,9 +57,16 @@ void RasterWorkbench::ThinObjects(const Progress& progress) {
     BitPlane &outline = planes.Plane(OutlinePlane), &band = planes.Plane(BandPlane);
     BandPeeler peeler(band);
     PointVector behind; // the outline follower's backward points, kept from object to object
-    // A long outline's marks are cleared on the side thread while its band is peeled (the
-    // peel reads the band plane only).
+    // Work on the side thread while a band is peeled (the peel reads only the band plane and
+    // the traced list): clearing the marks of a long traced outline, and recording the long
+    // outline thinned before, from the contour list (which the loop leaves alone until the
+    // peel ends).
     QRect sideChanged;
+    struct Record {
+        int index = -1; // none
+        std::size_t count = 0;
+        std::uint64_t marked = 0;
+    } pending;
     SideThread side;
     for (int i = 0; i < objectCount_; ++i) {
         ReportObjects(progress, i, objectCount_);
@@ -68,20 +75,30 @@ void RasterWorkbench::ThinObjects(const Progress& progress) {
         if (!FindTraceStart(
                 i, [&outline](int x, int y) { return outline.Marked(x, y); }, true, start))
             continue;
-        contourCount_ = 0;
-        contour_.Put(contourCount_++, start);
+        std::size_t traced = 0;
+        traced_.Put(traced++, start);
         if (FollowPlane(
-                outline, start, 2, [this](QPoint p) { contour_.Put(contourCount_++, p); },
-                behind) != FollowResult::Closed)
+                outline, start, 2, [this, &traced](QPoint p) { traced_.Put(traced++, p); },
+                behind) != FollowResult::Closed) {
+            // The contour list as such a trace leaves it.
+            if (pending.index >= 0)
+                recorded_.Put(pending.index, contour_, pending.count, pending.marked);
+            pending.index = -1;
+            for (std::size_t k = 0; k < traced; ++k) contour_.Put(k, traced_.Get(k));
+            contourCount_ = traced;
             continue;
+        }
         thinned_[std::size_t(i)] = true;
-        MarkBand(band, contour_, contourCount_, true, changed_);
-        if (contourCount_ >= ThinningSideWork) {
-            side.Post([&, count = contourCount_] {
-                MarkOutline(outline, contour_, count, false, sideChanged);
+        MarkBand(band, traced_, traced, true, changed_);
+        const bool unmarkAside = traced >= ThinningSideWork;
+        if (!unmarkAside) MarkOutline(outline, traced_, traced, false, changed_);
+        if (unmarkAside || pending.index >= 0) {
+            side.Post([&, traced, unmarkAside, record = pending] {
+                if (record.index >= 0)
+                    recorded_.Put(record.index, contour_, record.count, record.marked);
+                if (unmarkAside) MarkOutline(outline, traced_, traced, false, sideChanged);
             });
-        } else {
-            MarkOutline(outline, contour_, contourCount_, false, changed_);
+            pending.index = -1;
         }
         ++unmarked_;
         // Peel the band from its outer boundary, in boundary order, until a pass removes
@@ -92,13 +109,17 @@ void RasterWorkbench::ThinObjects(const Progress& progress) {
             return FindTraceStart(
                 i, [&band](int x, int y) { return band.Marked(x, y); }, true, from);
         };
-        peeler.Peel(bandStart, contour_, contourCount_);
-        side.Wait(); // the outline's marks are cleared: its list may change
+        peeler.Peel(bandStart, traced_, traced);
+        side.Wait(); // the side work is done: the contour list may change
         contourCount_ = peeler.GiveBoundary(contour_);
         MarkOutline(outline, contour_, contourCount_, true, changed_);
-        recorded_.Put(i, contour_, contourCount_, unmarked_);
+        if (contourCount_ >= ThinningSideWork)
+            pending = {i, contourCount_, unmarked_};
+        else
+            recorded_.Put(i, contour_, contourCount_, unmarked_);
     }
     side.Wait();
+    if (pending.index >= 0) recorded_.Put(pending.index, contour_, pending.count, pending.marked);
     if (!sideChanged.isEmpty())
         changed_ = changed_.isEmpty() ? sideChanged : changed_.united(sideChanged);
     TraceAfterThinning(outline);
