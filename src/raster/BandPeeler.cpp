@@ -44,26 +44,12 @@ void BandPeeler::PixelIndex::Reset(int width, int height) {
     blocks_.clear();
 }
 
-std::uint32_t* BandPeeler::PixelIndex::Lookup(int x, int y, bool add) {
-    if (unsigned(x) >= unsigned(width_) || unsigned(y) >= unsigned(height_)) return nullptr;
-    const std::uint32_t key = std::uint32_t(y >> 3) * blocksPerRow_ + std::uint32_t(x >> 3);
-    const std::size_t cell = std::size_t((y & 7) * 8 + (x & 7));
-    std::uint32_t& entry = directory_[key];
-    if (entry != 0) return &blocks_[entry - 1].heads[cell];
-    if (!add) return nullptr;
+std::uint32_t* BandPeeler::PixelIndex::AddBlock(std::uint32_t key, std::size_t cell) {
     Block& block = blocks_.emplace_back();
     block.key = key;
     std::fill(std::begin(block.heads), std::end(block.heads), None);
-    entry = std::uint32_t(blocks_.size());
+    directory_[key] = std::uint32_t(blocks_.size());
     return &block.heads[cell];
-}
-
-std::uint32_t& BandPeeler::PixelIndex::Head(int x, int y) {
-    return *Lookup(x, y, true);
-}
-
-std::uint32_t* BandPeeler::PixelIndex::Find(int x, int y) {
-    return Lookup(x, y, false);
 }
 
 // ---- tiles --------------------------------------------------------------------------------

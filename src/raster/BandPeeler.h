@@ -137,15 +137,29 @@ private:
     public:
         void Reset(int width, int height);
         // The pixel must lie on the raster. None when the pixel has no node yet.
-        std::uint32_t& Head(int x, int y);
-        std::uint32_t* Find(int x, int y); // nullptr off the raster or without a block
+        std::uint32_t& Head(int x, int y) {
+            const std::uint32_t key = Key(x, y);
+            const std::uint32_t entry = directory_[key];
+            return entry != 0 ? blocks_[entry - 1].heads[Cell(x, y)] : *AddBlock(key, Cell(x, y));
+        }
+        // nullptr off the raster or without a block. Inline: walks and removals ask for
+        // millions of pixels.
+        std::uint32_t* Find(int x, int y) {
+            if (unsigned(x) >= unsigned(width_) || unsigned(y) >= unsigned(height_)) return nullptr;
+            const std::uint32_t entry = directory_[Key(x, y)];
+            return entry != 0 ? &blocks_[entry - 1].heads[Cell(x, y)] : nullptr;
+        }
 
     private:
         struct Block {
             std::uint32_t key;
             std::uint32_t heads[64];
         };
-        std::uint32_t* Lookup(int x, int y, bool add);
+        std::uint32_t Key(int x, int y) const {
+            return std::uint32_t(y >> 3) * blocksPerRow_ + std::uint32_t(x >> 3);
+        }
+        static std::size_t Cell(int x, int y) { return std::size_t((y & 7) * 8 + (x & 7)); }
+        std::uint32_t* AddBlock(std::uint32_t key, std::size_t cell);
         std::vector<Block, platform::HugePageAllocator<Block>> blocks_;
         std::vector<std::uint32_t, platform::HugePageAllocator<std::uint32_t>>
             directory_; // block number + 1, 0 none
