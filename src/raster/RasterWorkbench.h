@@ -78,9 +78,9 @@ public:
     bool DarkLines = false;
     int DarkThreshold = 128;
     int SnapRadius = 3;
-    // Thinning clears the marks of outlines at least this long, and records thinned outlines
-    // as long, on a second thread beside the peeling; shorter ones cost less than the handing
-    // over.
+    // Not a control: thinning clears the marks of traced outlines at least this long, and
+    // records thinned outlines as long, on a second thread beside the peeling; shorter ones
+    // cost less than the handing over. Tests lower it to hand every outline over.
     std::size_t ThinningSideWork = 16384;
 
     // --- Edge detection ---

@@ -2,7 +2,7 @@
 #pragma once
 
 // A second thread for work that can run beside a command's main loop, one job at a time:
-// marking a plane that the loop does not read.
+// marking a plane that the loop does not read, or recording an outline that it leaves alone.
 // Jobs are handed over and waited for through one atomic word: each side asks a few times
 // and then sleeps until the other wakes it.
 //
