@@ -9,9 +9,9 @@
 //         test T[1], T[2], ... in this order with the peel test (Morphology.h), each test
 //         seeing the removals made before it
 //     until a pass removes nothing
-// and gives T of the last pass. The start of each pass comes from the
-// caller (the object's start walk). It works on the band plane as a BitPlane; coordinates
-// are raster pixels.
+// and gives T of the last pass (GiveBoundary). The start of each pass comes from the caller
+// (the object's start walk). It works on the band plane as a BitPlane; coordinates are
+// raster pixels.
 //
 // Method: the follower's step from a pixel and the peel test of a pixel read nothing but
 // the pixel's 3 × 3 block, and a pass changes the band only where it removes a pixel. So

@@ -30,11 +30,6 @@ public:
         points_[i] = p;
     }
     QPoint Get(std::size_t i) const { return i < points_.size() ? points_[i] : QPoint(0, 0); }
-    // Put(i, points[i]) for every i of points, in one go.
-    void PutAll(const PointVector& points) {
-        if (points_.size() < points.size()) points_.resize(points.size());
-        std::copy(points.begin(), points.end(), points_.begin());
-    }
     // Exchanges the stored points with points, in place of copying a long list: afterwards
     // the list holds points' points and nothing past them.
     void Swap(PointVector& points) { points_.swap(points); }
