@@ -90,9 +90,7 @@ public:
     // edges read as clear).
     unsigned Neighbours(int x, int y) const { return RowBlocks.set[Block(x, y)]; }
     // The 3 × 3 block around (x, y) as nine bits, as RowBlocks takes it.
-    unsigned Block(int x, int y) const {
-        return Three(x, y - 1) | Three(x, y) << 3 | Three(x, y + 1) << 6;
-    }
+    unsigned Block(int x, int y) const; // through PlaneLayout, below
 
     // The follower's view: only pixels of the inside area 2 … W − 2, 2 … H − 2 count.
     bool Inside(int x, int y) const {
@@ -119,16 +117,6 @@ public:
     const std::uint8_t* Row(int y) const {
         return bits_.data() + std::size_t(y - top_ + 1) * stride_;
     }
-    // Asks for the bytes of rows y − 1 … y + 1 around column x, wherever (x, y) is: a
-    // prefetch never faults.
-    void Prefetch(int x, int y) const {
-        const auto row = reinterpret_cast<std::uintptr_t>(bits_.data()) +
-                         std::uintptr_t(std::intptr_t(y - top_) * std::intptr_t(stride_));
-        const std::uintptr_t at = row + (std::uintptr_t(std::intptr_t(x - left_)) + Margin) / 8;
-        __builtin_prefetch(reinterpret_cast<const void*>(at));
-        __builtin_prefetch(reinterpret_cast<const void*>(at + stride_));
-        __builtin_prefetch(reinterpret_cast<const void*>(at + 2 * stride_));
-    }
     // Pixels x … x + 63 of row y as bits 0 … 63 (x within the rectangle; pixels past its
     // right edge read as whatever the row's spare bits hold).
     std::uint64_t Bits64(int x, int y) const {
@@ -148,14 +136,7 @@ public:
 
 private:
     friend class PlaneLayout;
-    // Bits x − 1 … x + 1 of row y (the rows above and below the raster read as clear).
     std::size_t Index(int x) const { return std::size_t(x - left_) + Margin; }
-    unsigned Three(int x, int y) const {
-        const std::size_t i = Index(x) - 1, w = i >> 6, s = i & 63;
-        std::uint64_t v = Word(y, w) >> s;
-        if (s > 61) v |= Word(y, w + 1) << (64 - s);
-        return unsigned(v) & 7;
-    }
     // Word w of row y; rows start on a multiple of eight bytes.
     std::uint64_t Word(int y, std::size_t w) const {
         std::uint64_t v;
@@ -307,5 +288,9 @@ private:
     std::uint64_t* touched_ = nullptr;
     std::size_t touchStride_;
 };
+
+inline unsigned BitPlane::Block(int x, int y) const {
+    return PlaneLayout(*this).Block(x, y);
+}
 
 } // namespace raster
