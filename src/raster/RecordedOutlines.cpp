@@ -2,6 +2,7 @@
 #include "raster/RecordedOutlines.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace raster {
 
@@ -54,20 +55,26 @@ void RecordedOutlines::Truncate(int count) {
 
 void RecordedOutlines::Clear() {
     entries_.clear();
-    Steps().swap(steps_);
+    steps_.clear();
     garbage_ = 0;
 }
 
+// In place, in the order the steps lie: each outline moves down (or stays), so nothing is
+// overwritten before it has moved. A fresh copy would cost page faults for tens of
+// megabytes, and thinning compacts every few long outlines.
 void RecordedOutlines::Compact() {
-    Steps kept;
-    kept.reserve(steps_.size() - garbage_);
-    for (Entry& e : entries_) {
-        const std::size_t offset = kept.size();
-        kept.insert(kept.end(), steps_.begin() + std::ptrdiff_t(e.offset),
-                    steps_.begin() + std::ptrdiff_t(e.offset + e.bytes));
-        e.offset = offset;
+    std::vector<Entry*> byOffset;
+    byOffset.reserve(entries_.size());
+    for (Entry& e : entries_) byOffset.push_back(&e);
+    std::sort(byOffset.begin(), byOffset.end(),
+              [](const Entry* a, const Entry* b) { return a->offset < b->offset; });
+    std::size_t end = 0;
+    for (Entry* e : byOffset) {
+        if (e->bytes != 0) std::memmove(steps_.data() + end, steps_.data() + e->offset, e->bytes);
+        e->offset = end;
+        end += e->bytes;
     }
-    steps_.swap(kept);
+    steps_.resize(end);
     garbage_ = 0;
 }
 

@@ -8,7 +8,7 @@
 //
 // Coordinates are raster pixels. Memory: about one byte a point.
 
-#include "platform/HugePageAllocator.h"
+#include "platform/GrowingBytes.h"
 #include "raster/PointList.h"
 
 #include <QPoint>
@@ -64,10 +64,9 @@ private:
     void Compact();
 
     std::vector<Entry> entries_;
-    // Thinning can write tens of megabytes of steps at once: in huge pages, the memory
-    // costs a few faults instead of one every 4 kB.
-    using Steps = std::vector<std::uint8_t, platform::HugePageAllocator<std::uint8_t>>;
-    Steps steps_;
+    // Thinning can add tens of megabytes of steps, a long outline at a time: they grow
+    // without being copied, in huge pages.
+    platform::GrowingBytes steps_;
     std::size_t garbage_ = 0; // bytes of steps_ no entry uses any more
 };
 

@@ -49,10 +49,22 @@ TEST(RecordedOutlines, GivesBackEveryPointOfStepsAndJumps) {
             outlines.Put(i, ListOf(chains[std::size_t(i)]), chains[std::size_t(i)].size(), 0);
         }
     ASSERT_EQ(outlines.Size(), 20);
-    for (int i = 0; i < 20; ++i) {
+    // A copy keeps what it was given while the outlines it came from are dropped, replaced
+    // and compacted.
+    const raster::RecordedOutlines copy = outlines;
+    outlines.Truncate(12);
+    for (int i = 1; i < 12; i += 2) {
+        chains[std::size_t(i)] = RandomChain(random, 1 + random() % 3000);
+        outlines.Put(i, ListOf(chains[std::size_t(i)]), chains[std::size_t(i)].size(), 0);
+    }
+    ASSERT_EQ(outlines.Size(), 12);
+    for (int i = 0; i < 12; ++i) {
         EXPECT_EQ(outlines.PointCount(i), chains[std::size_t(i)].size());
         EXPECT_EQ(Read(outlines, i), chains[std::size_t(i)]) << "object " << i;
     }
+    ASSERT_EQ(copy.Size(), 20);
+    for (int i = 12; i < 20; ++i)
+        EXPECT_EQ(Read(copy, i), chains[std::size_t(i)]) << "object " << i;
 }
 
 TEST(RecordedOutlines, PointsNeverWrittenReadAsOrigin) {
