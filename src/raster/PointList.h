@@ -33,6 +33,7 @@ public:
     // Exchanges the stored points with points, in place of copying a long list: afterwards
     // the list holds points' points and nothing past them.
     void Swap(PointVector& points) { points_.swap(points); }
+    void Swap(PointList& other) { points_.swap(other.points_); }
     // points becomes Get(0) … Get(count − 1).
     void GetAll(std::size_t count, PointVector& points) const {
         const std::size_t stored = std::min(count, points_.size());

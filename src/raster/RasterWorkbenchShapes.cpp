@@ -4,6 +4,7 @@
 #include "raster/BandPeeler.h"
 #include "raster/MarkPlanes.h"
 #include "raster/Morphology.h"
+#include "raster/OutlineRecorder.h"
 #include "raster/Parallel.h"
 #include "raster/PlaneFollower.h"
 #include "raster/RasterWorkbench.h"
@@ -57,17 +58,12 @@ void RasterWorkbench::ThinObjects(const Progress& progress) {
     BitPlane &outline = planes.Plane(OutlinePlane), &band = planes.Plane(BandPlane);
     BandPeeler peeler(band);
     PointVector behind; // the outline follower's backward points, kept from object to object
-    // Work on the side thread while a band is peeled (the peel reads only the band plane and
-    // the traced list): clearing the marks of a long traced outline, and recording the long
-    // outline thinned before, from the contour list (which the loop leaves alone until the
-    // peel ends).
+    // Work on the side thread: clearing the marks of a long traced outline while its band is
+    // peeled (the peel reads only the band plane and the traced list), and recording long
+    // thinned outlines.
     QRect sideChanged;
-    struct Record {
-        int index = -1; // none
-        std::size_t count = 0;
-        std::uint64_t marked = 0;
-    } pending;
     SideThread side;
+    OutlineRecorder recorder(recorded_, side, ThinningSideWork);
     for (int i = 0; i < objectCount_; ++i) {
         ReportObjects(progress, i, objectCount_);
         // TraceObject on the outline plane.
@@ -81,9 +77,7 @@ void RasterWorkbench::ThinObjects(const Progress& progress) {
                 outline, start, 2, [this, &traced](QPoint p) { traced_.Put(traced++, p); },
                 behind) != FollowResult::Closed) {
             // The contour list as such a trace leaves it.
-            if (pending.index >= 0)
-                recorded_.Put(pending.index, contour_, pending.count, pending.marked);
-            pending.index = -1;
+            recorder.ContourReplaced();
             for (std::size_t k = 0; k < traced; ++k) contour_.Put(k, traced_.Get(k));
             contourCount_ = traced;
             continue;
@@ -91,15 +85,10 @@ void RasterWorkbench::ThinObjects(const Progress& progress) {
         thinned_[std::size_t(i)] = true;
         MarkBand(band, traced_, traced, true, changed_);
         const bool unmarkAside = traced >= ThinningSideWork;
-        if (!unmarkAside) MarkOutline(outline, traced_, traced, false, changed_);
-        if (unmarkAside || pending.index >= 0) {
-            side.Post([&, traced, unmarkAside, record = pending] {
-                if (record.index >= 0)
-                    recorded_.Put(record.index, contour_, record.count, record.marked);
-                if (unmarkAside) MarkOutline(outline, traced_, traced, false, sideChanged);
-            });
-            pending.index = -1;
-        }
+        if (unmarkAside)
+            side.Post([&, traced] { MarkOutline(outline, traced_, traced, false, sideChanged); });
+        else
+            MarkOutline(outline, traced_, traced, false, changed_);
         ++unmarked_;
         // Peel the band from its outer boundary, in boundary order, until a pass removes
         // nothing; each pass starts where the object's start walk ends on the band, and
@@ -110,16 +99,13 @@ void RasterWorkbench::ThinObjects(const Progress& progress) {
                 i, [&band](int x, int y) { return band.Marked(x, y); }, true, from);
         };
         peeler.Peel(bandStart, traced_, traced);
-        side.Wait(); // the side work is done: the contour list may change
+        if (unmarkAside) side.Wait(); // the outline plane and the traced list are the loop's again
         contourCount_ = peeler.GiveBoundary(contour_);
+        recorder.ContourReplaced();
         MarkOutline(outline, contour_, contourCount_, true, changed_);
-        if (contourCount_ >= ThinningSideWork)
-            pending = {i, contourCount_, unmarked_};
-        else
-            recorded_.Put(i, contour_, contourCount_, unmarked_);
+        recorder.Record(i, contour_, contourCount_, unmarked_);
     }
-    side.Wait();
-    if (pending.index >= 0) recorded_.Put(pending.index, contour_, pending.count, pending.marked);
+    recorder.Finish(contour_);
     if (!sideChanged.isEmpty())
         changed_ = changed_.isEmpty() ? sideChanged : changed_.united(sideChanged);
     TraceAfterThinning(outline);

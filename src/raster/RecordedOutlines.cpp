@@ -6,7 +6,7 @@
 
 namespace raster {
 
-void RecordedOutlines::Put(int index, const PointList& points, std::size_t count,
+void RecordedOutlines::Put(int index, const QPoint* points, std::size_t stored, std::size_t count,
                            std::uint64_t marked) {
     if (index < 0 || index > Size()) return;
     if (index == Size()) entries_.emplace_back();
@@ -17,16 +17,15 @@ void RecordedOutlines::Put(int index, const PointList& points, std::size_t count
     e.offset = steps_.size();
     e.count = count;
     e.marked = marked;
-    e.start = points.Get(0);
+    e.start = stored > 0 ? points[0] : QPoint(0, 0);
     QPoint last = e.start;
-    const QPoint* stored = points.Data();
-    const std::size_t n = std::min(count, points.Stored());
+    const std::size_t n = std::min(count, stored);
     // One byte a step, written in place; a jump makes room for its coordinates.
     steps_.resize(e.offset + (count > 0 ? count - 1 : 0));
     std::uint8_t* out = steps_.data();
     std::size_t at = e.offset;
     for (std::size_t i = 1; i < count; ++i) {
-        const QPoint p = i < n ? stored[i] : QPoint(0, 0); // never written: (0, 0)
+        const QPoint p = i < n ? points[i] : QPoint(0, 0); // never written: (0, 0)
         const QPoint d = p - last;
         last = p;
         if (unsigned(d.x() + 1) <= 2 && unsigned(d.y() + 1) <= 2) {

@@ -23,7 +23,13 @@ class RecordedOutlines {
 public:
     // Object index's outline becomes points[0 .. count) (index at most Size()), all of them
     // marked as of `marked` (a count of the operations that may clear marks).
-    void Put(int index, const PointList& points, std::size_t count, std::uint64_t marked);
+    void Put(int index, const PointList& points, std::size_t count, std::uint64_t marked) {
+        Put(index, points.Data(), points.Stored(), count, marked);
+    }
+    // The same from the first `stored` points of an array (the points after them read as
+    // (0, 0), as a list's points never written do).
+    void Put(int index, const QPoint* points, std::size_t stored, std::size_t count,
+             std::uint64_t marked);
     // Forgets the outlines of objects count and after.
     void Truncate(int count);
     void Clear();

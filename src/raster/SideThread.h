@@ -27,6 +27,9 @@ public:
     void Post(std::function<void()> job);
     // Returns when the job in hand has ended.
     void Wait();
+    // Whether the job last posted has ended (Wait would return at once): what it did is then
+    // seen. Its exception waits for the next Wait or Post.
+    bool Done() const { return state_.load(std::memory_order_acquire) != Posted; }
 
 private:
     enum : int { Idle, Posted, Stop };

@@ -1,0 +1,77 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Outlines recorded beside a loop come out as recording each at once would make them, also
+// when short ones must wait for a long one, and the loop's contour list ends as it should.
+#include "raster/OutlineRecorder.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+namespace {
+
+raster::PointList Chain(int length, int y) {
+    raster::PointList list;
+    for (int i = 0; i < length; ++i) list.Put(std::size_t(i), QPoint(10 + i, y + i % 2));
+    return list;
+}
+
+std::vector<QPoint> Read(const raster::RecordedOutlines& outlines, int index) {
+    std::vector<QPoint> points;
+    outlines.ForEachPoint(index, [&points](QPoint p) { points.push_back(p); });
+    return points;
+}
+
+} // namespace
+
+TEST(OutlineRecorder, RecordsAsInTurnWhileShortOutlinesWaitForLongOnes) {
+    const int lengths[] = {5, 300, 7, 1, 450, 3, 12, 200, 9};
+    raster::RecordedOutlines inTurn, beside;
+    raster::SideThread side;
+    raster::OutlineRecorder recorder(beside, side, 100);
+    raster::PointList contour;
+    std::atomic<bool> release{false};
+    for (int i = 0; i < int(std::size(lengths)); ++i) {
+        contour = Chain(lengths[i], i);
+        recorder.ContourReplaced();
+        // One more point than the list holds reads as (0, 0) either way.
+        const std::size_t count = std::size_t(lengths[i]) + (i == 6 ? 1 : 0);
+        inTurn.Put(i, contour, count, std::uint64_t(i));
+        // Keep the side thread busy after the first long outline, so that the short ones
+        // after it queue up.
+        if (i == 2) {
+            side.Wait();
+            side.Post([&release] {
+                while (!release.load()) std::this_thread::yield();
+            });
+        }
+        if (i == 4) release = true;
+        recorder.Record(i, contour, count, std::uint64_t(i));
+    }
+    recorder.Finish(contour);
+    // The last outline was short: the contour list still holds it.
+    EXPECT_EQ(contour.Stored(), 9u);
+    EXPECT_EQ(contour.Get(8), QPoint(18, 8));
+    ASSERT_EQ(beside.Size(), inTurn.Size());
+    for (int i = 0; i < inTurn.Size(); ++i) {
+        EXPECT_EQ(beside.PointCount(i), inTurn.PointCount(i));
+        EXPECT_EQ(beside.Marked(i), inTurn.Marked(i));
+        EXPECT_EQ(Read(beside, i), Read(inTurn, i)) << "object " << i;
+    }
+
+    // A long outline recorded last comes back into the contour list, unless the loop has
+    // written the list since.
+    contour = Chain(150, 9);
+    recorder.ContourReplaced();
+    recorder.Record(9, contour, 150, 0);
+    recorder.Finish(contour);
+    EXPECT_EQ(contour.Stored(), 150u);
+    EXPECT_EQ(contour.Get(149), QPoint(159, 10));
+    recorder.Record(10, contour, 150, 0);
+    contour = Chain(4, 0);
+    recorder.ContourReplaced();
+    recorder.Finish(contour);
+    EXPECT_EQ(contour.Stored(), 4u);
+    EXPECT_EQ(Read(beside, 10), Read(beside, 9));
+}
