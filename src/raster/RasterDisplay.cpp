@@ -117,8 +117,13 @@ void RasterDisplay::Update(const platform::Bitmap24& raster, QRect changed) {
         // The blocks that hold the changed pixels, at each level in turn.
         const int first = changed.top() / Step, end = changed.bottom() / Step + 1;
         const int left = changed.left() / Step, right = changed.right() / Step + 1;
-        Reduce(PlaneOf(raster, int(i)), levels_[i], first, std::min(end, levels_[i].height), left,
-               std::min(right, levels_[i].width));
+        // Rows of blocks on both cores: a change over the whole sheet (thinning every
+        // outline) reads all of it.
+        const Plane from = PlaneOf(raster, int(i));
+        Level& to = levels_[i];
+        const int rows = std::min(end, to.height) - first, columns = std::min(right, to.width);
+        ParallelBands(rows, 64,
+                      [&](int a, int b) { Reduce(from, to, first + a, first + b, left, columns); });
         changed = QRect(QPoint(left, first), QPoint(right - 1, end - 1));
     }
 }

@@ -239,7 +239,9 @@ TEST(RasterDisplay, UpdatesOfChangedRectanglesEqualARebuild) {
     updated.Rebuild(b);
     RandomBelow next{5};
     for (int k = 0; k < 60; ++k) {
-        const QRect r(next(1500), next(1100), 1 + next(300), 1 + next(200));
+        // Now and then a change over most of the sheet, whose rows are shared out.
+        const QRect r = k % 15 == 0 ? QRect(next(300), next(200), 900 + next(600), 600 + next(500))
+                                    : QRect(next(1500), next(1100), 1 + next(300), 1 + next(200));
         const platform::Colour c =
             platform::MakeColour(std::uint8_t(next(256)), 0, std::uint8_t(next(256)));
         for (int y = r.top(); y <= r.bottom(); ++y)
