@@ -25,6 +25,14 @@ void OutlineRecorder::Record(int index, PointList& contour, std::size_t count,
     queuedPoints_.insert(queuedPoints_.end(), contour.Data(), contour.Data() + stored);
 }
 
+OutlineRecorder::~OutlineRecorder() {
+    try {
+        side_.Wait();
+    } catch (...) {
+        // The loop is already being left by an exception of its own.
+    }
+}
+
 void OutlineRecorder::RecordQueued() {
     for (const Queued& q : queued_)
         recorded_.Put(q.index, queuedPoints_.data() + q.first, q.stored, q.count, q.marked);

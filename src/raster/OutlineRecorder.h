@@ -25,6 +25,11 @@ public:
     // Outlines of at least longOutline points go to the side thread.
     OutlineRecorder(RecordedOutlines& recorded, SideThread& side, std::size_t longOutline)
         : recorded_(recorded), side_(side), longOutline_(longOutline) {}
+    // Waits for a recording still under way (the loop left by an exception): the side thread
+    // reads this recorder's list.
+    ~OutlineRecorder();
+    OutlineRecorder(const OutlineRecorder&) = delete;
+    OutlineRecorder& operator=(const OutlineRecorder&) = delete;
 
     // Records contour[0 .. count) as object index's outline. A long one leaves contour holding
     // other points until ContourReplaced or Finish.

@@ -75,3 +75,18 @@ TEST(OutlineRecorder, RecordsAsInTurnWhileShortOutlinesWaitForLongOnes) {
     EXPECT_EQ(contour.Stored(), 4u);
     EXPECT_EQ(Read(beside, 10), Read(beside, 9));
 }
+
+// A loop left early (by an exception) still waits for the recording under way, which reads
+// the recorder's own list (the sanitizers catch a read of it after it has gone).
+TEST(OutlineRecorder, LeavingEarlyWaitsForTheRecordingUnderWay) {
+    raster::RecordedOutlines recorded;
+    raster::SideThread side;
+    {
+        raster::OutlineRecorder recorder(recorded, side, 100);
+        raster::PointList contour = Chain(200000, 0);
+        recorder.Record(0, contour, 200000, 0);
+    }
+    side.Wait();
+    ASSERT_EQ(recorded.Size(), 1);
+    EXPECT_EQ(recorded.PointCount(0), 200000u);
+}
