@@ -242,12 +242,7 @@ void RasterWorkbench::ClearContour() {
 
 void RasterWorkbench::AnimateOutlines(platform::Canvas& surface, const ViewTransform& view,
                                       int imageWidth, int imageHeight) {
-    if (++antsPhase_ == 5) antsPhase_ = 0;
-    constexpr platform::Colour black = 0, white = 0xFFFFFF;
-    const int phase = antsPhase_;
-    int run = phase;
-    platform::Colour colour = black;
-    const TMapView& home = view.HomeView();
+    if (++antsPhase_ == OutlineAnts::Phases) antsPhase_ = 0;
     // Tracing every outline on every tick would cost tens of milliseconds on a large
     // scan; the outlines are kept until something changes them.
     if (!outlinesKnown_ || !thinTraces_.empty()) {
@@ -278,24 +273,14 @@ void RasterWorkbench::AnimateOutlines(platform::Canvas& surface, const ViewTrans
         }
         thinTraces_.clear();
         outlinesKnown_ = true;
+        ants_.Forget();
     }
-    for (const Chain& outline : outlines_) {
-        outline.ForEachPoint([&](QPoint p) {
-            QPoint s;
-            if (!view.MapToScreen(p.x(), home.YMax - p.y() + home.YMin, s)) return;
-            if (s.x() <= 0 || s.x() >= imageWidth || s.y() <= 0 || s.y() >= imageHeight) return;
-            surface.SetPixel(s.x(), s.y(), colour);
-            ++run;
-            if (run == phase + 4 || run == phase + 12 || run == phase + 20) {
-                colour = white;
-            } else if (run == phase + 8 || run == phase + 16) {
-                colour = black;
-            } else if (run == phase + 24) {
-                colour = black;
-                run = 0;
-            }
-        });
-    }
+    // The dashes' pixels are found again only when the view or the outlines change: at a
+    // whole dense sheet the outlines hold tens of millions of points.
+    ants_.Prepare(view, imageWidth, imageHeight, [this](const auto& visit) {
+        for (const Chain& outline : outlines_) outline.ForEachPoint(visit);
+    });
+    ants_.Draw(surface, antsPhase_);
 }
 
 bool RasterWorkbench::VectorizeObject(int index) {

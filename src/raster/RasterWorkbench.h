@@ -23,6 +23,7 @@
 #include "raster/BitPlane.h"
 #include "raster/LinePlane.h"
 #include "raster/MapView.h"
+#include "raster/OutlineAnts.h"
 #include "raster/PointList.h"
 #include "raster/RasterUndo.h"
 #include "raster/RecordedOutlines.h"
@@ -245,6 +246,7 @@ private:
         }
     };
     std::vector<Chain> outlines_; // the recorded outlines as last traced
+    OutlineAnts ants_;            // their dashes at the last view
     RecordedOutlines recorded_;   // each object's own outline, for vectorization
     BitPlane own_;                // the pixels of the outline being vectorized
     std::vector<QPoint> ownPoints_;
