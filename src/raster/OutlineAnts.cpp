@@ -12,7 +12,8 @@ constexpr platform::Colour Black = 0, White = 0xFFFFFF;
 // The colours of a tick's points as the tick counts them: a run counter starts at the phase;
 // after each point it goes up, and at phase + 4, + 12 and + 20 the colour turns white, at
 // + 8 and + 16 black, and at + 24 black with the counter back at 0. So the first 24 points
-// are one round and every later round is phase + 24 points long. First and later rounds:
+// are one round and every later round is phase + 24 points long. The table holds the first
+// round and one later round of each phase.
 struct DashTable {
     static constexpr int Phases = OutlineAnts::Phases;
     std::array<std::array<bool, 24 + 24 + Phases - 1>, Phases> white{};
