@@ -38,12 +38,13 @@ struct DashTable {
 };
 constexpr DashTable Dashes{};
 
-} // namespace
-
-platform::Colour OutlineAnts::ColourOf(std::uint32_t count, int phase) {
+// The colour of the point drawn as number count (from 0) in a tick of the phase.
+platform::Colour ColourOf(std::uint32_t count, int phase) {
     const std::uint32_t k = count < 24 ? count : 24 + (count - 24) % std::uint32_t(24 + phase);
     return Dashes.white[std::size_t(phase)][k] ? White : Black;
 }
+
+} // namespace
 
 void OutlineAnts::Draw(platform::Canvas& surface, int phase) const {
     for (std::size_t i = 0; i < pixels_.size(); ++i)

@@ -28,9 +28,6 @@ class OutlineAnts {
 public:
     static constexpr int Phases = 5;
 
-    // The colour of the point drawn as number count (from 0) in a tick of the phase.
-    static platform::Colour ColourOf(std::uint32_t count, int phase);
-
     // Forgets the layer: the outlines changed.
     void Forget() { made_ = false; }
     // Makes the layer for the view and the surface size unless it has it. forEachPoint(visit)
