@@ -224,6 +224,7 @@ struct AntsTicks {
         QImage surface(width, height, QImage::Format_RGB32);
         platform::QtCanvas canvas(&surface);
         constexpr int warmTicks = 5;
+        warm = 0;
         for (int tick = 0; tick <= warmTicks; ++tick) {
             const auto t0 = Clock::now();
             bench.AnimateOutlines(canvas, view, width, height);
@@ -246,7 +247,7 @@ void BM_ThinAll(benchmark::State& state) {
             b.ThinObjects();
             work = b.ThinningWork();
         },
-        [&ants](raster::RasterWorkbench& b) { ants = {}, ants.Measure(b); });
+        [&ants](raster::RasterWorkbench& b) { ants.Measure(b); });
     state.counters["ants_first_ms"] = ants.first * 1e3;
     state.counters["ants_warm_ms"] = ants.warm * 1e3;
     state.counters["removed"] = double(work.removed);
