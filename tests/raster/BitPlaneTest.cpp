@@ -98,10 +98,15 @@ TEST(BitPlane, OutlinesMarkedAtOnceMatchPixelByPixel) {
             raster::BitPlane batch, single;
             batch.Reset(r.x(), r.y(), r.width(), r.height(), rasterWidth, rasterHeight);
             single.Reset(r.x(), r.y(), r.width(), r.height(), rasterWidth, rasterHeight);
-            // A random walk that keeps its blocks within the rectangle, set then partly cleared.
+            // A random walk that keeps its blocks within the rectangle, set then partly cleared;
+            // now and then it strides along a row, blocks side by side without overlapping.
             std::vector<QPoint> walk{r.center()};
             for (int k = 0; k < 3000; ++k) {
-                QPoint p = walk.back() + QPoint(int(random() % 3) - 1, int(random() % 3) - 1);
+                const QPoint step = k % 40 < 12
+                                        ? QPoint(3, 0)
+                                        : QPoint(int(random() % 3) - 1, int(random() % 3) - 1);
+                QPoint p = walk.back() + step;
+                if (p.x() > r.right() - 1) p.setX(r.left() + 1 + int(random() % 5));
                 p.setX(std::clamp(p.x(), r.left() + 1, r.right() - 1));
                 p.setY(std::clamp(p.y(), r.top() + 1, r.bottom() - 1));
                 walk.push_back(p);
