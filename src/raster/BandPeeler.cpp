@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 
 namespace raster {
 
@@ -22,6 +23,14 @@ constexpr std::uint64_t Roomy = std::uint64_t(1)
 // longer incrementally than plainly: a plain state costs a walk step and a test, an
 // incremental pass's state several times that.
 constexpr std::size_t PlainShare = 24;
+
+// A point's two coordinates as one word.
+std::uint64_t Packed(QPoint p) {
+    static_assert(sizeof(QPoint) == sizeof(std::uint64_t));
+    std::uint64_t v;
+    std::memcpy(&v, &p, sizeof v);
+    return v;
+}
 
 // Direction of the step between two neighbouring pixels, by (dy + 1) * 3 + (dx + 1).
 constexpr int StepCode[9] = {1, 2, 3, 8, 0, 4, 7, 6, 5};
@@ -247,8 +256,16 @@ void BandPeeler::BuildList(PointVector& points) {
     };
     for (std::size_t j = 0; j < states.size();) {
         const std::uint32_t key = tiles_.Key(states[j]);
+        // A long boundary's tiles are spread over a directory of megabytes: the entry of a
+        // tile a few dozen states on is asked for now.
+        if (j + 64 < states.size()) tiles_.Prefetch(tiles_.Key(states[j + 64]));
+        // The states in the same tile: both coordinates the same but for their low bits,
+        // compared as one word.
+        constexpr std::uint64_t low = (std::uint64_t(1) << Tiles::Shift) - 1;
+        constexpr std::uint64_t TileBits = ~(low | low << 32);
+        const std::uint64_t tile = Packed(states[j]) & TileBits;
         std::size_t end = j + 1;
-        while (end < states.size() && tiles_.Key(states[end]) == key) ++end;
+        while (end < states.size() && (Packed(states[end]) & TileBits) == tile) ++end;
         tiles_.Add(key, std::uint32_t(j), std::uint32_t(end));
         if (tiles_.Split(key)) {
             endStretch(j);

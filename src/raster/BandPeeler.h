@@ -116,6 +116,7 @@ private:
         }
         void Add(std::uint32_t key, std::uint32_t begin, std::uint32_t end);
         std::uint32_t First(std::uint32_t key) const { return first_[key]; }
+        void Prefetch(std::uint32_t key) const { __builtin_prefetch(&first_[key], 1); }
         const Segment& At(std::uint32_t number) const { return segments_[number - 1]; }
         bool Split(std::uint32_t key) const { return (split_[key >> 6] >> (key & 63) & 1) != 0; }
         void MarkSplit(std::uint32_t key);
