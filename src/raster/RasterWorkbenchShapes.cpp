@@ -121,7 +121,7 @@ void RasterWorkbench::TraceAfterThinning(const BitPlane& outline) {
     thinTraces_.assign(std::size_t(objectCount_), {});
     ParallelChunks(objectCount_, 64, [&](int begin, int end) {
         const auto marked = [&outline](int x, int y) { return outline.Marked(x, y); };
-        PointVector behind;
+        PointVector& behind = BackwardPoints(); // the thread's own, not fresh memory a chunk
         for (int i = begin; i < end; ++i) {
             ThinTrace& t = thinTraces_[std::size_t(i)];
             t.from = objectStarts_[std::size_t(i)];
