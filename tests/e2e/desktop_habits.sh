@@ -80,10 +80,18 @@ vectorize_square() {
 }
 vectorize_square
 press ctrl+s
-dialog "^Save" >/dev/null
-xdotool type --delay 5 "$work/drawing"
-xdotool key Return
-for _ in $(seq 50); do [ -s "$work/drawing.rtv" ] && break; sleep 0.1; done
+save=$(dialog "^Save")
+# On a busy machine the name field may not take the first keys: while the dialog stays
+# open, the name is typed again over what it holds.
+for _ in 1 2 3; do
+  xdotool key ctrl+a
+  xdotool type --delay 5 "$work/drawing"
+  xdotool key Return
+  for _ in $(seq 100); do [ -s "$work/drawing.rtv" ] && break; sleep 0.1; done
+  [ -s "$work/drawing.rtv" ] && break
+  xdotool windowfocus "$save" 2>/dev/null || break # the dialog is gone
+  sleep 0.5
+done
 [ -s "$work/drawing.rtv" ] || fail "Ctrl+S did not save the drawing"
 saved=$(stat -c %s "$work/drawing.rtv")
 
