@@ -254,15 +254,15 @@ void BandPeeler::BuildList(PointVector& points) {
         work_.stretched += end - stretch;
         stretch = 0;
     };
+    // The states in the same tile: both coordinates the same but for their low bits,
+    // compared as one word.
+    constexpr std::uint64_t low = (std::uint64_t(1) << Tiles::Shift) - 1;
+    constexpr std::uint64_t TileBits = ~(low | low << 32);
     for (std::size_t j = 0; j < states.size();) {
         const std::uint32_t key = tiles_.Key(states[j]);
         // A long boundary's tiles are spread over a directory of megabytes: the entry of a
         // tile a few dozen states on is asked for now.
         if (j + 64 < states.size()) tiles_.Prefetch(tiles_.Key(states[j + 64]));
-        // The states in the same tile: both coordinates the same but for their low bits,
-        // compared as one word.
-        constexpr std::uint64_t low = (std::uint64_t(1) << Tiles::Shift) - 1;
-        constexpr std::uint64_t TileBits = ~(low | low << 32);
         const std::uint64_t tile = Packed(states[j]) & TileBits;
         std::size_t end = j + 1;
         while (end < states.size() && (Packed(states[end]) & TileBits) == tile) ++end;
