@@ -6,6 +6,7 @@
 #include "raster/EdgeFollower.h"
 #include "raster/Marks.h"
 #include "raster/Morphology.h"
+#include "raster/Parallel.h"
 #include "raster/PlaneFollower.h"
 #include "raster/SheetTracer.h"
 #include "raster/Vectorizer.h"
@@ -201,15 +202,20 @@ bool RasterWorkbench::WalkToTraceStart(QPoint from, const std::function<bool(int
 bool RasterWorkbench::TraceObject(int index, int plane, bool upLeft) {
     if (!Ready()) return false;
     raster_->EndPainting();
+    return TraceMarks(index, plane, upLeft, contour_, contourCount_);
+}
+
+bool RasterWorkbench::TraceMarks(int index, int plane, bool upLeft, PointList& contour,
+                                 std::size_t& count) {
     const MarkTest test(*raster_, plane);
     QPoint start;
     if (!FindTraceStart(
             index, [&test](int x, int y) { return test.Marked(x, y); }, upLeft, start))
         return false;
-    contourCount_ = 0;
-    contour_.Put(contourCount_++, start);
-    return FollowBoundary(test, start, upLeft ? 2 : 6, [this](QPoint p) {
-               contour_.Put(contourCount_++, p);
+    count = 0;
+    contour.Put(count++, start);
+    return FollowBoundary(test, start, upLeft ? 2 : 6, [&contour, &count](QPoint p) {
+               contour.Put(count++, p);
            }) == FollowResult::Closed;
 }
 
@@ -284,45 +290,79 @@ void RasterWorkbench::AnimateOutlines(platform::Canvas& surface, const ViewTrans
 }
 
 bool RasterWorkbench::VectorizeObject(int index) {
-    if (!(recorded_.Has(index) ? TraceOwnOutline(index) : TraceObject(index, 0, true)))
-        return false;
+    if (!Ready()) return false;
+    raster_->EndPainting();
+    if (!TraceForVector(index, own_, contour_, contourCount_)) return false;
     ReduceOutline(contour_, contourCount_, VectorTolerance, vectorPoints_);
     return true;
 }
 
+void RasterWorkbench::VectorizeObjects(const std::vector<int>& indexes, std::vector<char>& made,
+                                       std::vector<std::vector<QPoint>>& vertices) {
+    made.assign(indexes.size(), 0);
+    vertices.assign(indexes.size(), {});
+    if (!Ready()) return;
+    raster_->EndPainting();
+    // Objects' outlines differ in length by thousands of times: they are handed out a few
+    // dozen at a time to whichever core is free.
+    ParallelChunks(int(indexes.size()), 32, [&](int begin, int end) {
+        OwnOutline own;
+        PointList contour;
+        std::size_t count = 0;
+        for (int k = begin; k < end; ++k) {
+            if (!TraceForVector(indexes[std::size_t(k)], own, contour, count)) continue;
+            ReduceOutline(contour, count, VectorTolerance, vertices[std::size_t(k)]);
+            made[std::size_t(k)] = 1;
+        }
+    });
+}
+
+bool RasterWorkbench::TraceForVector(int index, OwnOutline& own, PointList& contour,
+                                     std::size_t& count) {
+    return recorded_.Has(index) ? TraceOwnOutline(index, own, contour, count)
+                                : TraceMarks(index, 0, true, contour, count);
+}
+
 bool RasterWorkbench::TraceOwnOutline(int index) {
     if (!Ready()) return false;
-    platform::Bitmap24& raster = *raster_;
-    raster.EndPainting();
+    raster_->EndPainting();
+    return TraceOwnOutline(index, own_, contour_, contourCount_);
+}
+
+bool RasterWorkbench::TraceOwnOutline(int index, OwnOutline& own, PointList& contour,
+                                      std::size_t& count) {
+    platform::Bitmap24& raster = *raster_; // only read
     const int w = raster.Width(), h = raster.Height();
     // The outline's pixels that still carry their mark, in a plane over its bounding box.
-    ownPoints_.clear();
+    std::vector<QPoint>& pixels = own.pixels;
+    BitPlane& plane = own.plane;
+    pixels.clear();
     int left = w, top = h, right = -1, bottom = -1;
     recorded_.ForEachPoint(index, [&](QPoint p) {
         if (p.x() < 0 || p.y() < 0 || p.x() >= w || p.y() >= h) return;
-        ownPoints_.push_back(p);
+        pixels.push_back(p);
         left = std::min(left, p.x()), top = std::min(top, p.y());
         right = std::max(right, p.x()), bottom = std::max(bottom, p.y());
     });
     if (right < 0) return false;
-    own_.Reset(left, top, right - left + 1, bottom - top + 1, w, h);
-    const std::size_t n = ownPoints_.size();
+    plane.Reset(left, top, right - left + 1, bottom - top + 1, w, h);
+    const std::size_t n = pixels.size();
     if (recorded_.Marked(index) == unmarked_) { // no mark has been cleared since
-        for (const QPoint p : ownPoints_) own_.Set(p.x(), p.y());
+        for (const QPoint p : pixels) plane.Set(p.x(), p.y());
     } else {
         // The outline was followed long ago: its pixels are asked for a few points ahead.
         const MarkTest marks(raster, OutlinePlane);
         constexpr std::size_t ahead = 16;
         for (std::size_t j = 0; j < n; ++j) {
             if (j + ahead < n)
-                __builtin_prefetch(raster.ScanLine(ownPoints_[j + ahead].y()) +
-                                   3 * std::size_t(ownPoints_[j + ahead].x()));
-            const QPoint p = ownPoints_[j];
-            if (marks.Marked(p.x(), p.y())) own_.Set(p.x(), p.y());
+                __builtin_prefetch(raster.ScanLine(pixels[j + ahead].y()) +
+                                   3 * std::size_t(pixels[j + ahead].x()));
+            const QPoint p = pixels[j];
+            if (marks.Marked(p.x(), p.y())) plane.Set(p.x(), p.y());
         }
     }
-    const auto owned = [this, left, top, right, bottom](int x, int y) {
-        return x >= left && y >= top && x <= right && y <= bottom && own_.Marked(x, y);
+    const auto owned = [&plane, left, top, right, bottom](int x, int y) {
+        return x >= left && y >= top && x <= right && y <= bottom && plane.Marked(x, y);
     };
     // Where a trace of the marks has moved the object's start onto another outline, its own
     // outline starts where it was recorded.
@@ -331,13 +371,13 @@ bool RasterWorkbench::TraceOwnOutline(int index) {
     bool closed = false;
     QPoint start;
     if (FindTraceStart(index, owned, true, start)) {
-        contourCount_ = 0;
-        contour_.Put(contourCount_++, start);
-        closed = FollowPlane(own_, start, 2, [this](QPoint p) {
-                     contour_.Put(contourCount_++, p);
+        count = 0;
+        contour.Put(count++, start);
+        closed = FollowPlane(plane, start, 2, [&contour, &count](QPoint p) {
+                     contour.Put(count++, p);
                  }) == FollowResult::Closed;
     }
-    if (ownPoints_.capacity() > PointList::Kept) std::vector<QPoint>().swap(ownPoints_);
+    if (pixels.capacity() > PointList::Kept) std::vector<QPoint>().swap(pixels);
     return closed;
 }
 

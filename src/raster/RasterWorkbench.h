@@ -59,7 +59,7 @@ public:
         objectCount_ = 0;
         outlinesKnown_ = false;
         recorded_.Clear();
-        own_ = BitPlane();
+        own_ = OwnOutline();
     }
     // The raster's pixels changed behind the workbench's back (raster tools, a new raster).
     void RasterEdited() {
@@ -154,6 +154,13 @@ public:
     // marks, but over the pixels of the object's own outline only (as it was recorded or
     // last reshaped), so that where outlines touch, one is not followed into the other.
     bool VectorizeObject(int index);
+    // VectorizeObject for each object of indexes, the objects shared out among the cores:
+    // made[k] says whether object indexes[k] gave a polyline, vertices[k] holds its vertices.
+    // Each object's work reads the marks and its own outline and moves only its own start,
+    // so the polylines and starts are those of VectorizeObject in turn; the contour list
+    // and VectorPoints are left as they were.
+    void VectorizeObjects(const std::vector<int>& indexes, std::vector<char>& made,
+                          std::vector<std::vector<QPoint>>& vertices);
     // Whether object index has been thinned since it was recorded (and not contracted or
     // enlarged since): its outline then runs along centre lines and back.
     bool ObjectThinned(int index) const;
@@ -200,6 +207,16 @@ private:
     // TraceObject(index, outline plane, up-left) over the object's own outline pixels that
     // still carry their mark.
     bool TraceOwnOutline(int index);
+    // What tracing an object's own outline works in; a thread's own where threads trace.
+    struct OwnOutline {
+        BitPlane plane; // the pixels of the outline being traced
+        std::vector<QPoint> pixels;
+    };
+    // TraceObject and TraceOwnOutline into a given list; the raster's painting has ended.
+    bool TraceMarks(int index, int plane, bool upLeft, PointList& contour, std::size_t& count);
+    bool TraceOwnOutline(int index, OwnOutline& own, PointList& contour, std::size_t& count);
+    // VectorizeObject's tracing: the own outline where one was recorded, else the marks.
+    bool TraceForVector(int index, OwnOutline& own, PointList& contour, std::size_t& count);
     bool Ready() const { return raster_ != nullptr && !raster_->IsEmpty(); }
 
     platform::Bitmap24* raster_;
@@ -248,8 +265,7 @@ private:
     std::vector<Chain> outlines_; // the recorded outlines as last traced
     OutlineAnts ants_;            // their dashes at the last view
     RecordedOutlines recorded_;   // each object's own outline, for vectorization
-    BitPlane own_;                // the pixels of the outline being vectorized
-    std::vector<QPoint> ownPoints_;
+    OwnOutline own_;              // the outline being vectorized
     // Counts the operations that may have cleared outline marks; an outline recorded since
     // the last of them still carries every mark.
     std::uint64_t unmarked_ = 0;

@@ -343,3 +343,44 @@ TEST(VectorizeObject, NeverLeavesTheRecordedOutline) {
         EXPECT_GT(merged, 0) << "seed " << seed;
     }
 }
+
+// "V" reduces the outlines on every core at once. On crowded maps, as recorded and after
+// thinning (when outlines have lost marks and are read back from the raster), the polylines
+// and the moved starts must be those of vectorizing one object after another, for every
+// object or for a selection.
+TEST(VectorizeObjects, SharedOutAmongCoresEqualsOneAfterAnother) {
+    for (std::uint32_t seed = 1; seed <= 4; ++seed) {
+        platform::Bitmap24 inTurn = workbench_testing::RandomMap(600, 420, seed);
+        platform::Bitmap24 shared = workbench_testing::RandomMap(600, 420, seed);
+        raster::RasterWorkbench inTurnBench(&inTurn), sharedBench(&shared);
+        const bool colourRange = seed % 2 == 0;
+        workbench_testing::RecordEveryRegion(inTurnBench, inTurn, colourRange);
+        workbench_testing::RecordEveryRegion(sharedBench, shared, colourRange);
+        ASSERT_GT(sharedBench.ObjectCount(), 128) << "every core must get objects";
+        if (seed > 2) {
+            inTurnBench.ThinObjects();
+            sharedBench.ThinObjects();
+        }
+        std::vector<int> indexes;
+        for (int i = 0; i < sharedBench.ObjectCount(); ++i)
+            if (seed % 2 == 1 || i % 3 != 1) indexes.push_back(i);
+        std::vector<char> made;
+        std::vector<std::vector<QPoint>> vertices;
+        sharedBench.VectorizeObjects(indexes, made, vertices);
+        ASSERT_EQ(made.size(), indexes.size());
+        ASSERT_EQ(vertices.size(), indexes.size());
+        int madeCount = 0;
+        for (std::size_t k = 0; k < indexes.size(); ++k) {
+            SCOPED_TRACE(testing::Message() << "seed " << seed << " object " << indexes[k]);
+            const bool expected = inTurnBench.VectorizeObject(indexes[k]);
+            ASSERT_EQ(bool(made[k]), expected);
+            if (expected) {
+                ASSERT_EQ(vertices[k], Vertices(inTurnBench));
+            }
+            madeCount += expected;
+        }
+        for (int i = 0; i < sharedBench.ObjectCount(); ++i)
+            ASSERT_EQ(sharedBench.ObjectStart(i), inTurnBench.ObjectStart(i)) << "object " << i;
+        EXPECT_GT(madeCount, 64) << "seed " << seed;
+    }
+}
