@@ -15,6 +15,7 @@
 #include <QProgressDialog>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 
 namespace app {
 
@@ -91,20 +92,40 @@ void Tmainform::VectorizeAll() {
     if (Drawing) {
         Drawing->CreateLayer(attributes_.LayerName, true);
         int added = 0;
+        // A thinned object's outline runs out along each stroke and back: its centre lines
+        // are what the user drew. The other objects' outlines are reduced on every core, a
+        // batch of objects at a time (their vertices wait in memory), and the polylines are
+        // added in the objects' order.
+        const auto centreLines = [&](int i) {
+            return CentreLinesAfterThin() && workbench.ObjectThinned(i);
+        };
+        constexpr int Batch = 4096;
+        std::vector<int> outlines;
+        std::vector<char> made;
+        std::vector<std::vector<QPoint>> vertices;
         std::vector<raster::TracedPolyline> lines;
-        for (int i = 0; i < workbench.ObjectCount(); ++i) {
-            // A thinned object's outline runs out along each stroke and back: its centre
-            // lines are what the user drew.
-            if (CentreLinesAfterThin() && workbench.ObjectThinned(i)) {
+        for (int first = 0; first < workbench.ObjectCount(); first += Batch) {
+            const int last = std::min(workbench.ObjectCount(), first + Batch);
+            outlines.clear();
+            for (int i = first; i < last; ++i)
+                if (!centreLines(i)) outlines.push_back(i);
+            workbench.VectorizeObjects(outlines, made, vertices);
+            std::size_t next = 0; // the next of outlines
+            for (int i = first; i < last; ++i) {
+                if (next < outlines.size() && outlines[next] == i) {
+                    if (made[next]) {
+                        AddVectorizedPolyline(vertices[next], attributes_.ClosePolylines != 0);
+                        ++added;
+                    }
+                    ++next;
+                    continue;
+                }
                 if (!workbench.VectorizeCentreLines(i, lines)) continue;
                 for (const raster::TracedPolyline& line : lines)
                     if (line.points.size() >= 2) {
                         AddVectorizedPolyline(line.points, line.closed);
                         ++added;
                     }
-            } else if (workbench.VectorizeObject(i)) {
-                AddVectorizedObject();
-                ++added;
             }
         }
         if (added > 0) MarkDrawingChanged();
@@ -117,10 +138,6 @@ void Tmainform::VectorizeAll() {
     GISPanel1->UndoObject(); // with nothing recorded, this clears every outline mark
     RefreshLayerLists(true);
     GISPanel1->Redraw();
-}
-
-void Tmainform::AddVectorizedObject() {
-    AddVectorizedPolyline(GISPanel1->Workbench().VectorPoints(), attributes_.ClosePolylines != 0);
 }
 
 void Tmainform::AddVectorizedPolyline(const std::vector<QPoint>& points, bool closed) {
@@ -136,14 +153,8 @@ void Tmainform::AddVectorizedPolyline(const std::vector<QPoint>& points, bool cl
                                                          std::int16_t(a.LineWidth), a.LineStyle,
                                                          a.BrushStyle, a.BackColor, 0, closed);
     polyline->SetColor(a.ForeColor);
-    drawing::Polyline_* added = polyline.get();
     std::unique_ptr<drawing::DXF_Entity> entity = std::move(polyline);
     Drawing->AddEntityToLayer(std::move(entity), a.LayerName);
-    platform::Canvas& canvas = GISPanel1->PaintBox()->Canvas();
-    const platform::PenMode mode = canvas.GetPen().Mode;
-    canvas.PenRef().Mode = platform::PenMode::Copy;
-    added->Draw(canvas, nullptr, GISPanel1->ScreenProjection());
-    canvas.PenRef().Mode = mode;
 }
 
 } // namespace app

@@ -185,9 +185,8 @@ public:
     void SB3of1Click(); // scan (ScanCommand.cpp)
     void Exit2Click();
     void VectorizeAll();
-    void AddVectorizedObject();
-    // One polyline of raster pixels onto the current layer with the current attributes,
-    // drawn at once.
+    // One polyline of raster pixels onto the current layer with the current attributes;
+    // the caller redraws the map when it has added them all.
     void AddVectorizedPolyline(const std::vector<QPoint>& points, bool closed);
 
     // Whole sheets (SheetCommand.cpp): every region of line work of the raster, or of its
