@@ -256,6 +256,28 @@ void BM_ThinAll(benchmark::State& state) {
     state.counters["followed"] = double(work.followed);
     state.counters["plain_followed"] = double(work.plainFollowed);
 }
+// "V" after thinning with centre lines on, as the program makes them (every core).
+void BM_ThinThenCentreLines(benchmark::State& state) {
+    double v = 0;
+    Morphology(
+        state,
+        [](raster::RasterWorkbench& b) {
+            b.StrictDiagonals = 0;
+            b.ThinObjects();
+        },
+        [&v](raster::RasterWorkbench& b) {
+            const auto t0 = Clock::now();
+            std::vector<raster::RasterWorkbench::ObjectVectors> out;
+            b.VectorizeObjects(0, b.ObjectCount(), true, out);
+            v = Seconds(t0, Clock::now());
+        });
+    state.counters["centre_lines_s"] = v;
+}
+BENCHMARK(BM_ThinThenCentreLines)
+    ->Arg(1)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 void BM_ContractAll(benchmark::State& state) {
     Morphology(state, [](raster::RasterWorkbench& b) { b.ShiftOutlines(false); });
 }

@@ -93,35 +93,20 @@ void Tmainform::VectorizeAll() {
         Drawing->CreateLayer(attributes_.LayerName, true);
         int added = 0;
         // A thinned object's outline runs out along each stroke and back: its centre lines
-        // are what the user drew. The other objects' outlines are reduced on every core, a
-        // batch of objects at a time (their vertices wait in memory), and the polylines are
-        // added in the objects' order.
-        const auto centreLines = [&](int i) {
-            return CentreLinesAfterThin() && workbench.ObjectThinned(i);
-        };
+        // are what the user drew. The objects are vectorized on every core, a batch at a
+        // time (their vertices wait in memory), and added in their order.
         constexpr int Batch = 4096;
-        std::vector<int> outlines;
-        std::vector<char> made;
-        std::vector<std::vector<QPoint>> vertices;
-        std::vector<raster::TracedPolyline> lines;
+        std::vector<raster::RasterWorkbench::ObjectVectors> batch;
         for (int first = 0; first < workbench.ObjectCount(); first += Batch) {
             const int last = std::min(workbench.ObjectCount(), first + Batch);
-            outlines.clear();
-            for (int i = first; i < last; ++i)
-                if (!centreLines(i)) outlines.push_back(i);
-            workbench.VectorizeObjects(outlines, made, vertices);
-            std::size_t next = 0; // the next of outlines
-            for (int i = first; i < last; ++i) {
-                if (next < outlines.size() && outlines[next] == i) {
-                    if (made[next]) {
-                        AddVectorizedPolyline(vertices[next], attributes_.ClosePolylines != 0);
-                        ++added;
-                    }
-                    ++next;
-                    continue;
+            workbench.VectorizeObjects(first, last, CentreLinesAfterThin(), batch);
+            for (const raster::RasterWorkbench::ObjectVectors& object : batch) {
+                if (!object.made) continue;
+                if (!object.asCentreLines) {
+                    AddVectorizedPolyline(object.vertices, attributes_.ClosePolylines != 0);
+                    ++added;
                 }
-                if (!workbench.VectorizeCentreLines(i, lines)) continue;
-                for (const raster::TracedPolyline& line : lines)
+                for (const raster::TracedPolyline& line : object.lines)
                     if (line.points.size() >= 2) {
                         AddVectorizedPolyline(line.points, line.closed);
                         ++added;

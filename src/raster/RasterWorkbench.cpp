@@ -297,24 +297,35 @@ bool RasterWorkbench::VectorizeObject(int index) {
     return true;
 }
 
-void RasterWorkbench::VectorizeObjects(const std::vector<int>& indexes, std::vector<char>& made,
-                                       std::vector<std::vector<QPoint>>& vertices) {
-    made.assign(indexes.size(), 0);
-    vertices.assign(indexes.size(), {});
+void RasterWorkbench::VectorizeObjects(int first, int last, bool centreLines,
+                                       std::vector<ObjectVectors>& out) {
+    out.assign(std::size_t(std::max(0, last - first)), {});
     if (!Ready()) return;
     raster_->EndPainting();
     // Objects' outlines differ in length by thousands of times: they are handed out a few
     // dozen at a time to whichever core is free.
-    ParallelChunks(int(indexes.size()), 32, [&](int begin, int end) {
+    ParallelChunks(int(out.size()), 32, [&](int begin, int end) {
         OwnOutline own;
         PointList contour;
         std::size_t count = 0;
         for (int k = begin; k < end; ++k) {
-            if (!TraceForVector(indexes[std::size_t(k)], own, contour, count)) continue;
-            ReduceOutline(contour, count, VectorTolerance, vertices[std::size_t(k)]);
-            made[std::size_t(k)] = 1;
+            const int index = first + k;
+            ObjectVectors& result = out[std::size_t(k)];
+            result.asCentreLines = centreLines && ObjectThinned(index);
+            if (!TraceForVector(index, own, contour, count)) continue;
+            result.made = true;
+            if (result.asCentreLines)
+                result.lines = CentreLinesOf(ContourPixels(contour, count), VectorTolerance);
+            else
+                ReduceOutline(contour, count, VectorTolerance, result.vertices);
         }
     });
+}
+
+std::vector<QPoint> RasterWorkbench::ContourPixels(const PointList& contour, std::size_t count) {
+    std::vector<QPoint> pixels(count);
+    for (std::size_t i = 0; i < count; ++i) pixels[i] = contour.Get(i);
+    return pixels;
 }
 
 bool RasterWorkbench::TraceForVector(int index, OwnOutline& own, PointList& contour,
@@ -388,9 +399,7 @@ bool RasterWorkbench::ObjectThinned(int index) const {
 bool RasterWorkbench::VectorizeCentreLines(int index, std::vector<TracedPolyline>& lines) {
     if (!(recorded_.Has(index) ? TraceOwnOutline(index) : TraceObject(index, 0, true)))
         return false;
-    std::vector<QPoint> pixels(contourCount_);
-    for (std::size_t i = 0; i < contourCount_; ++i) pixels[i] = contour_.Get(i);
-    lines = CentreLinesOf(pixels, VectorTolerance);
+    lines = CentreLinesOf(ContourPixels(contour_, contourCount_), VectorTolerance);
     return true;
 }
 

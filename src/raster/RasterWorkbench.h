@@ -154,13 +154,19 @@ public:
     // marks, but over the pixels of the object's own outline only (as it was recorded or
     // last reshaped), so that where outlines touch, one is not followed into the other.
     bool VectorizeObject(int index);
-    // VectorizeObject for each object of indexes, the objects shared out among the cores:
-    // made[k] says whether object indexes[k] gave a polyline, vertices[k] holds its vertices.
-    // Each object's work reads the marks and its own outline and moves only its own start,
-    // so the polylines and starts are those of VectorizeObject in turn; the contour list
-    // and VectorPoints are left as they were.
-    void VectorizeObjects(const std::vector<int>& indexes, std::vector<char>& made,
-                          std::vector<std::vector<QPoint>>& vertices);
+    // What VectorizeObjects made of an object: as VectorizeObject (made, the vertices) or,
+    // for a thinned object when centre lines were asked for (asCentreLines), as
+    // VectorizeCentreLines (made, the lines).
+    struct ObjectVectors {
+        bool made = false, asCentreLines = false;
+        std::vector<QPoint> vertices;
+        std::vector<TracedPolyline> lines;
+    };
+    // Objects first … last − 1, shared out among the cores, into out[index − first]. Each
+    // object's work reads the marks and its own outline and moves only its own start, so
+    // the results and starts are those of one object after another; the contour list and
+    // VectorPoints are left as they were.
+    void VectorizeObjects(int first, int last, bool centreLines, std::vector<ObjectVectors>& out);
     // Whether object index has been thinned since it was recorded (and not contracted or
     // enlarged since): its outline then runs along centre lines and back.
     bool ObjectThinned(int index) const;
@@ -217,6 +223,7 @@ private:
     bool TraceOwnOutline(int index, OwnOutline& own, PointList& contour, std::size_t& count);
     // VectorizeObject's tracing: the own outline where one was recorded, else the marks.
     bool TraceForVector(int index, OwnOutline& own, PointList& contour, std::size_t& count);
+    static std::vector<QPoint> ContourPixels(const PointList& contour, std::size_t count);
     bool Ready() const { return raster_ != nullptr && !raster_->IsEmpty(); }
 
     platform::Bitmap24* raster_;

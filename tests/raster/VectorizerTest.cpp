@@ -344,43 +344,57 @@ TEST(VectorizeObject, NeverLeavesTheRecordedOutline) {
     }
 }
 
-// "V" reduces the outlines on every core at once. On crowded maps, as recorded and after
-// thinning (when outlines have lost marks and are read back from the raster), the polylines
-// and the moved starts must be those of vectorizing one object after another, for every
-// object or for a selection.
+// "V" vectorizes the objects on every core at once. On crowded maps, as recorded and after
+// thinning (when outlines have lost marks and are read back from the raster), as outlines
+// or as centre lines, for every object or a stretch of them: the polylines and the moved
+// starts must be those of vectorizing one object after another.
 TEST(VectorizeObjects, SharedOutAmongCoresEqualsOneAfterAnother) {
-    for (std::uint32_t seed = 1; seed <= 4; ++seed) {
+    for (std::uint32_t seed = 1; seed <= 5; ++seed) {
         platform::Bitmap24 inTurn = workbench_testing::RandomMap(600, 420, seed);
         platform::Bitmap24 shared = workbench_testing::RandomMap(600, 420, seed);
         raster::RasterWorkbench inTurnBench(&inTurn), sharedBench(&shared);
         const bool colourRange = seed % 2 == 0;
         workbench_testing::RecordEveryRegion(inTurnBench, inTurn, colourRange);
         workbench_testing::RecordEveryRegion(sharedBench, shared, colourRange);
-        ASSERT_GT(sharedBench.ObjectCount(), 128) << "every core must get objects";
+        const int count = sharedBench.ObjectCount();
+        ASSERT_GT(count, 128) << "every core must get objects";
         if (seed > 2) {
             inTurnBench.ThinObjects();
             sharedBench.ThinObjects();
         }
-        std::vector<int> indexes;
-        for (int i = 0; i < sharedBench.ObjectCount(); ++i)
-            if (seed % 2 == 1 || i % 3 != 1) indexes.push_back(i);
-        std::vector<char> made;
-        std::vector<std::vector<QPoint>> vertices;
-        sharedBench.VectorizeObjects(indexes, made, vertices);
-        ASSERT_EQ(made.size(), indexes.size());
-        ASSERT_EQ(vertices.size(), indexes.size());
-        int madeCount = 0;
-        for (std::size_t k = 0; k < indexes.size(); ++k) {
-            SCOPED_TRACE(testing::Message() << "seed " << seed << " object " << indexes[k]);
-            const bool expected = inTurnBench.VectorizeObject(indexes[k]);
-            ASSERT_EQ(bool(made[k]), expected);
-            if (expected) {
-                ASSERT_EQ(vertices[k], Vertices(inTurnBench));
+        const bool centreLines = seed >= 4;
+        const int first = seed % 2 == 1 ? 0 : 3, last = seed % 2 == 1 ? count : count - 2;
+        std::vector<raster::RasterWorkbench::ObjectVectors> out;
+        sharedBench.VectorizeObjects(first, last, centreLines, out);
+        ASSERT_EQ(out.size(), std::size_t(last - first));
+        int made = 0, asLines = 0;
+        std::vector<raster::TracedPolyline> lines;
+        for (int i = first; i < last; ++i) {
+            SCOPED_TRACE(testing::Message() << "seed " << seed << " object " << i);
+            const raster::RasterWorkbench::ObjectVectors& got = out[std::size_t(i - first)];
+            const bool asCentreLines = centreLines && inTurnBench.ObjectThinned(i);
+            ASSERT_EQ(got.asCentreLines, asCentreLines);
+            if (asCentreLines) {
+                ASSERT_EQ(got.made, inTurnBench.VectorizeCentreLines(i, lines));
+                if (!got.made) continue;
+                ASSERT_EQ(got.lines.size(), lines.size());
+                for (std::size_t k = 0; k < lines.size(); ++k) {
+                    ASSERT_EQ(got.lines[k].points, lines[k].points);
+                    ASSERT_EQ(got.lines[k].closed, lines[k].closed);
+                }
+                ++asLines;
+            } else {
+                ASSERT_EQ(got.made, inTurnBench.VectorizeObject(i));
+                if (!got.made) continue;
+                ASSERT_EQ(got.vertices, Vertices(inTurnBench));
             }
-            madeCount += expected;
+            ++made;
         }
-        for (int i = 0; i < sharedBench.ObjectCount(); ++i)
+        for (int i = 0; i < count; ++i)
             ASSERT_EQ(sharedBench.ObjectStart(i), inTurnBench.ObjectStart(i)) << "object " << i;
-        EXPECT_GT(madeCount, 64) << "seed " << seed;
+        EXPECT_GT(made, 64) << "seed " << seed;
+        if (centreLines) {
+            EXPECT_GT(asLines, 64) << "seed " << seed;
+        }
     }
 }
