@@ -334,12 +334,6 @@ bool RasterWorkbench::TraceForVector(int index, OwnOutline& own, PointList& cont
                                 : TraceMarks(index, 0, true, contour, count);
 }
 
-bool RasterWorkbench::TraceOwnOutline(int index) {
-    if (!Ready()) return false;
-    raster_->EndPainting();
-    return TraceOwnOutline(index, own_, contour_, contourCount_);
-}
-
 bool RasterWorkbench::TraceOwnOutline(int index, OwnOutline& own, PointList& contour,
                                       std::size_t& count) {
     platform::Bitmap24& raster = *raster_; // only read
@@ -397,8 +391,9 @@ bool RasterWorkbench::ObjectThinned(int index) const {
 }
 
 bool RasterWorkbench::VectorizeCentreLines(int index, std::vector<TracedPolyline>& lines) {
-    if (!(recorded_.Has(index) ? TraceOwnOutline(index) : TraceObject(index, 0, true)))
-        return false;
+    if (!Ready()) return false;
+    raster_->EndPainting();
+    if (!TraceForVector(index, own_, contour_, contourCount_)) return false;
     lines = CentreLinesOf(ContourPixels(contour_, contourCount_), VectorTolerance);
     return true;
 }

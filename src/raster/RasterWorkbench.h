@@ -210,16 +210,15 @@ private:
     // Traces every object on the outline plane as TraceObject(i, outline plane, up-left)
     // would, without moving any start, into thinTraces_.
     void TraceAfterThinning(const BitPlane& outline);
-    // TraceObject(index, outline plane, up-left) over the object's own outline pixels that
-    // still carry their mark.
-    bool TraceOwnOutline(int index);
     // What tracing an object's own outline works in; a thread's own where threads trace.
     struct OwnOutline {
         BitPlane plane; // the pixels of the outline being traced
         std::vector<QPoint> pixels;
     };
-    // TraceObject and TraceOwnOutline into a given list; the raster's painting has ended.
+    // TraceObject into a given list; the raster's painting has ended.
     bool TraceMarks(int index, int plane, bool upLeft, PointList& contour, std::size_t& count);
+    // TraceMarks(index, outline plane, up-left) over the object's own outline pixels that
+    // still carry their mark.
     bool TraceOwnOutline(int index, OwnOutline& own, PointList& contour, std::size_t& count);
     // VectorizeObject's tracing: the own outline where one was recorded, else the marks.
     bool TraceForVector(int index, OwnOutline& own, PointList& contour, std::size_t& count);
