@@ -14,8 +14,6 @@ void BitPlane::Reset(int left, int top, int width, int height, int rasterWidth, 
     rasterWidth_ = rasterWidth, rasterHeight_ = rasterHeight;
     stride_ = ((std::size_t(width) + Margin + 63) / 64 + 2) * 8; // whole words, one spare
     bits_.assign(stride_ * std::size_t(height + 2), 0);
-    touchStride_ = (std::size_t(width) + 4095) / 4096;
-    touched_.assign(touchStride_ * std::size_t(height), 0);
 }
 
 void BitPlane::MarkEach(const QPoint* points, std::size_t n, bool set) {

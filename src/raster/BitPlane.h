@@ -10,8 +10,7 @@
 // over a rectangle reads as clear one pixel round it; pixels further out must not be asked
 // for. Neighbour sets use the direction bits of BoundaryTests.h (bit k − 1 for direction k:
 // up-left 1, up 2, up-right 3, right 4, down-right 5, down 6, down-left 7, left 8).
-// Memory: an eighth of a byte a pixel of the rectangle, and a 4096th of that for the
-// stretches.
+// Memory: an eighth of a byte a pixel of the rectangle.
 
 #include "platform/HugePageAllocator.h"
 
@@ -61,12 +60,10 @@ public:
     void Set(int x, int y) {
         const std::size_t i = Index(x);
         PutWord(y, i >> 6, Word(y, i >> 6) | std::uint64_t(1) << (i & 63));
-        Touch(x, y);
     }
     void Clear(int x, int y) {
         const std::size_t i = Index(x);
         PutWord(y, i >> 6, Word(y, i >> 6) & ~(std::uint64_t(1) << (i & 63)));
-        Touch(x, y);
     }
     // Sets or clears the pixels x − 1 … x + 1 of row y (all within the rectangle).
     void MarkThree(int x, int y, bool set) {
@@ -79,8 +76,6 @@ public:
             const std::uint64_t u = Word(y, w + 1);
             PutWord(y, w + 1, set ? u | high : u & ~high);
         }
-        Touch(x - 1, y);
-        Touch(x + 1, y);
     }
     // Sets (or clears) pixel p, or the 3 × 3 block around p, for each of points[0 .. n): the
     // marks of a whole outline at once. Every pixel written must lie within the rectangle.
@@ -124,15 +119,8 @@ public:
         const std::uint64_t low = Word(y, w) >> s;
         return s == 0 ? low : low | Word(y, w + 1) << (64 - s);
     }
-    // Calls visit(x0, x1) for every stretch [x0, x1) of row y with a changed bit.
-    template <class Visit> void ForChangedStretches(int y, Visit&& visit) const {
-        for (std::size_t w = 0; w < touchStride_; ++w)
-            for (std::uint64_t bits = touched_[std::size_t(y - top_) * touchStride_ + w]; bits != 0;
-                 bits &= bits - 1) {
-                const int x0 = left_ + int(w * 4096 + std::size_t(__builtin_ctzll(bits)) * 64);
-                visit(x0, x0 + 64 < left_ + width_ ? x0 + 64 : left_ + width_);
-            }
-    }
+    // Bytes a row: row y + 1 begins that many bytes after row y.
+    std::size_t RowBytes() const { return stride_; }
 
 private:
     friend class PlaneLayout;
@@ -146,19 +134,11 @@ private:
     void PutWord(int y, std::size_t w, std::uint64_t v) { std::memcpy(Row(y) + 8 * w, &v, 8); }
     unsigned NeighboursNearFrame(int x, int y) const;
     static unsigned BlockOfSet(unsigned set);
-    void Touch(int x, int y) {
-        const auto i = std::size_t(x - left_);
-        touched_[std::size_t(y - top_) * touchStride_ + (i >> 12)] |= std::uint64_t(1)
-                                                                      << (i >> 6 & 63);
-    }
 
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0; // the rectangle
     int rasterWidth_ = 0, rasterHeight_ = 0;
     std::size_t stride_ = 0; // bytes a row, with room to read eight bytes past the last pixel
     std::vector<std::uint8_t, platform::HugePageAllocator<std::uint8_t>> bits_;
-    // One bit a stretch of 64 pixels of a row in which a bit changed.
-    std::size_t touchStride_ = 0;
-    std::vector<std::uint64_t> touched_;
 };
 
 // A plane's layout copied into locals, for loops over many pixels: a store elsewhere (into a
@@ -175,11 +155,7 @@ public:
                 std::uintptr_t(std::intptr_t(1 - plane.top_) * std::intptr_t(plane.stride_))),
           xShift_(std::ptrdiff_t(BitPlane::Margin) - plane.left_), stride_(plane.stride_),
           insideWidth_(unsigned(plane.rasterWidth_ - 5)),
-          insideHeight_(unsigned(plane.rasterHeight_ - 5)), left_(plane.left_), top_(plane.top_),
-          touchStride_(plane.touchStride_) {}
-    explicit PlaneLayout(BitPlane& plane) : PlaneLayout(static_cast<const BitPlane&>(plane)) {
-        touched_ = plane.touched_.data();
-    }
+          insideHeight_(unsigned(plane.rasterHeight_ - 5)) {}
 
     bool Bit(int x, int y) const {
         const std::size_t i = Index(x);
@@ -228,17 +204,15 @@ public:
     void PrefetchWord(int x, int y) const {
         __builtin_prefetch(reinterpret_cast<const void*>(RowAt(y) + 8 * (Index(x) >> 6)), 1);
     }
-    // Writes, with the changed stretch noted as BitPlane's own do.
+    // Writes, into the plane that the layout was taken of.
     void Clear(int x, int y) {
         const std::size_t i = Index(x);
         PutWord(y, i >> 6, Word(y, i >> 6) & ~(std::uint64_t(1) << (i & 63)));
-        Touch(x, y);
     }
     void Mark(int x, int y, bool set) {
         const std::size_t i = Index(x);
         const std::uint64_t bit = std::uint64_t(1) << (i & 63), v = Word(y, i >> 6);
         PutWord(y, i >> 6, set ? v | bit : v & ~bit);
-        Touch(x, y);
     }
     // Pixels x − 1 … x + 1 of rows y − 1 … y + 1, all within the rectangle.
     void MarkBlock(int x, int y, bool set) {
@@ -252,8 +226,6 @@ public:
                 const std::uint64_t u = Word(row, w + 1);
                 PutWord(row, w + 1, set ? u | high : u & ~high);
             }
-            Touch(x - 1, row);
-            if ((x - 1 - left_) >> 6 != (x + 1 - left_) >> 6) Touch(x + 1, row);
         }
     }
 
@@ -273,20 +245,12 @@ private:
     void PutWord(int y, std::size_t w, std::uint64_t v) {
         std::memcpy(reinterpret_cast<void*>(RowAt(y) + 8 * w), &v, 8);
     }
-    void Touch(int x, int y) {
-        const auto i = std::size_t(x - left_);
-        touched_[std::size_t(y - top_) * touchStride_ + (i >> 12)] |= std::uint64_t(1)
-                                                                      << (i >> 6 & 63);
-    }
 
     const BitPlane* plane_;
     std::uintptr_t row0_;   // row 0 of the raster
     std::ptrdiff_t xShift_; // pixel x is bit x + xShift_ of its row
     std::size_t stride_;
     unsigned insideWidth_, insideHeight_; // where every neighbour of a pixel is inside
-    int left_, top_;
-    std::uint64_t* touched_ = nullptr;
-    std::size_t touchStride_;
 };
 
 inline unsigned BitPlane::Block(int x, int y) const {

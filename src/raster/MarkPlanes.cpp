@@ -4,7 +4,7 @@
 #include "raster/Parallel.h"
 
 #include <algorithm>
-#include <bit>
+#include <cstring>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -36,6 +36,7 @@ MarkPlanes::MarkPlanes(const platform::Bitmap24& raster)
     : planes_{BitPlane(raster.Width(), raster.Height()),
               BitPlane(raster.Width(), raster.Height())} {
     if (raster.IsEmpty()) return;
+    for (auto& copy : before_) copy.resize(planes_[0].RowBytes() * std::size_t(raster.Height()));
     const int width = raster.Width();
     ParallelBands(raster.Height(), 64, [&](int begin, int end) {
         for (int y = begin; y < end; ++y) {
@@ -74,8 +75,31 @@ MarkPlanes::MarkPlanes(const platform::Bitmap24& raster)
                 blue[i >> 3] |= std::uint8_t((pixels[3 * x] & 1) << (i & 7));
                 green[i >> 3] |= std::uint8_t((pixels[3 * x + 1] & 1) << (i & 7));
             }
+            const std::size_t bytes = planes_[0].RowBytes(), at = std::size_t(y) * bytes;
+            std::memcpy(before_[0].data() + at, blue, bytes);
+            std::memcpy(before_[1].data() + at, green, bytes);
         }
     });
+}
+
+template <class Visit> void MarkPlanes::ForChangedStretches(int y, Visit&& visit) const {
+    const std::size_t bytes = planes_[0].RowBytes(), at = std::size_t(y) * bytes;
+    const int width = planes_[0].Width();
+    int last = -1; // the stretch last visited
+    for (std::size_t b = 0; b < bytes; b += 8) {
+        const auto differs = [&](int k) {
+            return std::memcmp(planes_[k].Row(y) + b, before_[k].data() + at + b, 8) != 0;
+        };
+        if (!differs(0) && !differs(1)) continue;
+        // Bit i of the row is pixel i − Margin.
+        const int first = std::max(0, int(8 * b) - int(BitPlane::Margin));
+        const int end = std::min(width, int(8 * b) + 64 - int(BitPlane::Margin));
+        for (int s = first / 64; s * 64 < end; ++s) {
+            if (s <= last) continue;
+            last = s;
+            visit(64 * s, std::min(width, 64 * s + 64));
+        }
+    }
 }
 
 void MarkPlanes::Store(platform::Bitmap24& raster) const {
@@ -84,37 +108,22 @@ void MarkPlanes::Store(platform::Bitmap24& raster) const {
         raster.Height() != outline.Height())
         return;
     if (raster.Watcher() != nullptr) // one at a time, before any changes
-        for (int y = 0; y < raster.Height(); ++y) {
-            const auto report = [&](int x0, int x1) {
-                raster.BeforeWrite(QRect(x0, y, x1 - x0, 1));
-            };
-            outline.ForChangedStretches(y, report);
-            band.ForChangedStretches(y, report);
-        }
-    const int width = raster.Width();
+        for (int y = 0; y < raster.Height(); ++y)
+            ForChangedStretches(
+                y, [&](int x0, int x1) { raster.BeforeWrite(QRect(x0, y, x1 - x0, 1)); });
     ParallelBands(raster.Height(), 64, [&](int begin, int end) {
-        std::vector<std::uint64_t> stretches(std::size_t(width + 4095) / 4096);
         for (int y = begin; y < end; ++y) {
             // Each stretch of 64 pixels changed in either plane is written once, both marks
             // of a pixel together.
-            std::fill(stretches.begin(), stretches.end(), 0);
-            const auto note = [&stretches](int x0, int) {
-                stretches[std::size_t(x0) / 4096] |= std::uint64_t(1) << (x0 / 64 % 64);
-            };
-            outline.ForChangedStretches(y, note);
-            band.ForChangedStretches(y, note);
             std::uint8_t* pixels = raster.ScanLine(y);
-            for (std::size_t m = 0; m < stretches.size(); ++m)
-                for (std::uint64_t bits = stretches[m]; bits != 0; bits &= bits - 1) {
-                    const int x0 = int(m * 4096 + std::size_t(std::countr_zero(bits)) * 64);
-                    const int n = std::min(64, width - x0);
-                    const std::uint64_t blue = outline.Bits64(x0, y), green = band.Bits64(x0, y);
-                    std::uint8_t* p = pixels + 3 * std::size_t(x0);
-                    for (int k = 0; k < n; ++k, p += 3) {
-                        p[0] = std::uint8_t((p[0] & 0xFE) | (blue >> k & 1));
-                        p[1] = std::uint8_t((p[1] & 0xFE) | (green >> k & 1));
-                    }
+            ForChangedStretches(y, [&](int x0, int x1) {
+                const std::uint64_t blue = outline.Bits64(x0, y), green = band.Bits64(x0, y);
+                std::uint8_t* p = pixels + 3 * std::size_t(x0);
+                for (int k = 0; k < x1 - x0; ++k, p += 3) {
+                    p[0] = std::uint8_t((p[0] & 0xFE) | (blue >> k & 1));
+                    p[1] = std::uint8_t((p[1] & 0xFE) | (green >> k & 1));
                 }
+            });
         }
     });
 }
