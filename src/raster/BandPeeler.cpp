@@ -2,6 +2,7 @@
 #include "raster/BandPeeler.h"
 
 #include "raster/Morphology.h"
+#include "raster/PackedFollower.h"
 #include "raster/PlaneFollower.h"
 
 #include <algorithm>
@@ -98,7 +99,7 @@ void BandPeeler::Tiles::MarkSplit(std::uint32_t key) {
 // ---- passes ---------------------------------------------------------------------------
 
 BandPeeler::BandPeeler(BitPlane& band)
-    : band_(band), width_(band.Width()), height_(band.Height()) {}
+    : band_(band), width_(band.Width()), height_(band.Height()), steps_(band.RowBytes()) {}
 
 bool BandPeeler::PassesPeelTest(int x, int y) {
     // The peel test of a pixel on the raster's frame always fails.
@@ -151,8 +152,7 @@ void BandPeeler::Peel(const StartFinder& nextStart, const PointList& contour, st
 bool BandPeeler::Follow(QPoint start, PointVector& points) {
     points.clear();
     points.push_back(start);
-    const FollowResult result = FollowPlane(
-        band_, start, 2, [&points](QPoint p) { points.push_back(p); }, behind_);
+    const FollowResult result = FollowPlanePacked(band_, steps_, start, 2, points, walk_);
     work_.followed += points.size();
     work_.plainFollowed += points.size();
     return result == FollowResult::Closed;

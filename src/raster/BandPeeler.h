@@ -40,6 +40,7 @@
 // the raster, 4 bytes per 64 pixels) and the states by tile (4 bytes per 256 pixels).
 
 #include "raster/BitPlane.h"
+#include "raster/PackedFollower.h"
 #include "raster/PointList.h"
 
 #include <QPoint>
@@ -207,9 +208,10 @@ private:
 
     std::vector<Node, platform::HugePageAllocator<Node>> nodes_; // millions, grown per command
     std::vector<Run> runs_;
-    PointVector points_; // the boundary of the pass
-    PointVector base_;   // the plain pass the list was built from
-    PointVector behind_; // the backward follower's points, kept from walk to walk
+    PointVector points_;                               // the boundary of the pass
+    PointVector base_;                                 // the plain pass the list was built from
+    PackedSteps steps_;                                // for the plain passes' walks
+    std::vector<QPoint> walk_;                         // their scratch, kept from walk to walk
     std::map<std::uint32_t, std::uint32_t> stretchAt_; // first point of base_ to its node
     Tiles tiles_;
     std::uint32_t head_ = None;

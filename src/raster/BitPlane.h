@@ -193,6 +193,14 @@ public:
         return plane_->InsideNeighbours(x, y);
     }
     bool Inside(int x, int y) const { return plane_->Inside(x, y); }
+    // The layout as numbers, for walks that keep a pixel as the index of its bit from row 0's
+    // first byte: y × 8 × Stride() + x + XShift(). Pixels x, y with x − 3 < InsideWidth() and
+    // y − 3 < InsideHeight() (as unsigned) have their whole block inside.
+    std::uintptr_t Origin() const { return row0_; }
+    std::ptrdiff_t XShift() const { return xShift_; }
+    std::size_t Stride() const { return stride_; }
+    unsigned InsideWidth() const { return insideWidth_; }
+    unsigned InsideHeight() const { return insideHeight_; }
     void Prefetch(int x, int y) const {
         const std::uintptr_t at =
             RowAt(y) + (std::uintptr_t(std::intptr_t(x) + std::intptr_t(xShift_)) >> 3);

@@ -5,6 +5,7 @@
 
 #include "raster/EdgeFollower.h"
 #include "raster/MarkPlanes.h"
+#include "raster/PackedFollower.h"
 #include "raster/PlaneFollower.h"
 
 #include <QPoint>
@@ -164,6 +165,8 @@ TEST(EdgeFollower, BitPlanesAreFollowedAsTheRaster) {
         const int width = 24 + int(seed % 5), height = 20 + int(seed % 3);
         const platform::Bitmap24 sheet = RandomSheet(width, height, seed);
         const raster::MarkPlanes planes(sheet);
+        const raster::PackedSteps steps(planes.Plane(0).RowBytes());
+        std::vector<QPoint> buffer;
         for (int plane : {0, 1}) {
             const raster::MarkTest marks(const_cast<platform::Bitmap24&>(sheet), plane);
             for (int y = 0; y < height; ++y)
@@ -171,13 +174,22 @@ TEST(EdgeFollower, BitPlanesAreFollowedAsTheRaster) {
                     ASSERT_EQ(planes.Plane(plane).Marked(x, y), marks.Marked(x, y));
                     if (!marks.Marked(x, y)) continue;
                     for (int d = 1; d <= 8; ++d) {
-                        std::vector<QPoint> expected, actual;
+                        std::vector<QPoint> expected;
+                        raster::PointVector actual;
                         const FollowResult want = raster::FollowBoundary(
                             marks, QPoint(x, y), d, [&](QPoint p) { expected.push_back(p); });
                         ASSERT_EQ(raster::FollowPlane(planes.Plane(plane), QPoint(x, y), d,
                                                       [&](QPoint p) { actual.push_back(p); }),
                                   want);
-                        ASSERT_EQ(actual, expected) << "from (" << x << ", " << y << ") d " << d;
+                        ASSERT_EQ(std::vector<QPoint>(actual.begin(), actual.end()), expected)
+                            << "from (" << x << ", " << y << ") d " << d;
+                        actual.assign(3, QPoint(-1, -1)); // appended to
+                        ASSERT_EQ(raster::FollowPlanePacked(planes.Plane(plane), steps,
+                                                            QPoint(x, y), d, actual, buffer),
+                                  want);
+                        expected.insert(expected.begin(), 3, QPoint(-1, -1));
+                        ASSERT_EQ(std::vector<QPoint>(actual.begin(), actual.end()), expected)
+                            << "packed, from (" << x << ", " << y << ") d " << d;
                         QPoint p(x, y), q(x, y);
                         int dp = d, dq = d;
                         ASSERT_EQ(raster::StepPlane(planes.Plane(plane), p, dp),
@@ -188,6 +200,47 @@ TEST(EdgeFollower, BitPlanesAreFollowedAsTheRaster) {
                 }
         }
     }
+}
+
+// Long boundaries, far from the frame and near it, for the packed follower: its scratch
+// grows while both followers fill it, and a walk from every twentieth mark must give
+// FollowPlane's points and result.
+TEST(EdgeFollower, PackedStatesFollowLongBoundariesAsThePlaneFollower) {
+    std::size_t longest = 0;
+    for (std::uint32_t seed = 1; seed <= 3; ++seed) {
+        const int width = 300 + int(seed) * 7, height = 220;
+        platform::Bitmap24 sheet = RandomSheet(width, height, seed);
+        // A long comb along the sheet, in a clear stretch of it, so that some boundaries run
+        // to thousands of points.
+        for (int y = height / 2 - 90; y <= height / 2 + 5; ++y)
+            for (int x = 0; x < width; ++x) sheet.ScanLine(y)[3 * x] &= 0xFE;
+        for (int x = 1; x < width - 1; ++x) {
+            std::uint8_t* row = sheet.ScanLine(height / 2);
+            row[3 * x] |= 1;
+            for (int y = height / 2 - 80; x % 3 == 0 && y < height / 2; ++y)
+                sheet.ScanLine(y)[3 * x] |= 1;
+        }
+        const raster::MarkPlanes planes(sheet);
+        const raster::BitPlane& plane = planes.Plane(0);
+        const raster::PackedSteps steps(plane.RowBytes());
+        std::vector<QPoint> buffer;
+        int n = 0;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                if (!plane.Marked(x, y) || n++ % 20 != 0) continue;
+                const int d = 1 + n % 8;
+                std::vector<QPoint> expected;
+                raster::PointVector actual;
+                const FollowResult want = raster::FollowPlane(
+                    plane, QPoint(x, y), d, [&](QPoint p) { expected.push_back(p); });
+                ASSERT_EQ(raster::FollowPlanePacked(plane, steps, QPoint(x, y), d, actual, buffer),
+                          want);
+                ASSERT_EQ(std::vector<QPoint>(actual.begin(), actual.end()), expected)
+                    << "from (" << x << ", " << y << ") d " << d;
+                longest = std::max(longest, expected.size());
+            }
+    }
+    EXPECT_GT(longest, 10000u);
 }
 
 TEST(EdgeFollower, TwoWayFollowingOnACheckerboard) {

@@ -1,0 +1,165 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "raster/PackedFollower.h"
+
+namespace raster {
+
+namespace {
+
+std::uint64_t Packed(QPoint p) {
+    static_assert(sizeof(QPoint) == sizeof(std::uint64_t));
+    std::uint64_t v;
+    std::memcpy(&v, &p, sizeof v);
+    return v;
+}
+
+QPoint Unpacked(std::uint64_t v) {
+    return QPoint(int(std::uint32_t(v)), int(std::uint32_t(v >> 32)));
+}
+
+// A packed point's offset: adding it moves x in the low half and y in the high half, the
+// borrow of a negative x offset cancelling in the high half (coordinates are not negative).
+std::uint64_t PointOffset(int dx, int dy) {
+    return std::uint64_t(std::int64_t(dx)) + (std::uint64_t(std::int64_t(dy)) << 32);
+}
+
+} // namespace
+
+PackedSteps::PackedSteps(std::size_t rowBytes) : rowBytes_(rowBytes) {
+    if (!Fits()) return;
+    const std::int64_t bits = std::int64_t(rowBytes) * 8;
+    std::int64_t offset[9] = {};
+    for (int m = 1; m <= 8; ++m) {
+        offset[m] = std::int64_t(DirY[m]) * bits + DirX[m];
+        movePoint_[m] = PointOffset(DirX[m], DirY[m]);
+    }
+    for (int d = 1; d <= 8; ++d) {
+        const int back = d == 1 ? 8 : d - 1; // the move that led to search start d, reversed
+        before_[d] = offset[back];
+        beforePoint_[d] = movePoint_[back];
+        for (unsigned block = 0; block < 512; ++block) {
+            if (const unsigned step = BlockSteps.step[d][block]; step != 0) {
+                const int moved = int(step & 15), next = int(step >> 4 & 15);
+                forward_[d][block] = std::int32_t((offset[moved] * 16 + next - d) * 16 + moved);
+            }
+            if (const int start = BlockBackSteps.start[d][block]; start != 0)
+                backward_[d][block] = std::int32_t(before_[d] * 16 + start - d);
+        }
+    }
+}
+
+FollowResult FollowPlanePacked(const BitPlane& plane, const PackedSteps& steps, QPoint start, int d,
+                               PointVector& points, std::vector<QPoint>& buffer) {
+    if (!steps.Fits() || steps.RowBytes() != plane.RowBytes())
+        return FollowPlane(plane, start, d, [&points](QPoint p) { points.push_back(p); });
+    const PlaneLayout view(plane);
+    if (!view.Inside(start.x(), start.y())) return FollowResult::Stuck;
+    const unsigned startSet = view.InsideNeighbours(start.x(), start.y());
+    if (startSet == 0) return FollowResult::Stuck;
+    const std::uintptr_t origin = view.Origin();
+    const std::size_t stride = view.Stride();
+    const unsigned insideWidth = view.InsideWidth(), insideHeight = view.InsideHeight();
+    const std::int64_t startBit =
+        std::int64_t(start.y()) * std::int64_t(stride) * 8 + start.x() + view.XShift();
+    const auto load = [](std::uintptr_t at) {
+        std::uint64_t v;
+        std::memcpy(&v, reinterpret_cast<const void*>(at), 8);
+        return v;
+    };
+    // The 3 × 3 block round a pixel, as PlaneLayout::InsideBlock reads it.
+    const auto block = [&](std::int64_t bit, std::uint64_t point) -> unsigned {
+        const int x = int(std::uint32_t(point)), y = int(std::uint32_t(point >> 32));
+        if (unsigned(x - 3) >= insideWidth || unsigned(y - 3) >= insideHeight)
+            return plane.InsideBlock(x, y);
+        const std::int64_t i = bit - 1;
+        const unsigned s = unsigned(i) & 7;
+        const std::uintptr_t at = origin + std::uintptr_t(i >> 3);
+        return unsigned(load(at - stride) >> s & 7) | unsigned(load(at) >> s & 7) << 3 |
+               unsigned(load(at + stride) >> s & 7) << 6;
+    };
+    // As FollowPlane: every second step a follower asks for the rows it will read 16 steps on.
+    struct Trail {
+        std::int64_t past[8];
+        unsigned next = 0;
+    };
+    const auto ahead = [&](Trail& trail, std::int64_t bit) {
+        if ((++trail.next & 1) != 0) return;
+        std::int64_t& then = trail.past[(trail.next >> 1) % 8];
+        const std::uintptr_t at = origin + std::uintptr_t((2 * bit - then) >> 3);
+        __builtin_prefetch(reinterpret_cast<const void*>(at - stride));
+        __builtin_prefetch(reinterpret_cast<const void*>(at));
+        __builtin_prefetch(reinterpret_cast<const void*>(at + stride));
+        then = bit;
+    };
+    Trail forwardTrail, backwardTrail;
+    for (int k = 0; k < 8; ++k) forwardTrail.past[k] = backwardTrail.past[k] = startBit;
+    // The forward points fill the buffer from its beginning, the backward ones from its end
+    // down, so that they lie in the order the boundary takes them.
+    if (buffer.size() < 4096) buffer.resize(4096);
+    QPoint* front = buffer.data();
+    QPoint* back = buffer.data() + buffer.size();
+    const auto grow = [&] {
+        const std::size_t ahead = std::size_t(front - buffer.data());
+        const std::size_t behind = std::size_t(buffer.data() + buffer.size() - back);
+        buffer.resize(2 * buffer.size());
+        QPoint* end = buffer.data() + buffer.size();
+        std::memmove(static_cast<void*>(end - behind), buffer.data() + buffer.size() / 2 - behind,
+                     behind * sizeof(QPoint));
+        front = buffer.data() + ahead;
+        back = end - behind;
+    };
+    const auto finish = [&](FollowResult result, bool met) {
+        points.insert(points.end(), buffer.data(), front);
+        if (met) points.insert(points.end(), back, buffer.data() + buffer.size());
+        return result;
+    };
+    const int first = Clockwise.first[startSet][d];
+    std::uint64_t forward = std::uint64_t(startBit) << 4 | unsigned(d);
+    std::uint64_t backward =
+        std::uint64_t(startBit) << 4 |
+        unsigned(FirstCounterClockwise(startSet, first == 1 ? 8 : first - 1) % 8 + 1);
+    std::uint64_t forwardPoint = Packed(start), backwardPoint = forwardPoint;
+    bool backwardOn = true;
+    std::uint64_t saved = forward, power = 1, length = 0;
+    for (;;) {
+        const unsigned backD = unsigned(backward & 15);
+        const std::int64_t beforeBit = (std::int64_t(backward) >> 4) + steps.before_[backD];
+        const std::uint64_t beforePoint = backwardPoint + steps.beforePoint_[backD];
+        const std::int32_t forwardStep =
+            steps.forward_[forward & 15][block(std::int64_t(forward) >> 4, forwardPoint)];
+        const std::int32_t backwardStep =
+            backwardOn ? steps.backward_[backD][block(beforeBit, beforePoint)] : 0;
+        if (forwardStep == 0) return finish(FollowResult::Stuck, false);
+        forward += std::uint64_t(std::int64_t(forwardStep >> 4));
+        forwardPoint += steps.movePoint_[forwardStep & 15];
+        const std::int64_t forwardBit = std::int64_t(forward) >> 4;
+        ahead(forwardTrail, forwardBit);
+        if (forwardBit == startBit) return finish(FollowResult::Closed, false);
+        if (backwardOn && forward == backward) return finish(FollowResult::Closed, true);
+        *front++ = Unpacked(forwardPoint);
+        if (front == back) grow();
+        if (forward == saved) return finish(FollowResult::Endless, false); // Brent's guard
+        if (++length == power) {
+            saved = forward;
+            power *= 2;
+            length = 0;
+        }
+        if (!backwardOn) continue;
+        if (backwardStep == 0) {
+            backwardOn = false;
+            continue;
+        }
+        backward += std::uint64_t(std::int64_t(backwardStep));
+        backwardPoint = beforePoint;
+        const std::int64_t backwardBit = std::int64_t(backward) >> 4;
+        if (backwardBit == startBit) {
+            backwardOn = false;
+            continue;
+        }
+        ahead(backwardTrail, backwardBit);
+        if (forward == backward) return finish(FollowResult::Closed, true);
+        *--back = Unpacked(backwardPoint);
+        if (front == back) grow();
+    }
+}
+
+} // namespace raster

@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// FollowPlane for walks that run hundreds of millions of steps (thinning's peel passes), with
+// each follower's state in one word: the pixel's bit index from row 0 of the plane, times 16,
+// plus the search start. A step is then one table look-up and one addition, where the
+// follower of PlaneFollower.h decodes a move and updates two coordinates and a direction,
+// and keeps them on the stack for want of registers. The points, the order and the result
+// are FollowPlane's.
+//
+// Cost: O(boundary length), with the points gathered in a buffer of the caller's and then
+// appended; the tables take 36 KB per row width of the plane. Rows of more than a million
+// bytes (eight million pixels) do not fit the tables' words: there FollowPlane does the walk.
+
+#include "raster/PlaneFollower.h"
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace raster {
+
+// What a step does to a packed state, for planes of one row width.
+class PackedSteps {
+public:
+    explicit PackedSteps(std::size_t rowBytes);
+    std::size_t RowBytes() const { return rowBytes_; }
+    bool Fits() const { return rowBytes_ <= MostRowBytes; }
+    static constexpr std::size_t MostRowBytes = std::size_t(1) << 20;
+
+private:
+    friend FollowResult FollowPlanePacked(const BitPlane&, const PackedSteps&, QPoint, int,
+                                          PointVector&, std::vector<QPoint>&);
+    // From search start d at a pixel with 3 × 3 block b: the change of the state times 16,
+    // plus the move (so that the point's coordinates follow); 0 when no neighbour qualifies.
+    std::int32_t forward_[9][512] = {};
+    // The backward follower's: from its state (search start d) to that of the pixel a step
+    // before, whose block is b; 0 when the boundary cannot have come that way.
+    std::int32_t backward_[9][512] = {};
+    std::int64_t before_[9] = {};       // bit offset of the pixel a step before, by d
+    std::uint64_t beforePoint_[9] = {}; // its offset as a packed point (x low, y high)
+    std::uint64_t movePoint_[9] = {};   // a move's offset as a packed point
+    std::size_t rowBytes_;
+};
+
+// FollowPlane(plane, start, d, sink = append to points): appends every position after the
+// start to points, in FollowPlane's order and with its result. steps must be made for the
+// plane's row width; buffer is scratch, kept by the caller from walk to walk.
+FollowResult FollowPlanePacked(const BitPlane& plane, const PackedSteps& steps, QPoint start, int d,
+                               PointVector& points, std::vector<QPoint>& buffer);
+
+} // namespace raster
