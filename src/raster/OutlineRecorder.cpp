@@ -8,21 +8,17 @@ namespace raster {
 void OutlineRecorder::Record(int index, PointList& contour, std::size_t count,
                              std::uint64_t marked) {
     if (count >= longOutline_) {
+        if (!queue_.outlines.empty()) PostQueue();
         side_.Wait();
-        RecordQueued();
         aside_.Swap(contour);
         holdsContour_ = true;
         side_.Post([this, index, count, marked] { recorded_.Put(index, aside_, count, marked); });
         return;
     }
-    if (side_.Done()) {
-        RecordQueued();
-        recorded_.Put(index, contour, count, marked);
-        return;
-    }
     const std::size_t stored = std::min(count, contour.Stored());
-    queued_.push_back({index, queuedPoints_.size(), stored, count, marked});
-    queuedPoints_.insert(queuedPoints_.end(), contour.Data(), contour.Data() + stored);
+    queue_.outlines.push_back({index, queue_.points.size(), stored, count, marked});
+    queue_.points.insert(queue_.points.end(), contour.Data(), contour.Data() + stored);
+    if (queue_.points.size() >= longOutline_ && side_.Done()) PostQueue();
 }
 
 OutlineRecorder::~OutlineRecorder() {
@@ -33,16 +29,22 @@ OutlineRecorder::~OutlineRecorder() {
     }
 }
 
-void OutlineRecorder::RecordQueued() {
-    for (const Queued& q : queued_)
-        recorded_.Put(q.index, queuedPoints_.data() + q.first, q.stored, q.count, q.marked);
-    queued_.clear();
-    queuedPoints_.clear();
+void OutlineRecorder::RecordAll(RecordedOutlines& recorded, Queue& queue) {
+    for (const Queued& q : queue.outlines)
+        recorded.Put(q.index, queue.points.data() + q.first, q.stored, q.count, q.marked);
+    queue.outlines.clear();
+    queue.points.clear();
+}
+
+void OutlineRecorder::PostQueue() {
+    side_.Wait();
+    std::swap(queue_, posted_); // the queue keeps the storage the side thread has finished with
+    side_.Post([this] { RecordAll(recorded_, posted_); });
 }
 
 void OutlineRecorder::Finish(PointList& contour) {
     side_.Wait();
-    RecordQueued();
+    RecordAll(recorded_, queue_);
     if (holdsContour_) contour.Swap(aside_);
     holdsContour_ = false;
 }

@@ -3,9 +3,10 @@
 
 // Records the outlines a loop makes one object after another without holding the loop up:
 // a long outline is recorded on the side thread from a list of its own (the loop's contour
-// list trades its storage for that list's, which costs nothing); while the side thread is at
-// it, short outlines wait in a queue as copies, and are recorded on the loop's thread once
-// the side thread is idle. The recorded outlines come out the same as recording each at once.
+// list trades its storage for that list's, which costs nothing); short outlines wait in a
+// queue as copies (a copy costs a fraction of recording), and a queue of many points is
+// recorded on the side thread too, as a whole, once it is idle. Everything is recorded in
+// turn, and comes out the same as recording each outline at once.
 //
 // The loop must not use the recorded outlines, nor post other work to the side thread without
 // waiting for it, until Finish.
@@ -22,7 +23,8 @@ namespace raster {
 
 class OutlineRecorder {
 public:
-    // Outlines of at least longOutline points go to the side thread.
+    // Outlines of at least longOutline points go to the side thread one by one, shorter
+    // ones once at least as many points wait.
     OutlineRecorder(RecordedOutlines& recorded, SideThread& side, std::size_t longOutline)
         : recorded_(recorded), side_(side), longOutline_(longOutline) {}
     // Waits for a recording still under way (the loop left by an exception): the side thread
@@ -46,15 +48,20 @@ private:
         std::size_t first, stored, count; // stored: the points copied from first on
         std::uint64_t marked;
     };
-    void RecordQueued();
+    struct Queue {
+        std::vector<Queued> outlines;
+        PointVector points;
+    };
+    static void RecordAll(RecordedOutlines& recorded, Queue& queue);
+    // Hands the queue to the side thread once the job before has ended.
+    void PostQueue();
 
     RecordedOutlines& recorded_;
     SideThread& side_;
     const std::size_t longOutline_;
     PointList aside_;           // the long outline being recorded on the side thread
     bool holdsContour_ = false; // aside_ holds what the loop's contour list should
-    std::vector<Queued> queued_;
-    PointVector queuedPoints_;
+    Queue queue_, posted_;      // waiting; being recorded on the side thread
 };
 
 } // namespace raster

@@ -76,6 +76,34 @@ TEST(OutlineRecorder, RecordsAsInTurnWhileShortOutlinesWaitForLongOnes) {
     EXPECT_EQ(Read(beside, 10), Read(beside, 9));
 }
 
+// Short outlines adding up to many points are recorded on the side thread a queue at a time,
+// between long ones and while the loop's own jobs hold the side thread up now and then.
+TEST(OutlineRecorder, QueuesOfShortOutlinesAreRecordedAsInTurn) {
+    raster::RecordedOutlines inTurn, beside;
+    raster::SideThread side;
+    raster::OutlineRecorder recorder(beside, side, 100);
+    raster::PointList contour;
+    int posted = 0;
+    for (int i = 0; i < 300; ++i) {
+        const int length = i % 50 == 49 ? 120 : 1 + i % 13;
+        contour = Chain(length, i);
+        recorder.ContourReplaced();
+        inTurn.Put(i, contour, std::size_t(length), std::uint64_t(i));
+        if (i % 7 == 0) { // a job of the loop's own
+            side.Post([&posted] { ++posted; });
+            if (i % 21 == 0) side.Wait();
+        }
+        recorder.Record(i, contour, std::size_t(length), std::uint64_t(i));
+    }
+    recorder.Finish(contour);
+    EXPECT_EQ(posted, 43);
+    ASSERT_EQ(beside.Size(), inTurn.Size());
+    for (int i = 0; i < inTurn.Size(); ++i) {
+        EXPECT_EQ(beside.Marked(i), inTurn.Marked(i));
+        ASSERT_EQ(Read(beside, i), Read(inTurn, i)) << "object " << i;
+    }
+}
+
 // A loop left early (by an exception) still waits for the recording under way, which reads
 // the recorder's own list (the sanitizers catch a read of it after it has gone).
 TEST(OutlineRecorder, LeavingEarlyWaitsForTheRecordingUnderWay) {
