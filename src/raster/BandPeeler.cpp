@@ -167,11 +167,10 @@ bool BandPeeler::PlainPass(PointVector& points) {
     const std::size_t n = points.size();
     const int right = width_ - 2, bottom = height_ - 2;
     std::size_t tested = 0;
-    // A long boundary's rows have left the cache since it was followed; they are asked for
-    // a few tests ahead.
-    constexpr std::size_t ahead = 16;
+    // The rows were read by the walk just before, and are still in the caches: asking for
+    // them ahead costs more than it saves, even on boundaries of hundreds of thousands of
+    // states.
     for (std::size_t j = 1; j < n; ++j) {
-        if (j + ahead < n) band.Prefetch(state[j + ahead].x(), state[j + ahead].y());
         const QPoint p = state[j];
         const int x = p.x(), y = p.y();
         // The peel test of a pixel on the raster's frame always fails.
