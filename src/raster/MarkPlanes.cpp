@@ -36,7 +36,9 @@ MarkPlanes::MarkPlanes(const platform::Bitmap24& raster)
     : planes_{BitPlane(raster.Width(), raster.Height()),
               BitPlane(raster.Width(), raster.Height())} {
     if (raster.IsEmpty()) return;
-    for (auto& copy : before_) copy.resize(planes_[0].RowBytes() * std::size_t(raster.Height()));
+    for (auto& copy : before_)
+        copy = std::make_unique_for_overwrite<std::uint8_t[]>(planes_[0].RowBytes() *
+                                                              std::size_t(raster.Height()));
     const int width = raster.Width();
     ParallelBands(raster.Height(), 64, [&](int begin, int end) {
         for (int y = begin; y < end; ++y) {
@@ -76,8 +78,8 @@ MarkPlanes::MarkPlanes(const platform::Bitmap24& raster)
                 green[i >> 3] |= std::uint8_t((pixels[3 * x + 1] & 1) << (i & 7));
             }
             const std::size_t bytes = planes_[0].RowBytes(), at = std::size_t(y) * bytes;
-            std::memcpy(before_[0].data() + at, blue, bytes);
-            std::memcpy(before_[1].data() + at, green, bytes);
+            std::memcpy(before_[0].get() + at, blue, bytes);
+            std::memcpy(before_[1].get() + at, green, bytes);
         }
     });
 }
@@ -88,7 +90,7 @@ template <class Visit> void MarkPlanes::ForChangedStretches(int y, Visit&& visit
     int last = -1; // the stretch last visited
     for (std::size_t b = 0; b < bytes; b += 8) {
         const auto differs = [&](int k) {
-            return std::memcmp(planes_[k].Row(y) + b, before_[k].data() + at + b, 8) != 0;
+            return std::memcmp(planes_[k].Row(y) + b, before_[k].get() + at + b, 8) != 0;
         };
         if (!differs(0) && !differs(1)) continue;
         // Bit i of the row is pixel i − Margin.

@@ -12,7 +12,7 @@
 #include "raster/BitPlane.h"
 
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 namespace raster {
 
@@ -30,7 +30,8 @@ private:
     template <class Visit> void ForChangedStretches(int y, Visit&& visit) const;
 
     BitPlane planes_[2];
-    std::vector<std::uint8_t> before_[2]; // the planes' rows as they came in
+    // The planes' rows as they came in; written whole (not cleared first).
+    std::unique_ptr<std::uint8_t[]> before_[2];
 };
 
 } // namespace raster
