@@ -2,7 +2,6 @@
 #include "raster/BandPeeler.h"
 
 #include "raster/Morphology.h"
-#include "raster/PackedFollower.h"
 #include "raster/PlaneFollower.h"
 
 #include <algorithm>

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "raster/PackedFollower.h"
 
+#include <cstring>
+
 namespace raster {
 
 namespace {

@@ -15,7 +15,6 @@
 #include "raster/PlaneFollower.h"
 
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 namespace raster {
