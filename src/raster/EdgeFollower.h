@@ -177,6 +177,28 @@ template <class Qualifies>
 
 enum class FollowResult { Closed, Stuck, Endless };
 
+// Brent's cycle detection over a follower's states, for the Endless result: one saved state
+// and one comparison a step. (FollowBoundary spells it out over its own state: there the
+// guard as an object cost detection a few per cent.)
+template <class State> class RepeatGuard {
+public:
+    explicit RepeatGuard(const State& start) : saved_(start) {}
+    // Whether state, the one after the last asked about, repeats the saved one.
+    bool Repeats(const State& state) {
+        if (state == saved_) return true;
+        if (++length_ == power_) {
+            saved_ = state;
+            power_ *= 2;
+            length_ = 0;
+        }
+        return false;
+    }
+
+private:
+    State saved_;
+    std::uint64_t power_ = 1, length_ = 0;
+};
+
 // The backward follower's points, kept from call to call up to 16 MB.
 inline PointVector& BackwardPoints() {
     thread_local PointVector points;

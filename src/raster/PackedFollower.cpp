@@ -121,7 +121,7 @@ FollowResult FollowPlanePacked(const BitPlane& plane, const PackedSteps& steps, 
         unsigned(FirstCounterClockwise(startSet, first == 1 ? 8 : first - 1) % 8 + 1);
     std::uint64_t forwardPoint = Packed(start), backwardPoint = forwardPoint;
     bool backwardOn = true;
-    std::uint64_t saved = forward, power = 1, length = 0;
+    RepeatGuard<std::uint64_t> repeat(forward);
     for (;;) {
         const unsigned backD = unsigned(backward & 15);
         const std::int64_t beforeBit = (std::int64_t(backward) >> 4) + steps.before_[backD];
@@ -139,12 +139,7 @@ FollowResult FollowPlanePacked(const BitPlane& plane, const PackedSteps& steps, 
         if (backwardOn && forward == backward) return finish(FollowResult::Closed, true);
         *front++ = Unpacked(forwardPoint);
         if (front == back) grow();
-        if (forward == saved) return finish(FollowResult::Endless, false); // Brent's guard
-        if (++length == power) {
-            saved = forward;
-            power *= 2;
-            length = 0;
-        }
+        if (repeat.Repeats(forward)) return finish(FollowResult::Endless, false);
         if (!backwardOn) continue;
         if (backwardStep == 0) {
             backwardOn = false;

@@ -118,8 +118,7 @@ FollowResult FollowPlane(const BitPlane& plane, QPoint start, int d, Sink&& sink
         for (auto p = behind.rbegin(); p != behind.rend(); ++p) sink(*p);
         return FollowResult::Closed;
     };
-    State saved = forward;
-    std::uint64_t power = 1, length = 0;
+    RepeatGuard<State> repeat(forward);
     // Every second step, each follower asks for the rows it will read 16 steps ahead, where
     // it would be if it went on as it went over the last 16 (a step moves a row at most, and
     // the rows asked for are three).
@@ -151,12 +150,7 @@ FollowResult FollowPlane(const BitPlane& plane, QPoint start, int d, Sink&& sink
         if (forward.x == start.x() && forward.y == start.y()) return FollowResult::Closed;
         if (backwardOn && forward == backward) return meet();
         sink(QPoint(forward.x, forward.y));
-        if (forward == saved) return FollowResult::Endless; // Brent's guard
-        if (++length == power) {
-            saved = forward;
-            power *= 2;
-            length = 0;
-        }
+        if (repeat.Repeats(forward)) return FollowResult::Endless;
         if (!backwardOn) continue;
         // The state before: its search started just past its first qualifying neighbour
         // counter-clockwise from the move that led here.
