@@ -28,6 +28,8 @@ private:
     // Calls visit(x0, x1) for every stretch [x0, x1) of 64 pixels of row y (x0 a multiple of
     // 64) in which either plane differs from its copy, from left to right.
     template <class Visit> void ForChangedStretches(int y, Visit&& visit) const;
+    // Pixels x … x + 63 of row y of a plane's copy, as BitPlane::Bits64 reads the plane.
+    std::uint64_t Before(int plane, int x, int y) const;
 
     BitPlane planes_[2];
     // The planes' rows as they came in; written whole (not cleared first).
