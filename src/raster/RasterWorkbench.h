@@ -83,6 +83,10 @@ public:
     // records thinned outlines as long, on a second thread beside the peeling; shorter ones
     // cost less than the handing over. Tests lower it to hand every outline over.
     std::size_t ThinningSideWork = 16384;
+    // Not a control either: after thinning, the objects whose thinned outlines are at least
+    // this long are traced one after another, each read off a boundary traced before where
+    // it runs round one (CycleFollower.h). Tests lower it to trace every object so.
+    std::size_t SharedTraceLength = 65536;
 
     // --- Edge detection ---
     // What the last DetectEdge did.

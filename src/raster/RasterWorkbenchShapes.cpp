@@ -2,6 +2,7 @@
 // Thin, contract and enlarge: the morphology commands of the workbench, built on the band
 // marks of Morphology.h and the mark follower.
 #include "raster/BandPeeler.h"
+#include "raster/CycleFollower.h"
 #include "raster/MarkPlanes.h"
 #include "raster/Morphology.h"
 #include "raster/OutlineRecorder.h"
@@ -117,22 +118,43 @@ void RasterWorkbench::ThinObjects(const Progress& progress) {
 // taking the objects 64 at a time, that costs a fraction of tracing the raster one object at a
 // time. The plane is only read, and each object's trace depends on nothing but the plane and its
 // start, so the result does not depend on how the objects are shared.
+//
+// The objects whose thinned outlines are long are traced first, one after another, and the
+// cycles of their long walks kept: those are mostly the objects that touch a hatched area's
+// network, and the walk round the network is then made once. Every other object whose walk
+// runs onto a kept cycle is read off it.
 void RasterWorkbench::TraceAfterThinning(const BitPlane& outline) {
     thinTraces_.assign(std::size_t(objectCount_), {});
+    const auto marked = [&outline](int x, int y) { return outline.Marked(x, y); };
+    const auto startOf = [&](ThinTrace& t, int i) {
+        t.from = objectStarts_[std::size_t(i)];
+        t.found = WalkToTraceStart(t.from, marked, true, t.start);
+        if (t.found) t.outline.Begin(t.start);
+        return t.found;
+    };
+    const auto isLong = [this](int i) {
+        return recorded_.Has(i) && recorded_.PointCount(i) >= SharedTraceLength;
+    };
+    CycleFollower cycles(outline, SharedTraceLength);
+    for (int i = 0; i < objectCount_; ++i) {
+        ThinTrace& t = thinTraces_[std::size_t(i)];
+        if (isLong(i) && startOf(t, i))
+            t.closed =
+                cycles.Follow(t.start, t.outline.steps, t.outline.last) == FollowResult::Closed;
+    }
     ParallelChunks(objectCount_, 64, [&](int begin, int end) {
-        const auto marked = [&outline](int x, int y) { return outline.Marked(x, y); };
         PointVector& behind = BackwardPoints(); // the thread's own, not fresh memory a chunk
         for (int i = begin; i < end; ++i) {
             ThinTrace& t = thinTraces_[std::size_t(i)];
-            t.from = objectStarts_[std::size_t(i)];
-            t.found = WalkToTraceStart(t.from, marked, true, t.start);
-            if (!t.found) continue;
-            t.outline.Begin(t.start);
-            // About as long as the outline thinning left, a step a byte.
-            if (recorded_.Has(i)) t.outline.steps.reserve(recorded_.PointCount(i));
-            t.closed = FollowPlane(
-                           outline, t.start, 2, [&t](QPoint p) { t.outline.Append(p); }, behind) ==
-                       FollowResult::Closed;
+            if (isLong(i) || !startOf(t, i)) continue;
+            FollowResult result;
+            if (!cycles.ReadOff(t.start, t.outline.steps, t.outline.last, result)) {
+                // About as long as the outline thinning left, a step a byte.
+                if (recorded_.Has(i)) t.outline.steps.reserve(recorded_.PointCount(i));
+                result = FollowPlane(
+                    outline, t.start, 2, [&t](QPoint p) { t.outline.Append(p); }, behind);
+            }
+            t.closed = result == FollowResult::Closed;
             if (!t.closed) std::vector<std::uint8_t>().swap(t.outline.steps);
         }
     });

@@ -4,6 +4,7 @@
 // sheets of blobs and noise, from every start and search direction.
 
 #include "raster/EdgeFollower.h"
+#include "raster/CycleFollower.h"
 #include "raster/MarkPlanes.h"
 #include "raster/PackedFollower.h"
 #include "raster/PlaneFollower.h"
@@ -241,6 +242,47 @@ TEST(EdgeFollower, PackedStatesFollowLongBoundariesAsThePlaneFollower) {
             }
     }
     EXPECT_GT(longest, 10000u);
+}
+
+// Walks from every mark of random sheets with a comb, one follower for them all, keeping the
+// cycle of every closed walk: most walks are read off a cycle kept before, and each must give
+// FollowPlane's result and, when it closes, its points.
+TEST(EdgeFollower, WalksReadOffKeptCyclesAreThePlaneFollowers) {
+    std::size_t readOff = 0, closed = 0;
+    for (std::uint32_t seed = 1; seed <= 4; ++seed) {
+        const int width = 120 + int(seed) * 9, height = 90;
+        platform::Bitmap24 sheet = RandomSheet(width, height, seed);
+        for (int x = 1; seed % 2 == 0 && x < width - 1; ++x) { // a comb: long boundaries
+            sheet.ScanLine(height / 2)[3 * x] |= 1;
+            for (int y = height / 2 - 30; x % 3 == 0 && y < height / 2; ++y)
+                sheet.ScanLine(y)[3 * x] |= 1;
+        }
+        const raster::MarkPlanes planes(sheet);
+        const raster::BitPlane& plane = planes.Plane(0);
+        raster::CycleFollower cycles(plane, seed % 3);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                std::vector<QPoint> expected;
+                const FollowResult want = raster::FollowPlane(
+                    plane, QPoint(x, y), 2, [&](QPoint p) { expected.push_back(p); });
+                std::vector<std::uint8_t> steps{7};
+                QPoint last(-1, -1);
+                ASSERT_EQ(cycles.Follow(QPoint(x, y), steps, last), want) << x << ", " << y;
+                if (want != FollowResult::Closed) continue;
+                ++closed;
+                std::vector<QPoint> actual;
+                QPoint p(x, y);
+                for (const std::uint8_t move : steps) {
+                    p += QPoint(move % 3 - 1, move / 3 - 1);
+                    actual.push_back(p);
+                }
+                ASSERT_EQ(actual, expected) << "from (" << x << ", " << y << ")";
+                ASSERT_EQ(last, expected.empty() ? QPoint(-1, -1) : expected.back());
+            }
+        readOff += cycles.WalksReadOff();
+    }
+    EXPECT_GT(closed, 1000u);
+    EXPECT_GT(readOff, closed / 2);
 }
 
 TEST(EdgeFollower, TwoWayFollowingOnACheckerboard) {
