@@ -124,7 +124,32 @@ void RasterDisplay::Update(const platform::Bitmap24& raster, QRect changed) {
         const int rows = std::min(end, to.height) - first, columns = std::min(right, to.width);
         ParallelBands(rows, 64,
                       [&](int a, int b) { Reduce(from, to, first + a, first + b, left, columns); });
+        Forget(int(i), first, first + rows, left, columns);
         changed = QRect(QPoint(left, first), QPoint(right - 1, end - 1));
+    }
+    if (anyNoted_)
+        anyNoted_ = std::any_of(noted_.begin(), noted_.end(), [](const auto& bits) {
+            return std::any_of(bits.begin(), bits.end(), [](std::uint64_t w) { return w != 0; });
+        });
+}
+
+void RasterDisplay::Forget(int level, int firstRow, int endRow, int firstColumn, int endColumn) {
+    if (!anyNoted_ || std::size_t(level) >= noted_.size() || firstColumn >= endColumn) return;
+    std::vector<std::uint64_t>& bits = noted_[std::size_t(level)];
+    const std::size_t width = std::size_t(levels_[std::size_t(level)].width);
+    for (int y = firstRow; y < endRow; ++y) {
+        const std::size_t begin = std::size_t(y) * width + std::size_t(firstColumn);
+        const std::size_t end = std::size_t(y) * width + std::size_t(endColumn);
+        for (std::size_t b = begin; b < end;) {
+            // Whole words where the span covers them, else bit by bit.
+            if (b % 64 == 0 && b + 64 <= end) {
+                bits[b / 64] = 0;
+                b += 64;
+            } else {
+                bits[b / 64] &= ~(std::uint64_t(1) << (b % 64));
+                ++b;
+            }
+        }
     }
 }
 

@@ -100,6 +100,9 @@ private:
     static void Reduce(const Plane& from, Level& to, int firstRow, int endRow, int firstColumn = 0,
                        int endColumn = -1);
     Plane PlaneOf(const platform::Bitmap24& raster, int level) const;
+    // Drops the notes of the level's pixels [firstRow, endRow) × [firstColumn, endColumn):
+    // Update has just rebuilt them.
+    void Forget(int level, int firstRow, int endRow, int firstColumn, int endColumn);
 
     std::vector<Level> levels_; // levels_[0] has factor 4
     std::vector<int> built_;    // rows of each level built so far by Built

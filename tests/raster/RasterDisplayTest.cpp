@@ -300,6 +300,12 @@ TEST(RasterDisplay, UpdatesOfChangedPixelsEqualARebuild) {
         }
         updated.Flush(b);
         EXPECT_FALSE(updated.HasNoted());
+        // A change over the whole raster rebuilds every block: nothing noted is left to flush.
+        const std::vector<QPoint> corners{QPoint(0, 0), QPoint(1500, 1098), QPoint(750, 9)};
+        updated.NotePixels(b, corners.data(), corners.size());
+        EXPECT_TRUE(updated.HasNoted());
+        updated.Update(b, QRect(0, 0, 1501, 1099));
+        EXPECT_FALSE(updated.HasNoted());
         raster::RasterDisplay rebuilt;
         rebuilt.Rebuild(b);
         for (const QRect view : {QRect(0, 0, 1501, 1099), QRect(0, 0, 15010, 10990),
