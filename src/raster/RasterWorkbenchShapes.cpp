@@ -6,6 +6,7 @@
 #include "raster/MarkPlanes.h"
 #include "raster/Morphology.h"
 #include "raster/OutlineRecorder.h"
+#include "raster/PackedFollower.h"
 #include "raster/Parallel.h"
 #include "raster/PlaneFollower.h"
 #include "raster/RasterWorkbench.h"
@@ -58,7 +59,11 @@ void RasterWorkbench::ThinObjects(const Progress& progress) {
     MarkPlanes planes(*raster_);
     BitPlane &outline = planes.Plane(OutlinePlane), &band = planes.Plane(BandPlane);
     BandPeeler peeler(band);
-    PointVector behind; // the outline follower's backward points, kept from object to object
+    // The outline follower's tables and scratch, and the list its trace fills, kept from
+    // object to object: the list trades places with traced_.
+    const PackedSteps steps(outline.RowBytes());
+    std::vector<QPoint> walk;
+    PointVector tracing;
     // Work on the side thread: clearing the marks of a long traced outline while its band is
     // peeled (the peel reads only the band plane and the traced list), and recording long
     // thinned outlines.
@@ -72,11 +77,12 @@ void RasterWorkbench::ThinObjects(const Progress& progress) {
         if (!FindTraceStart(
                 i, [&outline](int x, int y) { return outline.Marked(x, y); }, true, start))
             continue;
-        std::size_t traced = 0;
-        traced_.Put(traced++, start);
-        if (FollowPlane(
-                outline, start, 2, [this, &traced](QPoint p) { traced_.Put(traced++, p); },
-                behind) != FollowResult::Closed) {
+        tracing.clear();
+        tracing.push_back(start);
+        const FollowResult result = FollowPlanePacked(outline, steps, start, 2, tracing, walk);
+        const std::size_t traced = tracing.size();
+        traced_.Swap(tracing);
+        if (result != FollowResult::Closed) {
             // The contour list as such a trace leaves it.
             recorder.ContourReplaced();
             for (std::size_t k = 0; k < traced; ++k) contour_.Put(k, traced_.Get(k));
