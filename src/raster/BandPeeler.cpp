@@ -24,17 +24,6 @@ constexpr std::uint64_t Roomy = std::uint64_t(1)
 // incremental pass's state several times that.
 constexpr std::size_t PlainShare = 24;
 
-// A point's two coordinates as one word.
-std::uint64_t Packed(QPoint p) {
-    static_assert(sizeof(QPoint) == sizeof(std::uint64_t));
-    std::uint64_t v;
-    std::memcpy(&v, &p, sizeof v);
-    return v;
-}
-
-// Direction of the step between two neighbouring pixels, by (dy + 1) * 3 + (dx + 1).
-constexpr int StepCode[9] = {1, 2, 3, 8, 0, 4, 7, 6, 5};
-
 } // namespace
 
 // ---- pixel index ------------------------------------------------------------------------
@@ -216,7 +205,7 @@ std::uint32_t BandPeeler::NewRun(std::uint32_t begin, std::uint32_t end) {
 int BandPeeler::DirectionAt(std::size_t j) const {
     if (j == 0) return 2;
     const QPoint step = base_[j] - base_[j - 1];
-    return NextStart(StepCode[(step.y() + 1) * 3 + step.x() + 1]);
+    return NextStart(MoveDirection[(step.y() + 1) * 3 + step.x() + 1]);
 }
 
 void BandPeeler::BuildList(PointVector& points) {
@@ -261,9 +250,9 @@ void BandPeeler::BuildList(PointVector& points) {
         // A long boundary's tiles are spread over a directory of megabytes: the entry of a
         // tile a few dozen states on is asked for now.
         if (j + 64 < states.size()) tiles_.Prefetch(tiles_.Key(states[j + 64]));
-        const std::uint64_t tile = Packed(states[j]) & TileBits;
+        const std::uint64_t tile = PackedPoint(states[j]) & TileBits;
         std::size_t end = j + 1;
-        while (end < states.size() && (Packed(states[end]) & TileBits) == tile) ++end;
+        while (end < states.size() && (PackedPoint(states[end]) & TileBits) == tile) ++end;
         tiles_.Add(key, std::uint32_t(j), std::uint32_t(end));
         if (tiles_.Split(key)) {
             endStretch(j);

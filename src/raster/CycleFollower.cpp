@@ -14,8 +14,7 @@ std::uint8_t Move(QPoint from, QPoint to) {
 
 // The search start after a move: the direction the move came from, turned on (NextStart).
 int SearchStartAfter(std::uint8_t move) {
-    static constexpr int direction[9] = {1, 2, 3, 8, 0, 4, 7, 6, 5};
-    return NextStart(direction[move]);
+    return NextStart(MoveDirection[move]);
 }
 
 // A follower state as one word; rows below 2^28.

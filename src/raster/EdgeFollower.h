@@ -41,6 +41,10 @@ constexpr int NextStart(int d) {
     return (d + 4) % 8 + 1;
 }
 
+// The direction (1 … 8) of a move to a neighbouring pixel, by (dy + 1) × 3 + dx + 1; 0 for
+// no move.
+inline constexpr int MoveDirection[9] = {1, 2, 3, 8, 0, 4, 7, 6, 5};
+
 // The first direction of a non-empty set clockwise from d, d included: the set twice
 // over, shifted so that bit 0 is direction d, has the answer as its lowest bit.
 inline int FirstClockwise(unsigned set, int d) {

@@ -7,13 +7,6 @@ namespace raster {
 
 namespace {
 
-std::uint64_t Packed(QPoint p) {
-    static_assert(sizeof(QPoint) == sizeof(std::uint64_t));
-    std::uint64_t v;
-    std::memcpy(&v, &p, sizeof v);
-    return v;
-}
-
 QPoint Unpacked(std::uint64_t v) {
     return QPoint(int(std::uint32_t(v)), int(std::uint32_t(v >> 32)));
 }
@@ -119,7 +112,7 @@ FollowResult FollowPlanePacked(const BitPlane& plane, const PackedSteps& steps, 
     std::uint64_t backward =
         std::uint64_t(startBit) << 4 |
         unsigned(FirstCounterClockwise(startSet, first == 1 ? 8 : first - 1) % 8 + 1);
-    std::uint64_t forwardPoint = Packed(start), backwardPoint = forwardPoint;
+    std::uint64_t forwardPoint = PackedPoint(start), backwardPoint = forwardPoint;
     bool backwardOn = true;
     RepeatGuard<std::uint64_t> repeat(forward);
     for (;;) {

@@ -11,6 +11,8 @@
 #include <QPoint>
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace raster {
@@ -18,6 +20,14 @@ namespace raster {
 // Points of a whole boundary. Thinning fills lists of millions of points in one command:
 // in huge pages they cost a few page faults instead of one every 512 points.
 using PointVector = std::vector<QPoint, platform::HugePageAllocator<QPoint>>;
+
+// A point's two coordinates as one word: x in the low half, y in the high half.
+inline std::uint64_t PackedPoint(QPoint p) {
+    static_assert(sizeof(QPoint) == sizeof(std::uint64_t));
+    std::uint64_t v;
+    std::memcpy(&v, &p, sizeof v);
+    return v;
+}
 
 class PointList {
 public:
