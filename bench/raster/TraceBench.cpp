@@ -255,6 +255,8 @@ void BM_ThinAll(benchmark::State& state) {
     state.counters["plain_passes"] = double(work.plainPasses);
     state.counters["followed"] = double(work.followed);
     state.counters["plain_followed"] = double(work.plainFollowed);
+    state.counters["split_walks"] = double(work.splits);
+    state.counters["split_redone"] = double(work.splitsRedone);
 }
 // "V" after thinning with centre lines on, as the program makes them (every core).
 void BM_ThinThenCentreLines(benchmark::State& state) {

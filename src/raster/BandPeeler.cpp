@@ -107,6 +107,7 @@ void BandPeeler::Peel(const StartFinder& nextStart, const PointList& contour, st
     bool plain = true;   // the next pass is a plain one
     bool listed = false; // the list holds the boundary (else points does)
     bool first = true;   // points holds nothing yet: the caller's list is copied only if needed
+    bool walked = false; // points holds the last pass's closed walk
     QPoint lastStart(-1, -1);
     for (;;) {
         ++pass_;
@@ -123,27 +124,100 @@ void BandPeeler::Peel(const StartFinder& nextStart, const PointList& contour, st
         // when the walk does not replace them.
         if (!started && listed) ListToPoints(points);
         if (!started && first) contour.GetAll(count, points);
+        // A long walk is split between two threads, at a state of the outline's middle (the
+        // band lies round it) or of the last walk's, which the boundary mostly still passes.
+        Seed seed;
+        const bool split =
+            started &&
+            (first ? count >= SplitLength && SeedFromOutline(contour, count, seed)
+                   : walked && points.size() >= SplitLength && SeedFromWalk(points, seed));
         listed = first = false;
         ++work_.plainPasses;
-        const bool closed = started && Follow(start, points);
+        const bool closed = started && Follow(start, points, split ? &seed : nullptr);
+        walked = closed;
         if (!PlainPass(points)) break;
         lastStart = start;
         plain = !closed || removedPixels_.size() * PlainShare > points.size();
         if (!plain) {
             BuildList(points);
             listed = true;
+            walked = false;
         }
     }
     if (listed) ListToPoints(points);
 }
 
-bool BandPeeler::Follow(QPoint start, PointVector& points) {
+bool BandPeeler::Follow(QPoint start, PointVector& points, const Seed* seed) {
     points.clear();
     points.push_back(start);
-    const FollowResult result = FollowPlanePacked(band_, steps_, start, 2, points, walk_);
+    const FollowResult result = seed != nullptr
+                                    ? FollowSplit(start, *seed, points)
+                                    : FollowPlanePacked(band_, steps_, start, 2, points, walk_);
     work_.followed += points.size();
     work_.plainFollowed += points.size();
     return result == FollowResult::Closed;
+}
+
+FollowResult BandPeeler::FollowSplit(QPoint start, Seed seed, PointVector& points) {
+    if (!side_) side_ = std::make_unique<SideThread>();
+    after_.clear();
+    FollowResult later = FollowResult::Stuck;
+    // The second half reads this frame's locals: it must have ended before the frame goes,
+    // also when the first half throws (the first half's exception is the one passed on).
+    struct Join {
+        SideThread& side;
+        ~Join() {
+            try {
+                side.Wait();
+            } catch (...) {
+            }
+        }
+    } join{*side_};
+    side_->Post([&] {
+        later = FollowPackedFromSeed(band_, steps_, start, 2, seed.at, seed.d, after_, afterWalk_);
+    });
+    bool reached = false;
+    const FollowResult result =
+        FollowPackedToSeed(band_, steps_, start, 2, seed.at, seed.d, points, walk_, reached);
+    side_->Wait();
+    ++work_.splits;
+    if (!reached) return result; // the whole walk, made without the seed's help
+    if (later == FollowResult::Closed) {
+        points.push_back(seed.at);
+        points.insert(points.end(), after_.begin(), after_.end());
+        return later;
+    }
+    // The walk from the seed never came back (not seen on a peel): made again in one.
+    ++work_.splitsRedone;
+    points.resize(1);
+    return FollowPlanePacked(band_, steps_, start, 2, points, walk_);
+}
+
+// Two steps on from (p, d), so that the seed is a state a step leads to.
+bool BandPeeler::StepsOn(QPoint p, int d, Seed& seed) const {
+    for (int k = 0; k < 2; ++k)
+        if (!StepPlane(band_, p, d)) return false;
+    seed = {p, d};
+    return true;
+}
+
+bool BandPeeler::SeedFromWalk(const PointVector& walk, Seed& seed) const {
+    // The first state from the middle on whose pixel the last pass left.
+    for (std::size_t j = std::max<std::size_t>(walk.size() / 2, 1); j < walk.size(); ++j) {
+        const QPoint p = walk[j], step = p - walk[j - 1];
+        if (band_.Marked(p.x(), p.y()))
+            return StepsOn(p, NextStart(MoveDirection[(step.y() + 1) * 3 + step.x() + 1]), seed);
+    }
+    return false;
+}
+
+bool BandPeeler::SeedFromOutline(const PointList& contour, std::size_t count, Seed& seed) const {
+    // Up-left across the band to its edge, as an object's start is found.
+    if (count == 0) return false;
+    QPoint p = contour.Get(count / 2);
+    if (!band_.Marked(p.x(), p.y())) return false;
+    while (band_.Marked(p.x() - 1, p.y() - 1)) p -= QPoint(1, 1);
+    return StepsOn(p, 2, seed);
 }
 
 bool BandPeeler::PlainPass(PointVector& points) {

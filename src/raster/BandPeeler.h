@@ -34,6 +34,12 @@
 // next to it is tested), that tile's states are split out of their stretches first: every
 // state's tile is noted when the list is built.
 //
+// A plain pass's walk round a long boundary is made by two threads: one from the start to a
+// state further on (the seed), the other from the seed on. A seed is taken from the middle
+// of the last pass's walk, or for the first pass from the middle of the object's outline,
+// which the band lies round; where the first half does not come to it, that half has made
+// the whole walk alone (PackedFollower.h).
+//
 // Cost: a plain pass is O(boundary); an incremental pass is O(r log r) for the r removals
 // of the pass before, plus the states it follows anew. Memory: the list, the points of the
 // last plain pass, an index of the kept pixels (a directory entry for every 8 × 8 block of
@@ -42,12 +48,14 @@
 #include "raster/BitPlane.h"
 #include "raster/PackedFollower.h"
 #include "raster/PointList.h"
+#include "raster/SideThread.h"
 
 #include <QPoint>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -80,8 +88,14 @@ public:
     struct Work {
         std::size_t passes = 0, plainPasses = 0, removed = 0, followed = 0, plainFollowed = 0,
                     tested = 0, stretched = 0, splitOut = 0;
+        // Walks split between two threads, and those made again in one (after a first half
+        // that did not reach its seed, the walk is whole already).
+        std::size_t splits = 0, splitsRedone = 0;
     };
     const Work& Done() const { return work_; }
+
+    // Walks expected at least this long are made by two threads, each from one end.
+    std::size_t SplitLength = 32768;
 
 private:
     static constexpr std::uint32_t None = 0xFFFFFFFFu;
@@ -174,7 +188,16 @@ private:
 
     // One pass over the whole of points (traced or not); true when it removed something.
     bool PlainPass(PointVector& points);
-    bool Follow(QPoint start, PointVector& points);
+    // A follower's state where a long walk is split (FollowPackedToSeed).
+    struct Seed {
+        QPoint at;
+        int d = 0;
+    };
+    bool Follow(QPoint start, PointVector& points, const Seed* seed);
+    FollowResult FollowSplit(QPoint start, Seed seed, PointVector& points);
+    bool StepsOn(QPoint p, int d, Seed& seed) const;
+    bool SeedFromWalk(const PointVector& walk, Seed& seed) const;
+    bool SeedFromOutline(const PointList& contour, std::size_t count, Seed& seed) const;
     // The list from the points of a plain pass, which it takes over; the nodes next to its
     // removals are dirty.
     void BuildList(PointVector& points);
@@ -212,6 +235,8 @@ private:
     PointVector base_;                                 // the plain pass the list was built from
     PackedSteps steps_;                                // for the plain passes' walks
     std::vector<QPoint> walk_;                         // their scratch, kept from walk to walk
+    PointVector after_;                                // the second half of a split walk
+    std::vector<QPoint> afterWalk_;                    // its scratch
     std::map<std::uint32_t, std::uint32_t> stretchAt_; // first point of base_ to its node
     Tiles tiles_;
     std::uint32_t head_ = None;
@@ -222,6 +247,8 @@ private:
     std::vector<std::pair<std::uint64_t, std::uint32_t>> byLabel_; // (label, node)
     std::vector<QPoint> removedPixels_;
     Work work_;
+    // Makes the second halves of split walks; last, so that it ends before what it uses.
+    std::unique_ptr<SideThread> side_;
 };
 
 } // namespace raster

@@ -42,19 +42,67 @@ PackedSteps::PackedSteps(std::size_t rowBytes) : rowBytes_(rowBytes) {
     }
 }
 
-FollowResult FollowPlanePacked(const BitPlane& plane, const PackedSteps& steps, QPoint start, int d,
-                               PointVector& points, std::vector<QPoint>& buffer) {
-    if (!steps.Fits() || steps.RowBytes() != plane.RowBytes())
-        return FollowPlane(plane, start, d, [&points](QPoint p) { points.push_back(p); });
-    const PlaneLayout view(plane);
-    if (!view.Inside(start.x(), start.y())) return FollowResult::Stuck;
-    const unsigned startSet = view.InsideNeighbours(start.x(), start.y());
-    if (startSet == 0) return FollowResult::Stuck;
-    const std::uintptr_t origin = view.Origin();
-    const std::size_t stride = view.Stride();
-    const unsigned insideWidth = view.InsideWidth(), insideHeight = view.InsideHeight();
-    const std::int64_t startBit =
-        std::int64_t(start.y()) * std::int64_t(stride) * 8 + start.x() + view.XShift();
+// The walks of this file: a forward follower from one state and a backward one from another,
+// interleaved so that each step's loads overlap the other's, until they meet. The forward
+// points fill a buffer from its beginning, the backward ones from its end down, so that they
+// lie in the order the boundary takes them.
+class PackedWalker {
+public:
+    PackedWalker(const BitPlane& plane, const PackedSteps& steps, QPoint start)
+        : plane_(plane), steps_(steps), view_(plane), origin_(view_.Origin()),
+          stride_(view_.Stride()), insideWidth_(view_.InsideWidth()),
+          insideHeight_(view_.InsideHeight()), startBit_(BitOf(start)) {}
+
+    std::int64_t BitOf(QPoint p) const {
+        return std::int64_t(p.y()) * std::int64_t(stride_) * 8 + p.x() + view_.XShift();
+    }
+    std::uint64_t State(QPoint p, int d) const {
+        return std::uint64_t(BitOf(p)) << 4 | unsigned(d);
+    }
+
+    // The backward follower's state at a start with neighbours startSet and search start d:
+    // where the walk from there would come back to it.
+    static unsigned BackwardStart(unsigned startSet, int d) {
+        const int first = Clockwise.first[startSet][d];
+        return unsigned(FirstCounterClockwise(startSet, first == 1 ? 8 : first - 1) % 8 + 1);
+    }
+
+    // Toward the start (FollowPlanePacked's walk): the forward follower closes the walk where
+    // it comes back to the start's pixel, and a backward follower that reaches it, or can go
+    // no further, stops. Toward a seed: the backward follower comes from a state of the walk
+    // further on; where it cannot go on, it waits there, still to be met, and met is set when
+    // the forward follower meets it. A forward follower that comes back to the start's pixel
+    // first has made the whole walk. Every position after the forward follower's first is
+    // appended to points, up to the state where the two meet; the backward follower's first
+    // is not.
+    template <bool toSeed>
+    FollowResult Walk(std::uint64_t forward, QPoint forwardAt, std::uint64_t backward,
+                      QPoint backwardAt, PointVector& points, std::vector<QPoint>& buffer,
+                      bool& met);
+
+private:
+    const BitPlane& plane_;
+    const PackedSteps& steps_;
+    const PlaneLayout view_;
+    const std::uintptr_t origin_;
+    const std::size_t stride_;
+    const unsigned insideWidth_, insideHeight_;
+    const std::int64_t startBit_;
+};
+
+template <bool toSeed>
+FollowResult PackedWalker::Walk(std::uint64_t forward, QPoint forwardAt, std::uint64_t backward,
+                                QPoint backwardAt, PointVector& points, std::vector<QPoint>& buffer,
+                                bool& met) {
+    met = false;
+    // The layout in locals, which the loop keeps in registers: its stores of points could
+    // alias members.
+    const BitPlane& plane = plane_;
+    const PackedSteps& steps = steps_;
+    const std::uintptr_t origin = origin_;
+    const std::size_t stride = stride_;
+    const unsigned insideWidth = insideWidth_, insideHeight = insideHeight_;
+    const std::int64_t startBit = startBit_;
     const auto load = [](std::uintptr_t at) {
         std::uint64_t v;
         std::memcpy(&v, reinterpret_cast<const void*>(at), 8);
@@ -86,9 +134,10 @@ FollowResult FollowPlanePacked(const BitPlane& plane, const PackedSteps& steps, 
         then = bit;
     };
     Trail forwardTrail, backwardTrail;
-    for (int k = 0; k < 8; ++k) forwardTrail.past[k] = backwardTrail.past[k] = startBit;
-    // The forward points fill the buffer from its beginning, the backward ones from its end
-    // down, so that they lie in the order the boundary takes them.
+    for (int k = 0; k < 8; ++k) {
+        forwardTrail.past[k] = std::int64_t(forward) >> 4;
+        backwardTrail.past[k] = std::int64_t(backward) >> 4;
+    }
     if (buffer.size() < 4096) buffer.resize(4096);
     QPoint* front = buffer.data();
     QPoint* back = buffer.data() + buffer.size();
@@ -102,17 +151,13 @@ FollowResult FollowPlanePacked(const BitPlane& plane, const PackedSteps& steps, 
         front = buffer.data() + ahead;
         back = end - behind;
     };
-    const auto finish = [&](FollowResult result, bool met) {
+    const auto finish = [&](FollowResult result, bool meeting) {
         points.insert(points.end(), buffer.data(), front);
-        if (met) points.insert(points.end(), back, buffer.data() + buffer.size());
+        if (meeting) points.insert(points.end(), back, buffer.data() + buffer.size());
+        met = meeting;
         return result;
     };
-    const int first = Clockwise.first[startSet][d];
-    std::uint64_t forward = std::uint64_t(startBit) << 4 | unsigned(d);
-    std::uint64_t backward =
-        std::uint64_t(startBit) << 4 |
-        unsigned(FirstCounterClockwise(startSet, first == 1 ? 8 : first - 1) % 8 + 1);
-    std::uint64_t forwardPoint = PackedPoint(start), backwardPoint = forwardPoint;
+    std::uint64_t forwardPoint = PackedPoint(forwardAt), backwardPoint = PackedPoint(backwardAt);
     bool backwardOn = true;
     RepeatGuard<std::uint64_t> repeat(forward);
     for (;;) {
@@ -129,7 +174,9 @@ FollowResult FollowPlanePacked(const BitPlane& plane, const PackedSteps& steps, 
         const std::int64_t forwardBit = std::int64_t(forward) >> 4;
         ahead(forwardTrail, forwardBit);
         if (forwardBit == startBit) return finish(FollowResult::Closed, false);
-        if (backwardOn && forward == backward) return finish(FollowResult::Closed, true);
+        // A backward follower that waits is still to be met on the way to the seed.
+        if ((toSeed || backwardOn) && forward == backward)
+            return finish(FollowResult::Closed, true);
         *front++ = Unpacked(forwardPoint);
         if (front == back) grow();
         if (repeat.Repeats(forward)) return finish(FollowResult::Endless, false);
@@ -138,18 +185,62 @@ FollowResult FollowPlanePacked(const BitPlane& plane, const PackedSteps& steps, 
             backwardOn = false;
             continue;
         }
+        const std::uint64_t was = backward;
         backward += std::uint64_t(std::int64_t(backwardStep));
-        backwardPoint = beforePoint;
         const std::int64_t backwardBit = std::int64_t(backward) >> 4;
         if (backwardBit == startBit) {
             backwardOn = false;
+            if (toSeed) backward = was; // the walk from the start comes this way
             continue;
         }
+        backwardPoint = beforePoint;
         ahead(backwardTrail, backwardBit);
         if (forward == backward) return finish(FollowResult::Closed, true);
         *--back = Unpacked(backwardPoint);
         if (front == back) grow();
     }
+}
+
+FollowResult FollowPlanePacked(const BitPlane& plane, const PackedSteps& steps, QPoint start, int d,
+                               PointVector& points, std::vector<QPoint>& buffer) {
+    if (!steps.Fits() || steps.RowBytes() != plane.RowBytes())
+        return FollowPlane(plane, start, d, [&points](QPoint p) { points.push_back(p); });
+    if (!plane.Inside(start.x(), start.y())) return FollowResult::Stuck;
+    const unsigned startSet = plane.InsideNeighbours(start.x(), start.y());
+    if (startSet == 0) return FollowResult::Stuck;
+    PackedWalker walker(plane, steps, start);
+    bool met = false;
+    return walker.Walk<false>(walker.State(start, d), start,
+                              walker.State(start, int(PackedWalker::BackwardStart(startSet, d))),
+                              start, points, buffer, met);
+}
+
+FollowResult FollowPackedToSeed(const BitPlane& plane, const PackedSteps& steps, QPoint start,
+                                int d, QPoint seed, int seedD, PointVector& points,
+                                std::vector<QPoint>& buffer, bool& reached) {
+    reached = false;
+    if (!steps.Fits() || steps.RowBytes() != plane.RowBytes() || !plane.Inside(seed.x(), seed.y()))
+        return FollowPlanePacked(plane, steps, start, d, points, buffer);
+    if (!plane.Inside(start.x(), start.y())) return FollowResult::Stuck;
+    if (plane.InsideNeighbours(start.x(), start.y()) == 0) return FollowResult::Stuck;
+    PackedWalker walker(plane, steps, start);
+    return walker.Walk<true>(walker.State(start, d), start, walker.State(seed, seedD), seed, points,
+                             buffer, reached);
+}
+
+FollowResult FollowPackedFromSeed(const BitPlane& plane, const PackedSteps& steps, QPoint start,
+                                  int d, QPoint seed, int seedD, PointVector& points,
+                                  std::vector<QPoint>& buffer) {
+    if (!steps.Fits() || steps.RowBytes() != plane.RowBytes() ||
+        !plane.Inside(start.x(), start.y()) || !plane.Inside(seed.x(), seed.y()) || seed == start)
+        return FollowResult::Stuck;
+    const unsigned startSet = plane.InsideNeighbours(start.x(), start.y());
+    if (startSet == 0) return FollowResult::Stuck;
+    PackedWalker walker(plane, steps, start);
+    bool met = false;
+    return walker.Walk<false>(walker.State(seed, seedD), seed,
+                              walker.State(start, int(PackedWalker::BackwardStart(startSet, d))),
+                              start, points, buffer, met);
 }
 
 } // namespace raster

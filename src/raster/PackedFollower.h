@@ -28,8 +28,7 @@ public:
     static constexpr std::size_t MostRowBytes = std::size_t(1) << 20;
 
 private:
-    friend FollowResult FollowPlanePacked(const BitPlane&, const PackedSteps&, QPoint, int,
-                                          PointVector&, std::vector<QPoint>&);
+    friend class PackedWalker;
     // From search start d at a pixel with 3 × 3 block b: the change of the state times 16,
     // plus the move (so that the point's coordinates follow); 0 when no neighbour qualifies.
     std::int32_t forward_[9][512] = {};
@@ -47,5 +46,21 @@ private:
 // plane's row width; buffer is scratch, kept by the caller from walk to walk.
 FollowResult FollowPlanePacked(const BitPlane& plane, const PackedSteps& steps, QPoint start, int d,
                                PointVector& points, std::vector<QPoint>& buffer);
+
+// The same walk in two halves that two threads can make at once, split at a seed: a
+// follower's state (position and search start) thought to lie on the walk, past its start.
+// FollowPackedToSeed appends the points up to the seed, the seed's own not, and sets reached
+// when the walk came to it; when it did not, points and result are FollowPlanePacked's.
+// FollowPackedFromSeed appends the points after the seed, up to where the walk from the start
+// would close, and gives Closed when it does. So when the first half reached the seed and
+// the second closed, the first's points, the seed's position and the second's points are
+// FollowPlanePacked's, and the walk closed. Each half costs about what its share of the walk
+// would.
+FollowResult FollowPackedToSeed(const BitPlane& plane, const PackedSteps& steps, QPoint start,
+                                int d, QPoint seed, int seedD, PointVector& points,
+                                std::vector<QPoint>& buffer, bool& reached);
+FollowResult FollowPackedFromSeed(const BitPlane& plane, const PackedSteps& steps, QPoint start,
+                                  int d, QPoint seed, int seedD, PointVector& points,
+                                  std::vector<QPoint>& buffer);
 
 } // namespace raster

@@ -87,6 +87,9 @@ public:
     // this long are traced one after another, each read off a boundary traced before where
     // it runs round one (CycleFollower.h). Tests lower it to trace every object so.
     std::size_t SharedTraceLength = 65536;
+    // Nor this: thinning's walks round a band expected to be at least this long are made by
+    // two threads, each from one end. Tests lower it to split every walk.
+    std::size_t SplitWalkLength = 32768;
 
     // --- Edge detection ---
     // What the last DetectEdge did.

@@ -59,6 +59,7 @@ void RasterWorkbench::ThinObjects(const Progress& progress) {
     MarkPlanes planes(*raster_);
     BitPlane &outline = planes.Plane(OutlinePlane), &band = planes.Plane(BandPlane);
     BandPeeler peeler(band);
+    peeler.SplitLength = SplitWalkLength;
     // The outline follower's tables and scratch, and the list its trace fills, kept from
     // object to object: the list trades places with traced_.
     const PackedSteps steps(outline.RowBytes());

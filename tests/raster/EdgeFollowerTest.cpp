@@ -244,6 +244,79 @@ TEST(EdgeFollower, PackedStatesFollowLongBoundariesAsThePlaneFollower) {
     EXPECT_GT(longest, 10000u);
 }
 
+// A walk split at a seed, its halves made apart: from marks of sheets with long combs, seeded
+// at states of the walk itself (which the first half must reach) and at marks anywhere with
+// any search start. Joined, or the first half alone where it did not reach its seed, they must
+// give the plane follower's points and result.
+TEST(EdgeFollower, WalksSplitAtASeedJoinToThePlaneFollowers) {
+    std::size_t joined = 0, whole = 0;
+    for (std::uint32_t seed = 1; seed <= 4; ++seed) {
+        const int width = 140 + int(seed) * 7, height = 100;
+        platform::Bitmap24 sheet = RandomSheet(width, height, seed);
+        for (int x = 1; x < width - 1; ++x) { // a comb: long boundaries
+            sheet.ScanLine(height / 2)[3 * x] |= 1;
+            for (int y = height / 2 - 30; x % 3 == 0 && y < height / 2; ++y)
+                sheet.ScanLine(y)[3 * x] |= 1;
+        }
+        const raster::MarkPlanes planes(sheet);
+        const raster::BitPlane& plane = planes.Plane(0);
+        const raster::PackedSteps steps(plane.RowBytes());
+        std::vector<QPoint> buffer, marks;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                if (plane.Marked(x, y)) marks.push_back(QPoint(x, y));
+        std::mt19937 random(seed);
+        for (std::size_t m = 0; m < marks.size(); m += 7) {
+            const QPoint start = marks[m];
+            const int d = 1 + int(random() % 8);
+            std::vector<QPoint> expected;
+            const FollowResult want =
+                raster::FollowPlane(plane, start, d, [&](QPoint p) { expected.push_back(p); });
+            // States of the walk: a position and the search start its step left.
+            std::vector<std::pair<QPoint, int>> seeds;
+            for (std::size_t j : {std::size_t(0), expected.size() / 3, expected.size() - 1}) {
+                if (want != FollowResult::Closed || j >= expected.size()) continue;
+                const QPoint step = expected[j] - (j == 0 ? start : expected[j - 1]);
+                seeds.emplace_back(
+                    expected[j],
+                    raster::NextStart(raster::MoveDirection[(step.y() + 1) * 3 + step.x() + 1]));
+            }
+            const std::size_t genuine = seeds.size();
+            seeds.emplace_back(marks[random() % marks.size()], 1 + int(random() % 8));
+            for (std::size_t k = 0; k < seeds.size(); ++k) {
+                const auto [at, seedD] = seeds[k];
+                SCOPED_TRACE(testing::Message()
+                             << "from (" << start.x() << ", " << start.y() << ") d " << d
+                             << ", seed (" << at.x() << ", " << at.y() << ") d " << seedD);
+                raster::PointVector first, second;
+                bool reached = false;
+                const FollowResult firstResult = raster::FollowPackedToSeed(
+                    plane, steps, start, d, at, seedD, first, buffer, reached);
+                if (!reached) {
+                    ASSERT_GE(k, genuine) << "a state of the walk was not reached";
+                    ASSERT_EQ(firstResult, want);
+                    ASSERT_EQ(std::vector<QPoint>(first.begin(), first.end()), expected);
+                    ++whole;
+                    continue;
+                }
+                if (raster::FollowPackedFromSeed(plane, steps, start, d, at, seedD, second,
+                                                 buffer) != FollowResult::Closed) {
+                    ASSERT_NE(want, FollowResult::Closed);
+                    continue;
+                }
+                ASSERT_EQ(want, FollowResult::Closed);
+                std::vector<QPoint> actual(first.begin(), first.end());
+                actual.push_back(at);
+                actual.insert(actual.end(), second.begin(), second.end());
+                ASSERT_EQ(actual, expected);
+                ++joined;
+            }
+        }
+    }
+    EXPECT_GT(joined, 500u);
+    EXPECT_GT(whole, 100u);
+}
+
 // Walks from every mark of random sheets with a comb, one follower for them all, keeping the
 // cycle of every closed walk: most walks are read off a cycle kept before, and each must give
 // FollowPlane's result and, when it closes, its points.

@@ -101,15 +101,16 @@ TEST(PeelPixel, TheNeighbourTableIsTheTestWrittenOut) {
 
 // Crowded random maps, every region recorded, so that bands run into each other and into
 // what earlier objects left: the pixels, the outline list and the starts must all be the
-// plain loop's.
+// plain loop's. On every second sheet each walk round a band is split between two threads.
 TEST(ThinObjects, EqualsThePlainLoopOnCrowdedMaps) {
-    std::size_t incremental = 0, objects = 0, stretched = 0, splitOut = 0;
+    std::size_t incremental = 0, objects = 0, stretched = 0, splitOut = 0, splits = 0;
     for (std::uint32_t seed = 1; seed <= 48; ++seed) {
         for (bool colourRange : {false, true}) {
             const int width = 150 + int(seed % 4) * 20, height = 120 + int(seed % 3) * 25;
             platform::Bitmap24 plain = workbench_testing::RandomMap(width, height, seed);
             platform::Bitmap24 fast = workbench_testing::RandomMap(width, height, seed);
             raster::RasterWorkbench plainBench(&plain), fastBench(&fast);
+            if (seed % 2 == 0) fastBench.SplitWalkLength = 0;
             workbench_testing::RecordEveryRegion(plainBench, plain, colourRange);
             workbench_testing::RecordEveryRegion(fastBench, fast, colourRange);
             ASSERT_EQ(plainBench.ObjectCount(), fastBench.ObjectCount());
@@ -124,6 +125,7 @@ TEST(ThinObjects, EqualsThePlainLoopOnCrowdedMaps) {
                 incremental += work.passes - work.plainPasses;
                 stretched += work.stretched;
                 splitOut += work.splitOut;
+                splits += work.splits;
                 ASSERT_TRUE(SameBytes(plain, fast));
                 ASSERT_EQ(fastBench.ContourCount(), plainBench.ContourCount());
                 for (std::size_t j = 0; j < plainBench.ContourCount(); ++j)
@@ -141,6 +143,7 @@ TEST(ThinObjects, EqualsThePlainLoopOnCrowdedMaps) {
     // removals in tiles whose states must first be split out.
     EXPECT_GT(stretched, 10000u);
     EXPECT_GT(splitOut, 1000u);
+    EXPECT_GT(splits, 5000u);
 }
 
 // Long outlines have their marks cleared and are recorded on a second thread beside the
