@@ -4,9 +4,11 @@
 
 Usage: report.py RESULTS-FOLDER
 
-The folder holds bench_*.json (Google Benchmark, --benchmark_out_format=json), peers.json
-(bench/peers.py), peak_jpg.txt and peak_bmp.txt (/usr/bin/time -v of open_peak), sheet.txt
-(the sheet's name and size) and load.txt (uptime before and after). Figures are medians.
+The folder holds bench_*.json (Google Benchmark, --benchmark_out_format=json),
+peers_before.json and peers_after.json (bench/peers.py, run before and after ours),
+peak_jpg.txt and peak_bmp.txt (/usr/bin/time -v of open_peak), sheet.txt (the sheet's name
+and size) and load.txt (uptime before and after, and the steal). Figures are medians; a
+peer's is the mean of its medians before and after.
 """
 import glob
 import json
@@ -75,15 +77,22 @@ def seconds(s):
 def main():
     folder = sys.argv[1]
     runs = load_runs(folder)
-    peers = {}
-    try:
-        with open(os.path.join(folder, "peers.json")) as f:
-            peers = json.load(f)
-    except (OSError, ValueError):
-        pass
+    # The peers timed before and after ours; each figure is the mean of the two, as the
+    # host's speed drifts over a run.
+    timings = []
+    for part in ("before", "after"):
+        try:
+            with open(os.path.join(folder, f"peers_{part}.json")) as f:
+                timings.append(json.load(f))
+        except (OSError, ValueError):
+            timings.append({})
+
+    def peer_parts(name):
+        return [t.get(name, {}).get("seconds") for t in timings]
 
     def peer(name):
-        return peers.get(name, {}).get("seconds")
+        found = [s for s in peer_parts(name) if s is not None]
+        return sum(found) / len(found) if found else None
 
     rows = []
 
@@ -180,6 +189,10 @@ def main():
 
     print(f"Sheet: {sheet}")
     print(f"Load: {text(os.path.join(folder, 'load.txt'))}")
+    drift = [f"{name} {seconds(a)} / {seconds(b)}" for name in ("djpeg", "potrace", "skeletonize")
+             for a, b in [peer_parts(name)] if a is not None and b is not None]
+    if drift:
+        print(f"Peers before / after ours: {', '.join(drift)}")
     print()
     header = ("what", "ours (median)", "peer, same run", "ratio", "goal", "")
     widths = [max(len(str(r[i])) for r in rows + [header]) for i in range(6)]
