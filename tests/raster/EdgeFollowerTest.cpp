@@ -50,6 +50,16 @@ platform::Bitmap24 RandomSheet(int width, int height, std::uint32_t seed) {
     return sheet;
 }
 
+// Outline marks of a comb across the sheet: a line along its middle row and a tooth of teeth
+// pixels up from every third pixel of it, so that boundaries run to thousands of points.
+void DrawComb(platform::Bitmap24& sheet, int teeth) {
+    const int middle = sheet.Height() / 2;
+    for (int x = 1; x < sheet.Width() - 1; ++x) {
+        sheet.ScanLine(middle)[3 * x] |= 1;
+        for (int y = middle - teeth; x % 3 == 0 && y < middle; ++y) sheet.ScanLine(y)[3 * x] |= 1;
+    }
+}
+
 // Moore tracing as written: one neighbour at a time, clockwise from d.
 template <class Qualifies>
 FollowResult TextbookFollow(const Qualifies& qualifies, QPoint start, int d,
@@ -215,12 +225,7 @@ TEST(EdgeFollower, PackedStatesFollowLongBoundariesAsThePlaneFollower) {
         // to thousands of points.
         for (int y = height / 2 - 90; y <= height / 2 + 5; ++y)
             for (int x = 0; x < width; ++x) sheet.ScanLine(y)[3 * x] &= 0xFE;
-        for (int x = 1; x < width - 1; ++x) {
-            std::uint8_t* row = sheet.ScanLine(height / 2);
-            row[3 * x] |= 1;
-            for (int y = height / 2 - 80; x % 3 == 0 && y < height / 2; ++y)
-                sheet.ScanLine(y)[3 * x] |= 1;
-        }
+        DrawComb(sheet, 80);
         const raster::MarkPlanes planes(sheet);
         const raster::BitPlane& plane = planes.Plane(0);
         const raster::PackedSteps steps(plane.RowBytes());
@@ -253,11 +258,7 @@ TEST(EdgeFollower, WalksSplitAtASeedJoinToThePlaneFollowers) {
     for (std::uint32_t seed = 1; seed <= 4; ++seed) {
         const int width = 140 + int(seed) * 7, height = 100;
         platform::Bitmap24 sheet = RandomSheet(width, height, seed);
-        for (int x = 1; x < width - 1; ++x) { // a comb: long boundaries
-            sheet.ScanLine(height / 2)[3 * x] |= 1;
-            for (int y = height / 2 - 30; x % 3 == 0 && y < height / 2; ++y)
-                sheet.ScanLine(y)[3 * x] |= 1;
-        }
+        DrawComb(sheet, 30);
         const raster::MarkPlanes planes(sheet);
         const raster::BitPlane& plane = planes.Plane(0);
         const raster::PackedSteps steps(plane.RowBytes());
@@ -325,11 +326,7 @@ TEST(EdgeFollower, WalksReadOffKeptCyclesAreThePlaneFollowers) {
     for (std::uint32_t seed = 1; seed <= 4; ++seed) {
         const int width = 120 + int(seed) * 9, height = 90;
         platform::Bitmap24 sheet = RandomSheet(width, height, seed);
-        for (int x = 1; seed % 2 == 0 && x < width - 1; ++x) { // a comb: long boundaries
-            sheet.ScanLine(height / 2)[3 * x] |= 1;
-            for (int y = height / 2 - 30; x % 3 == 0 && y < height / 2; ++y)
-                sheet.ScanLine(y)[3 * x] |= 1;
-        }
+        if (seed % 2 == 0) DrawComb(sheet, 30);
         const raster::MarkPlanes planes(sheet);
         const raster::BitPlane& plane = planes.Plane(0);
         raster::CycleFollower cycles(plane, seed % 3);
