@@ -201,12 +201,25 @@ FollowResult PackedWalker::Walk(std::uint64_t forward, QPoint forwardAt, std::ui
     }
 }
 
+namespace {
+
+// Whether the packed walk serves this plane (else FollowPlane does).
+bool Packs(const BitPlane& plane, const PackedSteps& steps) {
+    return steps.Fits() && steps.RowBytes() == plane.RowBytes();
+}
+
+// The start's neighbours, or none where a walk from it is Stuck at once.
+unsigned StartNeighbours(const BitPlane& plane, QPoint start) {
+    return plane.Inside(start.x(), start.y()) ? plane.InsideNeighbours(start.x(), start.y()) : 0;
+}
+
+} // namespace
+
 FollowResult FollowPlanePacked(const BitPlane& plane, const PackedSteps& steps, QPoint start, int d,
                                PointVector& points, std::vector<QPoint>& buffer) {
-    if (!steps.Fits() || steps.RowBytes() != plane.RowBytes())
+    if (!Packs(plane, steps))
         return FollowPlane(plane, start, d, [&points](QPoint p) { points.push_back(p); });
-    if (!plane.Inside(start.x(), start.y())) return FollowResult::Stuck;
-    const unsigned startSet = plane.InsideNeighbours(start.x(), start.y());
+    const unsigned startSet = StartNeighbours(plane, start);
     if (startSet == 0) return FollowResult::Stuck;
     PackedWalker walker(plane, steps, start);
     bool met = false;
@@ -219,10 +232,9 @@ FollowResult FollowPackedToSeed(const BitPlane& plane, const PackedSteps& steps,
                                 int d, QPoint seed, int seedD, PointVector& points,
                                 std::vector<QPoint>& buffer, bool& reached) {
     reached = false;
-    if (!steps.Fits() || steps.RowBytes() != plane.RowBytes() || !plane.Inside(seed.x(), seed.y()))
+    if (!Packs(plane, steps) || !plane.Inside(seed.x(), seed.y()))
         return FollowPlanePacked(plane, steps, start, d, points, buffer);
-    if (!plane.Inside(start.x(), start.y())) return FollowResult::Stuck;
-    if (plane.InsideNeighbours(start.x(), start.y()) == 0) return FollowResult::Stuck;
+    if (StartNeighbours(plane, start) == 0) return FollowResult::Stuck;
     PackedWalker walker(plane, steps, start);
     return walker.Walk<true>(walker.State(start, d), start, walker.State(seed, seedD), seed, points,
                              buffer, reached);
@@ -231,10 +243,9 @@ FollowResult FollowPackedToSeed(const BitPlane& plane, const PackedSteps& steps,
 FollowResult FollowPackedFromSeed(const BitPlane& plane, const PackedSteps& steps, QPoint start,
                                   int d, QPoint seed, int seedD, PointVector& points,
                                   std::vector<QPoint>& buffer) {
-    if (!steps.Fits() || steps.RowBytes() != plane.RowBytes() ||
-        !plane.Inside(start.x(), start.y()) || !plane.Inside(seed.x(), seed.y()) || seed == start)
+    if (!Packs(plane, steps) || !plane.Inside(seed.x(), seed.y()) || seed == start)
         return FollowResult::Stuck;
-    const unsigned startSet = plane.InsideNeighbours(start.x(), start.y());
+    const unsigned startSet = StartNeighbours(plane, start);
     if (startSet == 0) return FollowResult::Stuck;
     PackedWalker walker(plane, steps, start);
     bool met = false;
