@@ -239,13 +239,15 @@ struct AntsTicks {
 
 void BM_ThinAll(benchmark::State& state) {
     raster::BandPeeler::Work work;
+    raster::SplitWalker::Work traces;
     AntsTicks ants;
     Morphology(
         state,
-        [&work](raster::RasterWorkbench& b) {
+        [&work, &traces](raster::RasterWorkbench& b) {
             b.StrictDiagonals = 0;
             b.ThinObjects();
             work = b.ThinningWork();
+            traces = b.ThinningTraceWork();
         },
         [&ants](raster::RasterWorkbench& b) { ants.Measure(b); });
     state.counters["ants_first_ms"] = ants.first * 1e3;
@@ -257,6 +259,10 @@ void BM_ThinAll(benchmark::State& state) {
     state.counters["plain_followed"] = double(work.plainFollowed);
     state.counters["split_walks"] = double(work.splits);
     state.counters["split_redone"] = double(work.splitsRedone);
+    state.counters["split_late"] = double(work.splitsLate);
+    state.counters["split_missed"] = double(work.splitsMissed);
+    state.counters["trace_splits"] = double(traces.splits);
+    state.counters["trace_missed"] = double(traces.missed);
 }
 // "V" after thinning with centre lines on, as the program makes them (every core).
 void BM_ThinThenCentreLines(benchmark::State& state) {

@@ -86,8 +86,14 @@ void BandPeeler::Tiles::MarkSplit(std::uint32_t key) {
 
 // ---- passes ---------------------------------------------------------------------------
 
-BandPeeler::BandPeeler(BitPlane& band)
-    : band_(band), width_(band.Width()), height_(band.Height()), steps_(band.RowBytes()) {}
+BandPeeler::BandPeeler(BitPlane& band, std::size_t splitLength)
+    : SplitLength(splitLength), band_(band), width_(band.Width()), height_(band.Height()),
+      steps_(band.RowBytes()), longWalks_(true, splitLength / 512) {
+    lateSeed_ = [this](const PointVector& walked, std::size_t rounds, Seed& seed) {
+        return longWalks_.HalfWay(walked, rounds, seed.at, seed.d) &&
+               band_.Marked(seed.at.x(), seed.at.y());
+    };
+}
 
 bool BandPeeler::PassesPeelTest(int x, int y) {
     // The peel test of a pixel on the raster's frame always fails.
@@ -144,61 +150,28 @@ void BandPeeler::Peel(const StartFinder& nextStart, const PointList& contour, st
             walked = false;
         }
     }
+    // Incremental passes follow closed walks only.
+    const bool closed = listed || walked;
     if (listed) ListToPoints(points);
+    if (closed && points.size() >= SplitLength) longWalks_.Keep(points.data(), points.size());
 }
 
 bool BandPeeler::Follow(QPoint start, PointVector& points, const Seed* seed) {
     points.clear();
     points.push_back(start);
-    const FollowResult result = seed != nullptr
-                                    ? FollowSplit(start, *seed, points)
-                                    : FollowPlanePacked(band_, steps_, start, 2, points, walk_);
+    // A walk not known to be long may still run onto a long boundary left before.
+    const FollowResult result =
+        seed != nullptr || LateSplitRounds == 0
+            ? walker_.Follow(band_, steps_, start, 2, seed, points)
+            : walker_.FollowLate(band_, steps_, start, 2, LateSplitRounds, lateSeed_, points);
+    const SplitWalker::Work& split = walker_.Done();
+    work_.splits = split.splits;
+    work_.splitsLate = split.late;
+    work_.splitsMissed = split.missed;
+    work_.splitsRedone = split.redone;
     work_.followed += points.size();
     work_.plainFollowed += points.size();
     return result == FollowResult::Closed;
-}
-
-FollowResult BandPeeler::FollowSplit(QPoint start, Seed seed, PointVector& points) {
-    if (!side_) side_ = std::make_unique<SideThread>();
-    after_.clear();
-    FollowResult later = FollowResult::Stuck;
-    // The second half reads this frame's locals: it must have ended before the frame goes,
-    // also when the first half throws (the first half's exception is the one passed on).
-    struct Join {
-        SideThread& side;
-        ~Join() {
-            try {
-                side.Wait();
-            } catch (...) {
-            }
-        }
-    } join{*side_};
-    side_->Post([&] {
-        later = FollowPackedFromSeed(band_, steps_, start, 2, seed.at, seed.d, after_, afterWalk_);
-    });
-    bool reached = false;
-    const FollowResult result =
-        FollowPackedToSeed(band_, steps_, start, 2, seed.at, seed.d, points, walk_, reached);
-    side_->Wait();
-    ++work_.splits;
-    if (!reached) return result; // the whole walk, made without the seed's help
-    if (later == FollowResult::Closed) {
-        points.push_back(seed.at);
-        points.insert(points.end(), after_.begin(), after_.end());
-        return later;
-    }
-    // The walk from the seed never came back (not seen on a peel): made again in one.
-    ++work_.splitsRedone;
-    points.resize(1);
-    return FollowPlanePacked(band_, steps_, start, 2, points, walk_);
-}
-
-// Two steps on from (p, d), so that the seed is a state a step leads to.
-bool BandPeeler::StepsOn(QPoint p, int d, Seed& seed) const {
-    for (int k = 0; k < 2; ++k)
-        if (!StepPlane(band_, p, d)) return false;
-    seed = {p, d};
-    return true;
 }
 
 bool BandPeeler::SeedFromWalk(const PointVector& walk, Seed& seed) const {
@@ -206,18 +179,14 @@ bool BandPeeler::SeedFromWalk(const PointVector& walk, Seed& seed) const {
     for (std::size_t j = std::max<std::size_t>(walk.size() / 2, 1); j < walk.size(); ++j) {
         const QPoint p = walk[j], step = p - walk[j - 1];
         if (band_.Marked(p.x(), p.y()))
-            return StepsOn(p, NextStart(MoveDirection[(step.y() + 1) * 3 + step.x() + 1]), seed);
+            return SplitWalker::SeedOn(
+                band_, p, NextStart(MoveDirection[(step.y() + 1) * 3 + step.x() + 1]), seed);
     }
     return false;
 }
 
 bool BandPeeler::SeedFromOutline(const PointList& contour, std::size_t count, Seed& seed) const {
-    // Up-left across the band to its edge, as an object's start is found.
-    if (count == 0) return false;
-    QPoint p = contour.Get(count / 2);
-    if (!band_.Marked(p.x(), p.y())) return false;
-    while (band_.Marked(p.x() - 1, p.y() - 1)) p -= QPoint(1, 1);
-    return StepsOn(p, 2, seed);
+    return count != 0 && SplitWalker::SeedAtMarks(band_, contour.Get(count / 2), seed);
 }
 
 bool BandPeeler::PlainPass(PointVector& points) {

@@ -35,10 +35,12 @@
 // state's tile is noted when the list is built.
 //
 // A plain pass's walk round a long boundary is made by two threads: one from the start to a
-// state further on (the seed), the other from the seed on. A seed is taken from the middle
-// of the last pass's walk, or for the first pass from the middle of the object's outline,
-// which the band lies round; where the first half does not come to it, that half has made
-// the whole walk alone (PackedFollower.h).
+// state further on (the seed), the other from the seed on (SplitWalker.h). A seed is taken
+// from the middle of the last pass's walk, or for the first pass from the middle of the
+// object's outline, which the band lies round. A walk not expected to be long is split only
+// once it has gone on for a while along one of the last long boundaries that peels left: on a
+// map, mostly the boundary round a hatched area's network, which many small objects' bands
+// touch. Where the first half does not come to its seed, it has made the whole walk alone.
 //
 // Cost: a plain pass is O(boundary); an incremental pass is O(r log r) for the r removals
 // of the pass before, plus the states it follows anew. Memory: the list, the points of the
@@ -46,16 +48,16 @@
 // the raster, 4 bytes per 64 pixels) and the states by tile (4 bytes per 256 pixels).
 
 #include "raster/BitPlane.h"
+#include "raster/LongWalks.h"
 #include "raster/PackedFollower.h"
 #include "raster/PointList.h"
-#include "raster/SideThread.h"
+#include "raster/SplitWalker.h"
 
 #include <QPoint>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <memory>
 #include <utility>
 #include <vector>
 
@@ -68,7 +70,8 @@ public:
     // loop does with a contour list that a failed trace left untouched.
     using StartFinder = std::function<bool(QPoint& start)>;
 
-    explicit BandPeeler(BitPlane& band);
+    // splitLength: SplitLength, which the long boundaries kept are sampled by too.
+    explicit BandPeeler(BitPlane& band, std::size_t splitLength = 32768);
 
     // contour/count: the list the caller holds (tested by a pass whose start is missing),
     // which is only read: another thread may read it meanwhile. The boundary of the last pass
@@ -88,14 +91,17 @@ public:
     struct Work {
         std::size_t passes = 0, plainPasses = 0, removed = 0, followed = 0, plainFollowed = 0,
                     tested = 0, stretched = 0, splitOut = 0;
-        // Walks split between two threads, and those made again in one (after a first half
-        // that did not reach its seed, the walk is whole already).
-        std::size_t splits = 0, splitsRedone = 0;
+        // Walks split between two threads (late: after walking alone), those whose first half
+        // did not reach its seed (and made the whole walk), and those made again in one.
+        std::size_t splits = 0, splitsLate = 0, splitsMissed = 0, splitsRedone = 0;
     };
     const Work& Done() const { return work_; }
 
     // Walks expected at least this long are made by two threads, each from one end.
-    std::size_t SplitLength = 32768;
+    const std::size_t SplitLength;
+    // Other walks are split after this many rounds of two steps, when a long boundary was
+    // left before (0: never).
+    std::size_t LateSplitRounds = 8192;
 
 private:
     static constexpr std::uint32_t None = 0xFFFFFFFFu;
@@ -188,14 +194,9 @@ private:
 
     // One pass over the whole of points (traced or not); true when it removed something.
     bool PlainPass(PointVector& points);
-    // A follower's state where a long walk is split (FollowPackedToSeed).
-    struct Seed {
-        QPoint at;
-        int d = 0;
-    };
+    using Seed = SplitWalker::Seed;
+    // seed: where to split the walk at once; else it may be split late.
     bool Follow(QPoint start, PointVector& points, const Seed* seed);
-    FollowResult FollowSplit(QPoint start, Seed seed, PointVector& points);
-    bool StepsOn(QPoint p, int d, Seed& seed) const;
     bool SeedFromWalk(const PointVector& walk, Seed& seed) const;
     bool SeedFromOutline(const PointList& contour, std::size_t count, Seed& seed) const;
     // The list from the points of a plain pass, which it takes over; the nodes next to its
@@ -234,9 +235,8 @@ private:
     PointVector points_;                               // the boundary of the pass
     PointVector base_;                                 // the plain pass the list was built from
     PackedSteps steps_;                                // for the plain passes' walks
-    std::vector<QPoint> walk_;                         // their scratch, kept from walk to walk
-    PointVector after_;                                // the second half of a split walk
-    std::vector<QPoint> afterWalk_;                    // its scratch
+    LongWalks longWalks_;                              // the last long boundaries left
+    SplitWalker::LateSeed lateSeed_;                   // a seed on one of them
     std::map<std::uint32_t, std::uint32_t> stretchAt_; // first point of base_ to its node
     Tiles tiles_;
     std::uint32_t head_ = None;
@@ -247,8 +247,7 @@ private:
     std::vector<std::pair<std::uint64_t, std::uint32_t>> byLabel_; // (label, node)
     std::vector<QPoint> removedPixels_;
     Work work_;
-    // Makes the second halves of split walks; last, so that it ends before what it uses.
-    std::unique_ptr<SideThread> side_;
+    SplitWalker walker_; // last: its second thread ends before what it uses
 };
 
 } // namespace raster

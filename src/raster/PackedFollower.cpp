@@ -78,7 +78,19 @@ public:
     template <bool toSeed>
     FollowResult Walk(std::uint64_t forward, QPoint forwardAt, std::uint64_t backward,
                       QPoint backwardAt, PointVector& points, std::vector<QPoint>& buffer,
-                      bool& met);
+                      bool& met) {
+        WalkProgress progress(forward, PackedPoint(forwardAt), backward, PackedPoint(backwardAt));
+        WalkStop stop = WalkStop::Ended;
+        return Walk<toSeed>(progress, points, buffer, met, {}, stop);
+    }
+    // The same from the followers' states in progress, which are left as the walk leaves them.
+    // Where limited, limit.rounds are the rounds (a step of each follower) after which the walk
+    // pauses, its forward points appended to points and its backward ones put in
+    // progress.behind, and limit.cancel, when set, is asked every few thousand rounds. (Walks
+    // without a limit keep the loop as lean as it can be.)
+    template <bool toSeed, bool limited = false>
+    FollowResult Walk(WalkProgress& progress, PointVector& points, std::vector<QPoint>& buffer,
+                      bool& met, WalkLimit limit, WalkStop& stop);
 
 private:
     const BitPlane& plane_;
@@ -90,11 +102,13 @@ private:
     const std::int64_t startBit_;
 };
 
-template <bool toSeed>
-FollowResult PackedWalker::Walk(std::uint64_t forward, QPoint forwardAt, std::uint64_t backward,
-                                QPoint backwardAt, PointVector& points, std::vector<QPoint>& buffer,
-                                bool& met) {
+template <bool toSeed, bool limited>
+FollowResult PackedWalker::Walk(WalkProgress& progress, PointVector& points,
+                                std::vector<QPoint>& buffer, bool& met, WalkLimit limit,
+                                WalkStop& stop) {
     met = false;
+    stop = WalkStop::Ended;
+    std::uint64_t forward = progress.forward, backward = progress.backward;
     // The layout in locals, which the loop keeps in registers: its stores of points could
     // alias members.
     const BitPlane& plane = plane_;
@@ -151,16 +165,38 @@ FollowResult PackedWalker::Walk(std::uint64_t forward, QPoint forwardAt, std::ui
         front = buffer.data() + ahead;
         back = end - behind;
     };
+    std::uint64_t forwardPoint = progress.forwardPoint, backwardPoint = progress.backwardPoint;
+    bool backwardOn = progress.backwardOn;
+    RepeatGuard<std::uint64_t> repeat = progress.repeat; // in registers, not through progress
     const auto finish = [&](FollowResult result, bool meeting) {
         points.insert(points.end(), buffer.data(), front);
         if (meeting) points.insert(points.end(), back, buffer.data() + buffer.size());
         met = meeting;
+        progress.forward = forward;
+        progress.backward = backward;
+        progress.forwardPoint = forwardPoint;
+        progress.backwardPoint = backwardPoint;
+        progress.backwardOn = backwardOn;
+        progress.repeat = repeat;
         return result;
     };
-    std::uint64_t forwardPoint = PackedPoint(forwardAt), backwardPoint = PackedPoint(backwardAt);
-    bool backwardOn = true;
-    RepeatGuard<std::uint64_t> repeat(forward);
+    // Rounds to go before the limit is looked at again.
+    constexpr std::size_t Between = 4096;
+    std::size_t rounds = limit.rounds, left = std::min(rounds, Between);
     for (;;) {
+        if (limited && --left == 0) {
+            rounds -= std::min(rounds, Between);
+            if (limit.cancel != nullptr && limit.cancel->load(std::memory_order_relaxed)) {
+                stop = WalkStop::Cancelled;
+                return finish(FollowResult::Stuck, false);
+            }
+            if (rounds == 0) {
+                stop = WalkStop::Paused;
+                progress.behind.assign(back, buffer.data() + buffer.size());
+                return finish(FollowResult::Stuck, false);
+            }
+            left = std::min(rounds, Between);
+        }
         const unsigned backD = unsigned(backward & 15);
         const std::int64_t beforeBit = (std::int64_t(backward) >> 4) + steps.before_[backD];
         const std::uint64_t beforePoint = backwardPoint + steps.beforePoint_[backD];
@@ -252,6 +288,62 @@ FollowResult FollowPackedFromSeed(const BitPlane& plane, const PackedSteps& step
     return walker.Walk<false>(walker.State(seed, seedD), seed,
                               walker.State(start, int(PackedWalker::BackwardStart(startSet, d))),
                               start, points, buffer, met);
+}
+
+FollowResult FollowPackedFor(const BitPlane& plane, const PackedSteps& steps, QPoint start, int d,
+                             std::size_t rounds, PointVector& points, std::vector<QPoint>& buffer,
+                             WalkProgress& progress, WalkStop& stop) {
+    stop = WalkStop::Ended;
+    if (!Packs(plane, steps)) return FollowPlanePacked(plane, steps, start, d, points, buffer);
+    const unsigned startSet = StartNeighbours(plane, start);
+    if (startSet == 0) return FollowResult::Stuck;
+    PackedWalker walker(plane, steps, start);
+    const std::uint64_t at = PackedPoint(start);
+    progress = WalkProgress(walker.State(start, d), at,
+                            walker.State(start, int(PackedWalker::BackwardStart(startSet, d))), at);
+    bool met = false;
+    return walker.Walk<false, true>(progress, points, buffer, met, {rounds}, stop);
+}
+
+FollowResult GoOnAlone(const BitPlane& plane, const PackedSteps& steps, QPoint start,
+                       WalkProgress& progress, PointVector& points, std::vector<QPoint>& buffer) {
+    PackedWalker walker(plane, steps, start);
+    bool met = false;
+    WalkStop stop = WalkStop::Ended;
+    const FollowResult result = walker.Walk<false>(progress, points, buffer, met, {}, stop);
+    if (met) points.insert(points.end(), progress.behind.begin(), progress.behind.end());
+    return result;
+}
+
+FollowResult GoOnToSeed(const BitPlane& plane, const PackedSteps& steps, QPoint start,
+                        WalkProgress& progress, QPoint seed, int seedD, PointVector& points,
+                        std::vector<QPoint>& buffer, bool& reached) {
+    reached = false;
+    if (!plane.Inside(seed.x(), seed.y()))
+        return GoOnAlone(plane, steps, start, progress, points, buffer);
+    PackedWalker walker(plane, steps, start);
+    // The forward follower goes on as it was, its repeat guard too; the backward one comes
+    // from the seed.
+    WalkProgress toSeed(progress.forward, progress.forwardPoint, walker.State(seed, seedD),
+                        PackedPoint(seed));
+    toSeed.repeat = progress.repeat;
+    WalkStop stop = WalkStop::Ended;
+    return walker.Walk<true>(toSeed, points, buffer, reached, {}, stop);
+}
+
+FollowResult GoOnFromSeed(const BitPlane& plane, const PackedSteps& steps, QPoint start,
+                          const WalkProgress& progress, QPoint seed, int seedD, PointVector& points,
+                          std::vector<QPoint>& buffer, const std::atomic<bool>* cancel, bool& met) {
+    met = false;
+    if (!plane.Inside(seed.x(), seed.y()) || seed == start) return FollowResult::Stuck;
+    PackedWalker walker(plane, steps, start);
+    WalkProgress fromSeed(walker.State(seed, seedD), PackedPoint(seed), progress.backward,
+                          progress.backwardPoint);
+    fromSeed.backwardOn = progress.backwardOn;
+    WalkStop stop = WalkStop::Ended;
+    const FollowResult result =
+        walker.Walk<false, true>(fromSeed, points, buffer, met, {.cancel = cancel}, stop);
+    return stop == WalkStop::Cancelled ? FollowResult::Stuck : result;
 }
 
 } // namespace raster

@@ -14,7 +14,9 @@
 
 #include "raster/PlaneFollower.h"
 
+#include <atomic>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 namespace raster {
@@ -62,5 +64,49 @@ FollowResult FollowPackedToSeed(const BitPlane& plane, const PackedSteps& steps,
 FollowResult FollowPackedFromSeed(const BitPlane& plane, const PackedSteps& steps, QPoint start,
                                   int d, QPoint seed, int seedD, PointVector& points,
                                   std::vector<QPoint>& buffer);
+
+// A walk that pauses and goes on, perhaps in two halves (SplitWalker.h): its followers as
+// they stand, as packed states (the pixel's bit index times 16 plus the search start) and
+// packed points, the forward follower's repeat guard, and the backward follower's points so
+// far, in the order of the walk.
+struct WalkProgress {
+    WalkProgress(std::uint64_t forwardState, std::uint64_t forwardAt, std::uint64_t backwardState,
+                 std::uint64_t backwardAt)
+        : forward(forwardState), backward(backwardState), forwardPoint(forwardAt),
+          backwardPoint(backwardAt), repeat(forwardState) {}
+    std::uint64_t forward, backward, forwardPoint, backwardPoint;
+    bool backwardOn = true;
+    RepeatGuard<std::uint64_t> repeat;
+    PointVector behind;
+};
+// Rounds (a step of each follower) after which a walk pauses, and a flag asked every few
+// thousand rounds that ends it at once.
+struct WalkLimit {
+    std::size_t rounds = std::numeric_limits<std::size_t>::max();
+    const std::atomic<bool>* cancel = nullptr;
+};
+enum class WalkStop { Ended, Paused, Cancelled };
+
+// FollowPlanePacked, paused after limit.rounds rounds when it has not ended by then (stop
+// Paused, result meaningless): points then holds the positions the forward follower reached
+// and progress the rest. progress is overwritten.
+FollowResult FollowPackedFor(const BitPlane& plane, const PackedSteps& steps, QPoint start, int d,
+                             std::size_t rounds, PointVector& points, std::vector<QPoint>& buffer,
+                             WalkProgress& progress, WalkStop& stop);
+// A paused walk gone on with: points gets what FollowPlanePacked would have appended after
+// those it has, and the result is FollowPlanePacked's.
+FollowResult GoOnAlone(const BitPlane& plane, const PackedSteps& steps, QPoint start,
+                       WalkProgress& progress, PointVector& points, std::vector<QPoint>& buffer);
+// A paused walk gone on with up to a seed, as FollowPackedToSeed: when the forward follower
+// does not reach the seed it makes the rest of the walk alone, as GoOnAlone.
+FollowResult GoOnToSeed(const BitPlane& plane, const PackedSteps& steps, QPoint start,
+                        WalkProgress& progress, QPoint seed, int seedD, PointVector& points,
+                        std::vector<QPoint>& buffer, bool& reached);
+// The rest of a paused walk from a seed on, as FollowPackedFromSeed but toward the paused
+// backward follower: met when the points end where progress.behind begins (else, if Closed,
+// they run to the walk's end). Ends Stuck when cancel is set. progress is only read.
+FollowResult GoOnFromSeed(const BitPlane& plane, const PackedSteps& steps, QPoint start,
+                          const WalkProgress& progress, QPoint seed, int seedD, PointVector& points,
+                          std::vector<QPoint>& buffer, const std::atomic<bool>* cancel, bool& met);
 
 } // namespace raster

@@ -90,6 +90,10 @@ public:
     // Nor this: thinning's walks round a band expected to be at least this long are made by
     // two threads, each from one end. Tests lower it to split every walk.
     std::size_t SplitWalkLength = 32768;
+    // Nor this: its other walks, and its traces of outlines, are split once they have made
+    // this many rounds of two steps along one of the last long ones. Tests lower it; 0 never
+    // splits them.
+    std::size_t LateSplitRounds = 8192;
 
     // --- Edge detection ---
     // What the last DetectEdge did.
@@ -153,6 +157,8 @@ public:
     void ThinObjects(const Progress& progress = {});
     // What the last ThinObjects did (passes, removals, follower steps, tests).
     const BandPeeler::Work& ThinningWork() const { return thinningWork_; }
+    // Its traces of outlines split between two threads.
+    const SplitWalker::Work& ThinningTraceWork() const { return thinningTraceWork_; }
     bool PeelPixel(int x, int y);
 
     // --- Vectorization ---
@@ -299,6 +305,7 @@ private:
     int antsPhase_ = 0;
     RasterUndo undo_;
     BandPeeler::Work thinningWork_;
+    SplitWalker::Work thinningTraceWork_;
     QRect changed_;
     DetectOutcome lastDetect_ = DetectOutcome::Recorded;
 };

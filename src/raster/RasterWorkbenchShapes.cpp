@@ -3,6 +3,7 @@
 // marks of Morphology.h and the mark follower.
 #include "raster/BandPeeler.h"
 #include "raster/CycleFollower.h"
+#include "raster/LongWalks.h"
 #include "raster/MarkPlanes.h"
 #include "raster/Morphology.h"
 #include "raster/OutlineRecorder.h"
@@ -11,6 +12,7 @@
 #include "raster/PlaneFollower.h"
 #include "raster/RasterWorkbench.h"
 #include "raster/SideThread.h"
+#include "raster/SplitWalker.h"
 
 namespace raster {
 
@@ -54,17 +56,28 @@ void RasterWorkbench::ShiftOutlines(bool outward, const Progress& progress) {
 void RasterWorkbench::ThinObjects(const Progress& progress) {
     outlinesKnown_ = false;
     thinningWork_ = {};
+    thinningTraceWork_ = {};
     if (!Ready() || objectCount_ == 0) return;
     raster_->EndPainting();
     MarkPlanes planes(*raster_);
     BitPlane &outline = planes.Plane(OutlinePlane), &band = planes.Plane(BandPlane);
-    BandPeeler peeler(band);
-    peeler.SplitLength = SplitWalkLength;
+    BandPeeler peeler(band, SplitWalkLength);
+    peeler.LateSplitRounds = LateSplitRounds;
     // The outline follower's tables and scratch, and the list its trace fills, kept from
     // object to object: the list trades places with traced_.
     const PackedSteps steps(outline.RowBytes());
-    std::vector<QPoint> walk;
     PointVector tracing;
+    // An object whose marks touch a hatched area's network traces the whole network: such a
+    // trace is split once it has gone on for a while, at a state of the last long outline
+    // marked, which mostly is that network's.
+    SplitWalker tracer;
+    LongWalks marked(false, SplitWalkLength / 512);
+    const SplitWalker::LateSeed onMarked = [&](const PointVector& walked, std::size_t rounds,
+                                               SplitWalker::Seed& seed) {
+        QPoint at;
+        int d = 0;
+        return marked.HalfWay(walked, rounds, at, d) && SplitWalker::SeedAtMarks(outline, at, seed);
+    };
     // Work on the side thread: clearing the marks of a long traced outline while its band is
     // peeled (the peel reads only the band plane and the traced list), and recording long
     // thinned outlines.
@@ -80,7 +93,10 @@ void RasterWorkbench::ThinObjects(const Progress& progress) {
             continue;
         tracing.clear();
         tracing.push_back(start);
-        const FollowResult result = FollowPlanePacked(outline, steps, start, 2, tracing, walk);
+        const FollowResult result =
+            LateSplitRounds == 0
+                ? tracer.Follow(outline, steps, start, 2, nullptr, tracing)
+                : tracer.FollowLate(outline, steps, start, 2, LateSplitRounds, onMarked, tracing);
         const std::size_t traced = tracing.size();
         traced_.Swap(tracing);
         if (result != FollowResult::Closed) {
@@ -111,6 +127,8 @@ void RasterWorkbench::ThinObjects(const Progress& progress) {
         contourCount_ = peeler.GiveBoundary(contour_);
         recorder.ContourReplaced();
         MarkOutline(outline, contour_, contourCount_, true, changed_);
+        if (contourCount_ >= SplitWalkLength && contour_.Stored() >= contourCount_)
+            marked.Keep(contour_.Data(), contourCount_);
         recorder.Record(i, contour_, contourCount_, unmarked_);
     }
     recorder.Finish(contour_);
@@ -119,6 +137,7 @@ void RasterWorkbench::ThinObjects(const Progress& progress) {
     TraceAfterThinning(outline);
     planes.Store(*raster_);
     thinningWork_ = peeler.Done();
+    thinningTraceWork_ = tracer.Done();
 }
 
 // The outline animation traces every object after thinning; on the bit plane, both cores

@@ -5,9 +5,11 @@
 
 #include "raster/EdgeFollower.h"
 #include "raster/CycleFollower.h"
+#include "raster/LongWalks.h"
 #include "raster/MarkPlanes.h"
 #include "raster/PackedFollower.h"
 #include "raster/PlaneFollower.h"
+#include "raster/SplitWalker.h"
 
 #include <QPoint>
 #include <gtest/gtest.h>
@@ -58,6 +60,15 @@ void DrawComb(platform::Bitmap24& sheet, int teeth) {
         sheet.ScanLine(middle)[3 * x] |= 1;
         for (int y = middle - teeth; x % 3 == 0 && y < middle; ++y) sheet.ScanLine(y)[3 * x] |= 1;
     }
+}
+
+// Every marked pixel of a plane, row by row.
+std::vector<QPoint> MarksOf(const raster::BitPlane& plane) {
+    std::vector<QPoint> marks;
+    for (int y = 0; y < plane.Height(); ++y)
+        for (int x = 0; x < plane.Width(); ++x)
+            if (plane.Marked(x, y)) marks.push_back(QPoint(x, y));
+    return marks;
 }
 
 // Moore tracing as written: one neighbour at a time, clockwise from d.
@@ -262,10 +273,8 @@ TEST(EdgeFollower, WalksSplitAtASeedJoinToThePlaneFollowers) {
         const raster::MarkPlanes planes(sheet);
         const raster::BitPlane& plane = planes.Plane(0);
         const raster::PackedSteps steps(plane.RowBytes());
-        std::vector<QPoint> buffer, marks;
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                if (plane.Marked(x, y)) marks.push_back(QPoint(x, y));
+        std::vector<QPoint> buffer;
+        const std::vector<QPoint> marks = MarksOf(plane);
         std::mt19937 random(seed);
         for (std::size_t m = 0; m < marks.size(); m += 7) {
             const QPoint start = marks[m];
@@ -316,6 +325,124 @@ TEST(EdgeFollower, WalksSplitAtASeedJoinToThePlaneFollowers) {
     }
     EXPECT_GT(joined, 500u);
     EXPECT_GT(whole, 100u);
+}
+
+// Walks split late: made alone for a few rounds, then in two halves toward seeds that lie
+// early on the walk (before where the first rounds ended), in its middle, late (among the
+// points the backward follower made alone), or anywhere at all. Whatever the seed, the
+// points and the result must be the plane follower's; a walk that missed its seed was made
+// whole by the first half.
+TEST(EdgeFollower, WalksSplitLateAreThePlaneFollowers) {
+    raster::SplitWalker walker;
+    std::size_t paused = 0;
+    for (std::uint32_t seed = 1; seed <= 4; ++seed) {
+        const int width = 150 + int(seed) * 5, height = 100;
+        platform::Bitmap24 sheet = RandomSheet(width, height, seed);
+        DrawComb(sheet, 30);
+        const raster::MarkPlanes planes(sheet);
+        const raster::BitPlane& plane = planes.Plane(0);
+        const raster::PackedSteps steps(plane.RowBytes());
+        const std::vector<QPoint> marks = MarksOf(plane);
+        std::mt19937 random(seed);
+        for (std::size_t m = 0; m < marks.size(); m += 11) {
+            const QPoint start = marks[m];
+            const int d = 1 + int(random() % 8);
+            std::vector<QPoint> expected{start};
+            const FollowResult want =
+                raster::FollowPlane(plane, start, d, [&](QPoint p) { expected.push_back(p); });
+            std::vector<raster::SplitWalker::Seed> seeds;
+            for (const std::size_t share : {16, 2}) {
+                const std::size_t j = expected.size() / share + 1;
+                if (j >= expected.size()) continue;
+                const QPoint step = expected[j] - expected[j - 1];
+                seeds.push_back(
+                    {expected[j],
+                     raster::NextStart(raster::MoveDirection[(step.y() + 1) * 3 + step.x() + 1])});
+            }
+            if (expected.size() > 3) {
+                const QPoint late = expected[expected.size() - 2];
+                raster::SplitWalker::Seed s;
+                if (raster::SplitWalker::SeedOn(plane, expected[expected.size() - 4],
+                                                1 + int(random() % 8), s))
+                    seeds.push_back(s);
+                seeds.push_back({late, 1 + int(random() % 8)});
+            }
+            seeds.push_back({marks[random() % marks.size()], 1 + int(random() % 8)});
+            for (const raster::SplitWalker::Seed& s : seeds)
+                for (const std::size_t alone : {1, 7, 60}) {
+                    SCOPED_TRACE(testing::Message()
+                                 << "from (" << start.x() << ", " << start.y() << ") d " << d
+                                 << ", seed (" << s.at.x() << ", " << s.at.y() << ") d " << s.d
+                                 << ", alone " << alone);
+                    raster::PointVector points{start};
+                    const std::size_t splits = walker.Done().splits, redone = walker.Done().redone;
+                    const raster::SplitWalker::LateSeed late = [&s](const raster::PointVector&,
+                                                                    std::size_t,
+                                                                    raster::SplitWalker::Seed& to) {
+                        to = s;
+                        return true;
+                    };
+                    ASSERT_EQ(walker.FollowLate(plane, steps, start, d, alone, late, points), want);
+                    ASSERT_EQ(std::vector<QPoint>(points.begin(), points.end()), expected);
+                    paused += walker.Done().splits - splits;
+                    // Only a walk that does not close, or a seed at the start, leaves a second
+                    // half that does not close.
+                    if (walker.Done().redone != redone) {
+                        ASSERT_TRUE(want != FollowResult::Closed || s.at == start);
+                    }
+                }
+        }
+    }
+    // Walks paused and split, some reaching their seed and some not.
+    EXPECT_GT(paused, 3000u);
+    EXPECT_GT(walker.Done().splits - walker.Done().missed, 1000u);
+    EXPECT_GT(walker.Done().missed, 1000u);
+}
+
+// Kept long walks give a walk that runs along one of them a state of it half way along the
+// rest: here prefixes of a kept walk itself, whose rest is known, and of a walk round other
+// marks, which runs along none.
+TEST(EdgeFollower, LongWalksGiveStatesHalfWayAlongTheRest) {
+    platform::Bitmap24 sheet = RandomSheet(300, 100, 7);
+    DrawComb(sheet, 45);
+    const raster::MarkPlanes planes(sheet);
+    const raster::BitPlane& plane = planes.Plane(0);
+    // The comb's outline, a walk of thousands of states.
+    const QPoint tip(3, 5); // of the first tooth
+    std::vector<QPoint> walk{tip};
+    ASSERT_TRUE(plane.Marked(tip.x(), tip.y()));
+    ASSERT_EQ(raster::FollowPlane(plane, tip, 2, [&](QPoint p) { walk.push_back(p); }),
+              FollowResult::Closed);
+    ASSERT_GT(walk.size(), 2000u);
+    raster::LongWalks kept(true, 64), byPosition(false, 64);
+    kept.Keep(walk.data(), walk.size());
+    byPosition.Keep(walk.data(), walk.size());
+    const auto direction = [&](std::size_t j) {
+        const QPoint step = walk[j] - walk[j - 1];
+        return raster::NextStart(raster::MoveDirection[(step.y() + 1) * 3 + step.x() + 1]);
+    };
+    for (std::size_t k = 200; k + 600 < walk.size(); k += 97)
+        for (const std::size_t rounds : {0, 150}) {
+            const raster::PointVector prefix(walk.begin(), walk.begin() + std::ptrdiff_t(k));
+            QPoint at;
+            int d = 0;
+            ASSERT_TRUE(kept.HalfWay(prefix, rounds, at, d)) << k;
+            const std::size_t want = k + (walk.size() - k - rounds) / 2;
+            bool found = false;
+            for (std::size_t j = want - 200; j <= want + 200 && j < walk.size(); ++j)
+                found = found || (walk[j] == at && direction(j) == d);
+            EXPECT_TRUE(found) << "prefix " << k << " rounds " << rounds;
+            // By position alone, the same pixel.
+            QPoint pixel;
+            ASSERT_TRUE(byPosition.HalfWay(prefix, rounds, pixel, d));
+            EXPECT_EQ(pixel, at);
+        }
+    // A walk that runs along no kept one.
+    raster::PointVector lone{QPoint(0, 0)};
+    for (int x = 1; x < 300; ++x) lone.push_back(QPoint(x, 99 - x % 2));
+    QPoint at;
+    int d = 0;
+    EXPECT_FALSE(kept.HalfWay(lone, 0, at, d));
 }
 
 // Walks from every mark of random sheets with a comb, one follower for them all, keeping the

@@ -101,9 +101,12 @@ TEST(PeelPixel, TheNeighbourTableIsTheTestWrittenOut) {
 
 // Crowded random maps, every region recorded, so that bands run into each other and into
 // what earlier objects left: the pixels, the outline list and the starts must all be the
-// plain loop's. On every second sheet each walk round a band is split between two threads.
+// plain loop's. On every second sheet each walk round a band is split between two threads;
+// on every fourth from the first, every walk and trace that runs along one of the last
+// boundaries or outlines of 64 points or more is split after 24 rounds.
 TEST(ThinObjects, EqualsThePlainLoopOnCrowdedMaps) {
     std::size_t incremental = 0, objects = 0, stretched = 0, splitOut = 0, splits = 0;
+    std::size_t late = 0, missed = 0, traces = 0;
     for (std::uint32_t seed = 1; seed <= 48; ++seed) {
         for (bool colourRange : {false, true}) {
             const int width = 150 + int(seed % 4) * 20, height = 120 + int(seed % 3) * 25;
@@ -111,6 +114,10 @@ TEST(ThinObjects, EqualsThePlainLoopOnCrowdedMaps) {
             platform::Bitmap24 fast = workbench_testing::RandomMap(width, height, seed);
             raster::RasterWorkbench plainBench(&plain), fastBench(&fast);
             if (seed % 2 == 0) fastBench.SplitWalkLength = 0;
+            if (seed % 4 == 1) {
+                fastBench.SplitWalkLength = 64;
+                fastBench.LateSplitRounds = 24;
+            }
             workbench_testing::RecordEveryRegion(plainBench, plain, colourRange);
             workbench_testing::RecordEveryRegion(fastBench, fast, colourRange);
             ASSERT_EQ(plainBench.ObjectCount(), fastBench.ObjectCount());
@@ -126,6 +133,9 @@ TEST(ThinObjects, EqualsThePlainLoopOnCrowdedMaps) {
                 stretched += work.stretched;
                 splitOut += work.splitOut;
                 splits += work.splits;
+                late += work.splitsLate;
+                traces += fastBench.ThinningTraceWork().late;
+                missed += work.splitsMissed;
                 ASSERT_TRUE(SameBytes(plain, fast));
                 ASSERT_EQ(fastBench.ContourCount(), plainBench.ContourCount());
                 for (std::size_t j = 0; j < plainBench.ContourCount(); ++j)
@@ -144,6 +154,10 @@ TEST(ThinObjects, EqualsThePlainLoopOnCrowdedMaps) {
     EXPECT_GT(stretched, 10000u);
     EXPECT_GT(splitOut, 1000u);
     EXPECT_GT(splits, 5000u);
+    // Late splits of walks and of traces, and seeds missed.
+    EXPECT_GT(late, 50u);
+    EXPECT_GT(traces, 50u);
+    EXPECT_GT(missed, 100u);
 }
 
 // Long outlines have their marks cleared and are recorded on a second thread beside the
