@@ -261,6 +261,7 @@ void BM_ThinAll(benchmark::State& state) {
     state.counters["split_redone"] = double(work.splitsRedone);
     state.counters["split_late"] = double(work.splitsLate);
     state.counters["split_missed"] = double(work.splitsMissed);
+    state.counters["relabelled"] = double(work.relabelled);
     state.counters["trace_splits"] = double(traces.splits);
     state.counters["trace_missed"] = double(traces.missed);
 }

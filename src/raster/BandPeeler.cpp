@@ -12,9 +12,6 @@ namespace raster {
 
 namespace {
 
-// Labels live below Top; a relabelled list uses the lower half, so that states added
-// after its last one find room.
-constexpr std::uint64_t Top = std::uint64_t(1) << 62;
 constexpr std::uint64_t Roomy = std::uint64_t(1)
                                 << 20; // the gap a relabelled stretch gives each state
 
@@ -263,7 +260,7 @@ void BandPeeler::BuildList(PointVector& points) {
     // next pass starts there.
     for (const QPoint p : removedPixels_)
         ForTilesAround(p.x(), p.y(), [this](std::uint32_t key) { tiles_.MarkSplit(key); });
-    const std::uint64_t gap = Top / 2 / (states.size() + 1);
+    const std::uint64_t gap = LabelRoom / 2 / (states.size() + 1);
     std::uint32_t prev = None;
     const auto append = [&](std::uint32_t id, std::size_t first) {
         Node& n = nodes_[id];
@@ -526,9 +523,9 @@ void BandPeeler::Label(std::uint32_t anchor, std::uint32_t to,
     const std::size_t m = fresh.size();
     if (m == 0) return;
     const std::uint64_t low = nodes_[anchor].label;
-    const std::uint64_t high = to == None ? Top : nodes_[to].label;
+    const std::uint64_t high = to == None ? LabelRoom : nodes_[to].label;
     std::uint64_t step = (high - low) / (m + 1);
-    if (to == None) step = std::min(step, Top / 2 / (live_ + 1)); // room for later ones
+    if (to == None) step = std::min(step, LabelRoom / 2 / (live_ + 1)); // room for later ones
     if (step == 0) {
         Relabel(anchor, to == None ? fresh.back() : to);
         return;
@@ -539,12 +536,11 @@ void BandPeeler::Label(std::uint32_t anchor, std::uint32_t to,
 
 // Spreads the labels of the nodes from first to last (fresh ones among them) evenly
 // between the labels of their outer neighbours, taking in more nodes on both sides until
-// each gets a gap of Roomy at least; the whole list when it must.
+// each gets a gap of Roomy at least, more for wider stretches; the whole list when it must.
 void BandPeeler::Relabel(std::uint32_t first, std::uint32_t last) {
+    std::size_t count = 1;
+    for (std::uint32_t id = first; id != last; id = nodes_[id].next) ++count;
     for (std::size_t reach = 16;; reach *= 2) {
-        std::size_t count = 0;
-        for (std::uint32_t id = first; id != last; id = nodes_[id].next) ++count;
-        ++count;
         for (std::size_t k = 0; k < reach && nodes_[first].prev != None; ++k, ++count)
             first = nodes_[first].prev;
         for (std::size_t k = 0; k < reach && nodes_[last].next != None; ++k, ++count)
@@ -552,20 +548,28 @@ void BandPeeler::Relabel(std::uint32_t first, std::uint32_t last) {
         const std::uint32_t before = nodes_[first].prev, after = nodes_[last].next;
         if (before == None && after == None) break; // the whole list
         const std::uint64_t low = before == None ? 0 : nodes_[before].label;
-        std::uint64_t high = after == None ? Top : nodes_[after].label;
-        if (after == None) high = low + std::min(high - low, (Top / 2 / (live_ + 1)) * (count + 1));
+        std::uint64_t high = after == None ? LabelRoom : nodes_[after].label;
+        if (after == None)
+            high = low + std::min(high - low, (LabelRoom / 2 / (live_ + 1)) * (count + 1));
         const std::uint64_t step = (high - low) / (count + 1);
-        if (step < Roomy) continue;
+        // A wider stretch leaves each node more room, so that relabelling it comes round more
+        // rarely as it costs more: with a fixed gap, stretches peeled pass after pass at the
+        // same place were relabelled again and again, wider each time. (At most 4096 times
+        // Roomy: lists of up to half a billion nodes find that much.)
+        if (step < Roomy * std::min<std::size_t>(reach / 16, 4096)) continue;
+        work_.relabelled += count;
         std::uint64_t label = low;
         for (std::uint32_t id = first;; id = nodes_[id].next) {
             nodes_[id].label = label += step;
             if (id == last) return;
         }
     }
-    const std::uint64_t gap = Top / 2 / (live_ + 1);
+    const std::uint64_t gap = LabelRoom / 2 / (live_ + 1);
     std::uint64_t label = 0;
-    for (std::uint32_t id = head_; id != None; id = nodes_[id].next)
+    for (std::uint32_t id = head_; id != None; id = nodes_[id].next) {
         nodes_[id].label = label += gap;
+        ++work_.relabelled;
+    }
 }
 
 bool BandPeeler::TestChanges() {

@@ -94,6 +94,8 @@ public:
         // Walks split between two threads (late: after walking alone), those whose first half
         // did not reach its seed (and made the whole walk), and those made again in one.
         std::size_t splits = 0, splitsLate = 0, splitsMissed = 0, splitsRedone = 0;
+        // Nodes given new labels when a gap between two ran out.
+        std::size_t relabelled = 0;
     };
     const Work& Done() const { return work_; }
 
@@ -102,6 +104,10 @@ public:
     // Other walks are split after this many rounds of two steps, when a long boundary was
     // left before (0: never).
     std::size_t LateSplitRounds = 8192;
+    // The labels that order the list live below this; a relabelled list uses the lower half,
+    // so that states added after its last one find room. Tests narrow it, so that gaps run
+    // out and the list is relabelled often.
+    std::uint64_t LabelRoom = std::uint64_t(1) << 62;
 
 private:
     static constexpr std::uint32_t None = 0xFFFFFFFFu;

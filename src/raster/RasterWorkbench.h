@@ -94,6 +94,9 @@ public:
     // this many rounds of two steps along one of the last long ones. Tests lower it; 0 never
     // splits them.
     std::size_t LateSplitRounds = 8192;
+    // Nor this: the room for the labels that order thinning's lists of boundary states. Tests
+    // narrow it, so that the lists are relabelled often.
+    std::uint64_t ThinningLabelRoom = std::uint64_t(1) << 62;
 
     // --- Edge detection ---
     // What the last DetectEdge did.

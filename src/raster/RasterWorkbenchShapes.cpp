@@ -63,6 +63,7 @@ void RasterWorkbench::ThinObjects(const Progress& progress) {
     BitPlane &outline = planes.Plane(OutlinePlane), &band = planes.Plane(BandPlane);
     BandPeeler peeler(band, SplitWalkLength);
     peeler.LateSplitRounds = LateSplitRounds;
+    peeler.LabelRoom = ThinningLabelRoom;
     // The outline follower's tables and scratch, and the list its trace fills, kept from
     // object to object: the list trades places with traced_.
     const PackedSteps steps(outline.RowBytes());
