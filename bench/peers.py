@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """Times the peer tools on the benchmark sheet, as scripts/bench runs them beside ours.
 
-Usage: peers.py STEM REPEATS   (STEM.jpg, STEM.pbm: the scan as JPEG and thresholded)
+Usage: peers.py STEM REPEATS [NAMES]   (STEM.jpg, STEM.pbm: the scan as JPEG and thresholded;
+                                        NAMES: the peers to run, comma-separated, else all)
 
   djpeg        libjpeg-turbo's decoder, the JPEG to /dev/null
   potrace      outline vectors of the thresholded bitmap, as DXF, to /dev/null
@@ -53,15 +54,22 @@ def read_pbm(path):
 
 def main():
     stem, repeats = sys.argv[1], int(sys.argv[2])
+    chosen = set(sys.argv[3].split(",")) if len(sys.argv) > 3 else {"djpeg", "potrace",
+                                                                    "skeletonize"}
     results = {}
-    if shutil.which("djpeg"):
+    if "djpeg" in chosen and shutil.which("djpeg"):
         runs = timed_command(["djpeg", "-outfile", "/dev/null", stem + ".jpg"], max(repeats, 5))
         results["djpeg"] = {"runs": runs, "what": "djpeg -outfile /dev/null (libjpeg-turbo)"}
-    if shutil.which("potrace"):
+    if "potrace" in chosen and shutil.which("potrace"):
         runs = timed_command(["potrace", "-b", "dxf", "-o", "/dev/null", stem + ".pbm"], repeats)
         results["potrace"] = {"runs": runs, "what": "potrace -b dxf (all outlines as vectors)"}
-    try:
-        from skimage.morphology import skeletonize
+    skeletonize = None
+    if "skeletonize" in chosen:
+        try:
+            from skimage.morphology import skeletonize
+        except ImportError:
+            pass
+    if skeletonize is not None:
         image = read_pbm(stem + ".pbm")
         runs = []
         for _ in range(repeats):
@@ -69,8 +77,6 @@ def main():
             skeletonize(image)
             runs.append(time.perf_counter() - start)
         results["skeletonize"] = {"runs": runs, "what": "scikit-image skeletonize"}
-    except ImportError:
-        pass
     for r in results.values():
         r["seconds"] = statistics.median(r["runs"])
     json.dump(results, sys.stdout, indent=1)

@@ -7,8 +7,9 @@ Usage: report.py RESULTS-FOLDER
 The folder holds bench_*.json (Google Benchmark, --benchmark_out_format=json),
 peers_before.json and peers_after.json (bench/peers.py, run before and after ours),
 peak_jpg.txt and peak_bmp.txt (/usr/bin/time -v of open_peak), sheet.txt (the sheet's name
-and size) and load.txt (uptime before and after, and the steal). Figures are medians; a
-peer's is the mean of its medians before and after.
+and size) and load.txt (uptime before and after, and the steal); for thinning on other sheets
+of the kind, other_K.json (bench_trace) and other_K_peers.json (peers.py), K = 1, 2, …
+Figures are medians; a peer's is the mean of its medians before and after.
 """
 import glob
 import json
@@ -19,15 +20,20 @@ import sys
 UNIT = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
 
 
-def load_runs(folder):
+def load_json(path):
+    try:
+        with open(path) as f:
+            return json.load(f)
+    except (OSError, ValueError):
+        return None
+
+
+def load_runs(folder, pattern="bench_*.json"):
     runs = {}
-    for path in glob.glob(os.path.join(folder, "bench_*.json")):
-        try:
-            with open(path) as f:
-                data = json.load(f)
-        except (OSError, ValueError):
-            continue
-        runs[os.path.basename(path)[:-5]] = data.get("benchmarks", [])
+    for path in glob.glob(os.path.join(folder, pattern)):
+        data = load_json(path)
+        if data is not None:
+            runs[os.path.basename(path)[:-5]] = data.get("benchmarks", [])
     return runs
 
 
@@ -79,13 +85,8 @@ def main():
     runs = load_runs(folder)
     # The peers timed before and after ours; each figure is the mean of the two, as the
     # host's speed drifts over a run.
-    timings = []
-    for part in ("before", "after"):
-        try:
-            with open(os.path.join(folder, f"peers_{part}.json")) as f:
-                timings.append(json.load(f))
-        except (OSError, ValueError):
-            timings.append({})
+    timings = [load_json(os.path.join(folder, f"peers_{part}.json")) or {}
+               for part in ("before", "after")]
 
     def peer_parts(name):
         return [t.get(name, {}).get("seconds") for t in timings]
@@ -118,6 +119,17 @@ def main():
         warm = thin["ants_warm_ms"] / 1e3
         row("the same: each later tick (the timer ticks every 100 ms)", warm, goal="< 30 ms",
             met=warm < 0.030)
+    # The same on other sheets of the kind, each beside skeletonize on it.
+    others = load_runs(folder, "other_*[0-9].json")
+    for k in range(1, len(others) + 1):
+        other = pick(others, f"other_{k}", "BM_ThinAll/1")
+        if not other:
+            continue
+        peers = load_json(os.path.join(folder, f"other_{k}_peers.json")) or {}
+        row(f"the same on another sheet of the kind (other seed {k}); "
+            f"{other.get('removed', 0) / 1e6:.1f} M pixels peeled",
+            other["seconds"], "skeletonize", peers.get("skeletonize", {}).get("seconds"),
+            "≤ 3 s", other["seconds"] <= 3)
     thin0 = pick(runs, "bench_trace", "BM_ThinAll/0")
     if thin0:
         row(f"thin every outline, pure colour (report); "
