@@ -10,16 +10,9 @@ drawing and its scan softness and noise are used, at its 140mp size, with seeds 
 Writes FOLDER/other_K.pbm for K = 1 … COUNT (those present are kept: the sheets are
 deterministic) and prints their stems, one a line.
 """
-import importlib.util
 import os
+import runpy
 import sys
-
-
-def load(path):
-    spec = importlib.util.spec_from_file_location("sheet_generator", path)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
-    return module
 
 
 def main():
@@ -30,14 +23,14 @@ def main():
         stem = os.path.join(folder, f"other_{k}")
         if not os.path.exists(stem + ".pbm"):
             if gen is None:
-                gen = load(generator)
+                gen = runpy.run_path(generator)  # its definitions, without running it
             import cv2
-            width, height = gen.SIZES["140mp"]
+            width, height = gen["SIZES"]["140mp"]
             seed = 100003 * k  # the generator's own seeds are its size's index times 7919
-            image = gen.scanify(gen.draw_map(width, height, seed), seed)
+            image = gen["scanify"](gen["draw_map"](width, height, seed), seed)
             grey = cv2.cvtColor(image, cv2.COLOR_BGR2GRAY)
             del image
-            ink = gen.write_pbm(stem + ".part", grey)
+            ink = gen["write_pbm"](stem + ".part", grey)
             os.replace(stem + ".part", stem + ".pbm")
             print(f"{os.path.basename(stem)}: ink {100 * ink:.1f} %", file=sys.stderr)
         print(stem)
