@@ -12,8 +12,8 @@ namespace raster {
 
 namespace {
 
-constexpr std::uint64_t Roomy = std::uint64_t(1)
-                                << 20; // the gap a relabelled stretch gives each state
+// The least gap a relabelled stretch gives each state (wider stretches give more).
+constexpr std::uint64_t Roomy = std::uint64_t(1) << 20;
 
 // A pass that removes more than one state in this many makes the next pass a plain one. On a
 // dense map, passes after those that removed between a 24th and an 8th of the boundary took
