@@ -18,17 +18,15 @@ import sys
 def main():
     generator, folder, count = sys.argv[1], sys.argv[2], int(sys.argv[3])
     os.makedirs(folder, exist_ok=True)
-    gen = None
+    gen = None  # the generator's definitions, taken (without running it) when a sheet is drawn
     for k in range(1, count + 1):
         stem = os.path.join(folder, f"other_{k}")
         if not os.path.exists(stem + ".pbm"):
-            if gen is None:
-                gen = runpy.run_path(generator)  # its definitions, without running it
-            import cv2
+            gen = gen or runpy.run_path(generator)
             width, height = gen["SIZES"]["140mp"]
             seed = 100003 * k  # the generator's own seeds are its size's index times 7919
             image = gen["scanify"](gen["draw_map"](width, height, seed), seed)
-            grey = cv2.cvtColor(image, cv2.COLOR_BGR2GRAY)
+            grey = gen["cv2"].cvtColor(image, gen["cv2"].COLOR_BGR2GRAY)
             del image
             ink = gen["write_pbm"](stem + ".part", grey)
             os.replace(stem + ".part", stem + ".pbm")
